@@ -1,0 +1,17 @@
+// The noncentral F distribution function and the incomplete beta function
+// beneath it.
+#pragma once
+
+#include <cstdint>
+
+// Split v into m * 2^e with 0.5 <= |m| < 1 (m = v, e = 0 for v = 0).
+double scale_exponent(double v, int32_t* e);
+
+// Regularized incomplete beta ratio I_x(a, b) into *w and the beta density
+// at x into *w1.  Status 0 on success, 1 for a shape above 2147483647 (nothing
+// written), -1 for a domain failure or no convergence (w = -1, w1 = 0).
+int32_t beta_inc(double x, double a, double b, double* w, double* w1);
+
+// P(F' <= x) of the noncentral F distribution with df1, df2 degrees of
+// freedom and noncentrality ncp into *out.  Status 0 on success, 1 on failure.
+int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out);

@@ -1,0 +1,151 @@
+// Elementary steps that the special functions are built from: natural and
+// base-2 logarithms, 2^f - 1 for |f| <= 1, floor, exact scaling by a power of
+// two and the square root.  Nothing else comes from outside the module.
+//
+// On x86 (32- and 64-bit) the logarithms and 2^f - 1 are the x87 instructions
+// FYL2X and F2XM1, and the scaling of an extended value is FSCALE.  They work
+// in the 64-bit significand of the extended format and need no library, so
+// the loadable module imports nothing and gives the same bits on every x86
+// operating system.  A host may have set the x87 precision control to 53 bits
+// (the Windows default); each step raises it to 64 bits for itself and puts
+// the caller's control word back, so results do not depend on the host.
+// Rounding direction is left as the host set it.
+//
+// Elsewhere the same steps come from the C++ library.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#define KELBRANT_X87 1
+#else
+#define KELBRANT_X87 0
+#endif
+
+#if KELBRANT_X87
+
+// Precision control bits (8 and 9) of the x87 control word: 11 = 64 bits.
+inline uint16_t elem_x87_extended_begin()
+{
+    uint16_t saved;
+    __asm__ volatile("fnstcw %0" : "=m"(saved));
+    if ((saved & 0x0300) != 0x0300) {
+        uint16_t extended = static_cast<uint16_t>(saved | 0x0300);
+        __asm__ volatile("fldcw %0" : : "m"(extended));
+    }
+    return saved;
+}
+
+inline void elem_x87_extended_end(uint16_t saved)
+{
+    if ((saved & 0x0300) != 0x0300)
+        __asm__ volatile("fldcw %0" : : "m"(saved));
+}
+
+// y * log2(x) in one FYL2X.
+inline long double elem_x87_yl2x(long double x, long double y)
+{
+    uint16_t saved = elem_x87_extended_begin();
+    long double r;
+    __asm__ volatile("fyl2x" : "=t"(r) : "0"(x), "u"(y) : "st(1)");
+    elem_x87_extended_end(saved);
+    return r;
+}
+
+// ln 2 to the 64-bit significand (the value FLDLN2 loads).
+constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
+
+inline long double elem_log2_ext(long double x) { return elem_x87_yl2x(x, 1.0L); }
+inline long double elem_ln_ext(long double x) { return elem_x87_yl2x(x, elem_ln2_ext); }
+
+// 2^f - 1 for -1 <= f <= 1, accurate for small f.
+inline long double elem_exp2m1_ext(long double f)
+{
+    uint16_t saved = elem_x87_extended_begin();
+    long double r;
+    __asm__ volatile("f2xm1" : "=t"(r) : "0"(f));
+    elem_x87_extended_end(saved);
+    return r;
+}
+
+// g * 2^n for an integral n, exact while the result is in the extended range.
+inline long double elem_scale2_ext(long double g, long double n)
+{
+    long double r;
+    __asm__ volatile("fscale" : "=t"(r) : "0"(g), "u"(n));
+    return r;
+}
+
+#else
+
+constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
+inline long double elem_log2_ext(long double x) { return std::log2(x); }
+inline long double elem_ln_ext(long double x) { return std::log(x); }
+inline long double elem_exp2m1_ext(long double f) { return std::expm1(f * elem_ln2_ext); }
+inline long double elem_scale2_ext(long double g, long double n)
+{
+    return std::scalbn(g, static_cast<int>(n));
+}
+
+#endif
+
+inline double elem_ln(double x) { return static_cast<double>(elem_ln_ext(x)); }
+inline double elem_log2(double x) { return static_cast<double>(elem_log2_ext(x)); }
+
+// Greatest integer not above t, without touching the rounding mode: values
+// of magnitude 2^52 or more (and infinities, NaN) are integral already.
+inline double elem_floor(double t)
+{
+    if (!(t > -4503599627370496.0 && t < 4503599627370496.0))
+        return t;
+    double n = static_cast<double>(static_cast<int64_t>(t));
+    return n > t ? n - 1.0 : n;
+}
+
+inline long double elem_floor_ext(long double t)
+{
+    if (!(t > -4611686018427387904.0L && t < 4611686018427387904.0L))
+        return t;
+    long double n = static_cast<long double>(static_cast<int64_t>(t));
+    return n > t ? n - 1.0L : n;
+}
+
+// 2^n as a double, for -1022 <= n <= 1023: built from its exponent bits.
+inline double elem_pow2(int32_t n)
+{
+    uint64_t bits = static_cast<uint64_t>(n + 1023) << 52;
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// v * 2^n with one rounding at most (only when the result is subnormal).
+// Exponents beyond +-2200 are clamped: no finite double survives them.
+inline double elem_scale2(double v, int32_t n)
+{
+    if (n > 2200) n = 2200;
+    if (n < -2200) n = -2200;
+    if (n > 1023) {
+        v *= 8.98846567431158e307;  // 2^1023
+        n -= 1023;
+        if (n > 1023) {
+            v *= 8.98846567431158e307;
+            n -= 1023;
+            if (n > 1023) n = 1023;
+        }
+    } else if (n < -1022) {
+        // Scale by 2^(-1022 + 53) first so that only the last product rounds.
+        v *= 2.004168360008973e-292;  // 2^-969
+        n += 969;
+        if (n < -1022) {
+            v *= 2.004168360008973e-292;
+            n += 969;
+            if (n < -1022) n = -1022;
+        }
+    }
+    return v * elem_pow2(n);
+}
+
+inline double elem_sqrt(double x) { return __builtin_sqrt(x); }

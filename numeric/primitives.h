@@ -1,0 +1,34 @@
+// The numeric primitives shared by every distribution routine.  Plain
+// functions of doubles; each is defined in the file of its own name.
+#pragma once
+
+#include <cstdint>
+
+// e^x by the split form of 2^(x log2 e).  No range checks: results beyond the
+// double range overflow to +inf or underflow to a subnormal or 0.
+double exp_fast(double x);
+
+// x^y for a real base.  A power with no real value (negative base with an
+// exponent that is not a 32-bit integer, zero base with y <= 0) is reported
+// through the host's math-error service, which does not return.
+double pow_real(double x, double y);
+
+// ln(1 + x), accurate for small x.  No check of x > -1.
+double log1p_rel(double x);
+
+// ln Gamma(x) for x > 0; -99.0 for x <= 0 or NaN.
+double log_gamma(double x);
+
+// ln B(a, b) for a, b > 0; 99.0 outside that domain.  Symmetric in a and b.
+double log_beta(double a, double b);
+
+// Stirling remainder ln Gamma(x) - ((x - 0.5) ln x - x + ln sqrt(2 pi)), x large.
+double lgamma_corr(double x);
+
+// erf(x) (mode 0) or erfc(x) (any other mode) into *out.
+void erf_erfc_eval(double x, double* out, int32_t mode);
+double erf_value(double x);
+double erfc_value(double x);
+
+// Standard normal distribution function.
+double normal_cdf(double x);
