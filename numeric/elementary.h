@@ -54,6 +54,17 @@ inline long double elem_x87_yl2x(long double x, long double y)
     return r;
 }
 
+// A stretch of plain extended arithmetic at 64-bit precision:
+//   saved = elem_extended_begin(); elem_extended_hold(input);
+//   ... arithmetic ...
+//   elem_extended_hold(result); elem_extended_end(saved);
+// The holds tie the arithmetic to the stretch: the compiler sees the held
+// value change inside an asm statement, so no operation on it moves before
+// the precision is raised, nor the result's computation after it is restored.
+inline uint16_t elem_extended_begin() { return elem_x87_extended_begin(); }
+inline void elem_extended_end(uint16_t saved) { elem_x87_extended_end(saved); }
+inline void elem_extended_hold(long double& v) { __asm__ volatile("" : "+t"(v)); }
+
 // ln 2 to the 64-bit significand (the value FLDLN2 loads).
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 
@@ -94,6 +105,10 @@ inline long double elem_mul_ext(long double a, long double b)
 inline long double elem_ylog2_ext(long double x, long double y) { return elem_x87_yl2x(x, y); }
 
 #else
+
+inline uint16_t elem_extended_begin() { return 0; }
+inline void elem_extended_end(uint16_t) {}
+inline void elem_extended_hold(long double&) {}
 
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 inline long double elem_log2_ext(long double x) { return std::log2(x); }
