@@ -1,0 +1,124 @@
+// Timings of FNONCT and of the noncentral F distribution function over a
+// fixed grid of realistic cases (bench/grid.csv, written by bench/gen_grid.py),
+// so that other implementations can be timed on exactly the same cases
+// (bench/scipy_peer.py).
+//
+//   fnonct_evaluate/grid   one FNONCT evaluation per row through the evaluate
+//                          callback; us_per_eval is the mean per evaluation,
+//                          cdf_calls_per_eval the mean number of ncf_cdf calls
+//                          the search makes for one evaluation.
+//   ncf_cdf/grid           one ncf_cdf per row at the row's noncentrality (the
+//                          root the search looks for); us_per_call is the mean.
+//
+// Usage: build/kelbrant_bench [--grid=FILE] [Google Benchmark flags]
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fnonct/fnonct.h"
+#include "ncf/ncf.h"
+
+namespace {
+
+struct grid_row {
+    double x, df1, df2, p, ncp;
+};
+
+std::string grid_path = KELBRANT_GRID;
+std::vector<grid_row> grid;
+
+bool load_grid(const std::string& path)
+{
+    std::ifstream in(path);
+    if (!in)
+        return false;
+    std::string line;
+    std::getline(in, line);  // header: x,df1,df2,p,ncp
+    while (std::getline(in, line)) {
+        if (line.empty())
+            continue;
+        grid_row r{};
+        if (std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf,%lf", &r.x, &r.df1, &r.df2, &r.p, &r.ncp) != 5)
+            return false;
+        grid.push_back(r);
+    }
+    return !grid.empty();
+}
+
+void set_per_item(benchmark::State& state, const char* name)
+{
+    state.counters[name] = benchmark::Counter(
+        static_cast<double>(grid.size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void fnonct_evaluate_grid(benchmark::State& state)
+{
+    long calls = 0, found = 0;
+    for (const grid_row& r : grid) {
+        fnonct_search_trace t;
+        double lam;
+        if (fnonct_search_traced(r.x, r.df1, r.df2, r.p, &lam, &t) == 0)
+            ++found;
+        calls += t.cdf_calls;
+    }
+    for (auto _ : state) {
+        for (const grid_row& r : grid) {
+            double lam;
+            benchmark::DoNotOptimize(fnonct_search(r.x, r.df1, r.df2, r.p, &lam));
+            benchmark::DoNotOptimize(lam);
+        }
+    }
+    set_per_item(state, "us_per_eval");
+    state.counters["cdf_calls_per_eval"] = static_cast<double>(calls) / grid.size();
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["rows"] = static_cast<double>(grid.size());
+}
+
+void ncf_cdf_grid(benchmark::State& state)
+{
+    for (auto _ : state) {
+        for (const grid_row& r : grid) {
+            double out;
+            benchmark::DoNotOptimize(ncf_cdf(r.x, r.df1, r.df2, r.ncp, &out));
+            benchmark::DoNotOptimize(out);
+        }
+    }
+    set_per_item(state, "us_per_call");
+}
+
+}  // namespace
+
+BENCHMARK(fnonct_evaluate_grid)->Name("fnonct_evaluate/grid")->Unit(benchmark::kMillisecond);
+BENCHMARK(ncf_cdf_grid)->Name("ncf_cdf/grid")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--grid=", 7) == 0)
+            grid_path = argv[i] + 7;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    if (!load_grid(grid_path)) {
+        std::fprintf(stderr, "kelbrant_bench: cannot read the grid %s\n", grid_path.c_str());
+        return 2;
+    }
+    std::printf("grid: %s (%zu rows)\n", grid_path.c_str(), grid.size());
+    std::fflush(stdout);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
