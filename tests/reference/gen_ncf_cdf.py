@@ -45,11 +45,14 @@ for df1, df2 in ((4.0, 20.0), (10.0, 10.0), (30.0, 100.0)):
         for f in (0.8, 1.0, 1.25):
             large.append((float(mp.nstr(mp.mpf(f * mean(df1, df2, ncp)), 6)), df1, df2, ncp))
 
+# Start weight times start beta term: about e^-737, e^-733, e^-729, e^-702
+# and e^-744 (the last sums to 1 - 1e-17).
 extended = [
-    (0.003, 10000.0, 3.0, 4000.0),
+    (0.00295, 10000.0, 3.0, 4000.0),
+    (0.344, 10000.0, 1000.0, 3500.0),
     (0.026, 10000.0, 30.0, 3500.0),
-    (0.34, 10000.0, 1000.0, 3500.0),
     (1.2, 10.0, 10.0, 2000.0),
+    (72.6, 1000.0, 1000.0, 5000.0),
 ]
 
 here = os.path.dirname(os.path.abspath(__file__))
