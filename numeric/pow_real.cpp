@@ -40,6 +40,19 @@ static double pow_domain_error(double x, double y)
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+// |x|^y for |x| > 0: the power form of 2^t, t = y log2 |x|, at 64-bit
+// precision whatever the host set.
+static double positive_power(double magnitude, double y)
+{
+    uint16_t saved = elem_extended_begin();
+    long double t = elem_ylog2_ext(magnitude, y);
+    elem_extended_hold(t);
+    long double r = exp2_power_ext(t);
+    elem_extended_hold(r);
+    elem_extended_end(saved);
+    return static_cast<double>(r);
+}
+
 double pow_real(double x, double y)
 {
     if (x < 0.0) {
@@ -50,7 +63,7 @@ double pow_real(double x, double y)
         int32_t k = static_cast<int32_t>(y);
         if (static_cast<double>(k) != y)
             return pow_domain_error(x, y);
-        double p = exp2_power(elem_ylog2_ext(-x, y));
+        double p = positive_power(-x, y);
         return (k & 1) != 0 ? -p : p;
     }
     if (x == 0.0) {
@@ -58,5 +71,5 @@ double pow_real(double x, double y)
             return 0.0;
         return pow_domain_error(x, y);
     }
-    return exp2_power(elem_ylog2_ext(x, y));
+    return positive_power(x, y);
 }
