@@ -10,9 +10,10 @@
 // t = y log2 x is formed in one step (FYL2X on x86) and carried, with the
 // fraction and 2^f, in the extended format until the result is rounded to a
 // double; the error of t stays near 2^-64 |t|, so even results near the ends
-// of the double range are within about one unit in the last place.  The
-// power form (exp2_split.h) takes 2^t - 1 directly when |t| < 1, which keeps
-// exact powers such as 4^0.5 = 2^1 and 2^10 exact.  Overflow and underflow are
+// of the double range are within one unit in the last place.  An integral t
+// takes the split form with f = 0, so exact powers of two such as 4^0.5 = 2^1
+// and 2^10 come out exact; |t| < 1 takes 2^t - 1 directly (the power form of
+// exp2_split.h).  Overflow and underflow are
 // those of the scaling: +-inf, a subnormal or 0; an infinite result keeps the
 // sign of the parity rule.
 //
