@@ -20,6 +20,12 @@
 // at most half an ulp relative; below 15 the error stays within 2e-15 of
 // max(1, |ln Gamma(x)|).
 //
+// Deviation: for x at or below 2^-1024 the factor f = 1/x overflows to
+// infinity and ln f with it, although ln Gamma(x) is finite (at most about
+// 744.44).  There z = 1 + x rounds to 1, where the rational part is 0, so the
+// result is ln f = -ln x, which is taken directly.  Every larger x keeps the
+// reduction above unchanged.
+//
 // Outside the domain (x <= 0 or NaN) the result is -99.0, an ordinary value
 // that no caller tests for: the distribution routines check their arguments
 // first.
@@ -55,6 +61,9 @@ constexpr double lgamma_at_1_5 = -0.12078223763524522;
 // Stirling's formula from here up; also where log_beta switches.
 constexpr double lgamma_stirling_bound = 15.0;
 
+// 2^-1024: at and below it 1/x overflows.
+constexpr double lgamma_reciprocal_overflow = 5.562684646268003e-309;
+
 static double horner(const double* c, double w)
 {
     double s = c[lgamma_degree];
@@ -69,6 +78,8 @@ double log_gamma(double x)
         return -99.0;
     if (elem_abs(x - 1.0) < eps_53 || elem_abs(x - 2.0) < eps_53)
         return 0.0;
+    if (x <= lgamma_reciprocal_overflow)
+        return -elem_ln(x);
     if (x >= lgamma_stirling_bound)
         return ((x - 0.5) * elem_ln(x) - x) + ln_sqrt_2pi + lgamma_corr(x);
 
