@@ -20,19 +20,22 @@
 #include "numeric/elementary.h"
 
 // |n| beyond this leaves nothing of g * 2^n in the extended format (whose
-// exponents end near +-16400), so clamping n there changes no result.  It
+// exponents end near +-16400), so clamping t there changes no result.  It
 // keeps the scaling defined for any t a finite product can produce.
 constexpr long double exp2_scale_limit = 20000.0L;
 
 inline long double exp2_split_ext(long double t)
 {
+    // t itself is clamped, not only n: for an infinite t the fraction t - n
+    // would be inf - inf, a NaN, where the limits 0 and +inf are meant.  A NaN
+    // t fails both tests and stays NaN.
+    if (t > exp2_scale_limit)
+        t = exp2_scale_limit;
+    else if (t < -exp2_scale_limit)
+        t = -exp2_scale_limit;
     long double n = elem_floor_ext(t);
     long double f = t - n;
     long double g = elem_exp2m1_ext(f) + 1.0L;
-    if (!(n <= exp2_scale_limit))  // NaN too: g is NaN then and stays so
-        n = exp2_scale_limit;
-    else if (n < -exp2_scale_limit)
-        n = -exp2_scale_limit;
     return elem_scale2_ext(g, n);
 }
 
