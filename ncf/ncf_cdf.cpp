@@ -87,7 +87,9 @@ int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, in
     const real a = a_in;
     const real x = x_in;
     const real lam = lam_in;
-    const real ab1 = static_cast<real>(a_in + b_in) - 1;  // a + b + j - 1 = ab1 + j
+    // a + b + j - 1 is formed as (a + b) + (j - 1): with the integer j - 1
+    // added last, a + b far below 1 is not lost to the 1 (at j = 1 it is exact).
+    const real ab = static_cast<real>(a_in + b_in);
     const real inv_x = 1 / x;
     const real inv_lam = 1 / lam;
 
@@ -102,7 +104,7 @@ int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, in
     while (std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * summation_tolerance)
            && n < step_limit) {
         if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * summation_tolerance)) {
-            ub = ub * ((a + jb) / (ab1 + jb)) * inv_x;  // u_(jb-1)
+            ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
             sb = sb + ub;                               // I_(jb-1) - I_k
             pb = jb * inv_lam * pb;                     // p_(jb-1)
             v = pb * sb;
@@ -126,7 +128,7 @@ int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, in
                 *sum = s;
                 return left_double_range;
             }
-            uf = uf * ((ab1 + jf) * x / (a + jf));  // u_jf
+            uf = uf * ((ab + (jf - 1)) * x / (a + jf));  // u_jf
             ++n;
         } else {
             w = 0;
