@@ -1,0 +1,132 @@
+// Fuzz target: the noncentral F distribution function, the incomplete beta
+// function beneath it, the exponent split and the noncentrality search, on
+// arbitrary doubles.
+//
+// Input: one byte picks the routine, one byte the host's floating-point
+// environment, then the arguments as raw doubles.  Besides running clean
+// under the sanitizers, every call must keep its loop caps (read back from
+// the routine's trace) and its interface: the statuses it may return, the
+// outputs it writes or leaves alone with each, and under round-to-nearest
+// the range of what it computes.
+
+#include <cfenv>
+#include <cmath>
+
+#include "fnonct/fnonct.h"
+#include "fuzz/fuzz_support.h"
+#include "ncf/ncf.h"
+
+namespace {
+
+enum routine : uint8_t { r_ncf_cdf, r_beta_inc, r_fnonct_search, r_scale_exponent, routine_count };
+
+// The caps of the loops, as the routines document them.
+constexpr int32_t ncf_cdf_step_cap = 1000;
+constexpr int32_t beta_inc_step_cap = 199;
+constexpr int32_t newton_pass_cap = 30;
+constexpr int32_t search_cdf_call_cap = 1 + 2 * newton_pass_cap;
+
+// A probability may leave [0, 1] only by the rounding of the summation.
+constexpr double probability_slack = 1e-12;
+
+// A value no routine writes: tells an output left alone from one written.
+constexpr double untouched = -12345.678;
+
+void fuzz_ncf_cdf(double x, double df1, double df2, double ncp, bool nearest)
+{
+    double out = untouched;
+    ncf_cdf_trace t;
+    int32_t status = ncf_cdf_traced(x, df1, df2, ncp, &out, &t);
+    FUZZ_REQUIRE(status == 0 || status == 1, "ncf_cdf(%a, %a, %a, %a) status %d", x, df1, df2, ncp,
+                 status);
+    FUZZ_REQUIRE(t.steps <= ncf_cdf_step_cap, "ncf_cdf(%a, %a, %a, %a) took %d steps", x, df1, df2,
+                 ncp, t.steps);
+    FUZZ_REQUIRE(out != untouched, "ncf_cdf(%a, %a, %a, %a) left out alone", x, df1, df2, ncp);
+    if (status == 1 && t.steps < ncf_cdf_step_cap)
+        FUZZ_REQUIRE(out == 0.0, "ncf_cdf(%a, %a, %a, %a) failed with out %a", x, df1, df2, ncp, out);
+    if (status == 0 && nearest)
+        FUZZ_REQUIRE(out >= -probability_slack && out <= 1.0 + probability_slack,
+                     "ncf_cdf(%a, %a, %a, %a) = %a", x, df1, df2, ncp, out);
+    if (status == 0)
+        FUZZ_REQUIRE(!std::isnan(out), "ncf_cdf(%a, %a, %a, %a) = %a", x, df1, df2, ncp, out);
+}
+
+void fuzz_beta_inc(double x, double a, double b, bool nearest)
+{
+    double w = untouched, w1 = untouched;
+    beta_inc_trace t;
+    int32_t status = beta_inc_traced(x, a, b, &w, &w1, &t);
+    FUZZ_REQUIRE(t.steps <= beta_inc_step_cap, "beta_inc(%a, %a, %a) took %d steps", x, a, b, t.steps);
+    bool shape_bound = a > 2147483647.0 || b > 2147483647.0;
+    if (status == 1) {
+        FUZZ_REQUIRE(shape_bound && w == untouched && w1 == untouched,
+                     "beta_inc(%a, %a, %a) status 1 with w %a, w1 %a", x, a, b, w, w1);
+    } else if (status == -1) {
+        FUZZ_REQUIRE(!shape_bound && w == -1.0 && w1 == 0.0,
+                     "beta_inc(%a, %a, %a) status -1 with w %a, w1 %a", x, a, b, w, w1);
+    } else {
+        FUZZ_REQUIRE(status == 0 && !shape_bound, "beta_inc(%a, %a, %a) status %d", x, a, b, status);
+        FUZZ_REQUIRE(w >= 0.0 && w <= 1.0, "beta_inc(%a, %a, %a) = %a", x, a, b, w);
+        if (nearest)
+            FUZZ_REQUIRE(w1 >= 0.0, "beta_inc(%a, %a, %a) density %a", x, a, b, w1);
+    }
+}
+
+void fuzz_fnonct_search(double x, double df1, double df2, double p)
+{
+    double lam = untouched;
+    fnonct_search_trace t;
+    int32_t status = fnonct_search_traced(x, df1, df2, p, &lam, &t);
+    FUZZ_REQUIRE(status == 0 || status == 1, "fnonct_search(%a, %a, %a, %a) status %d", x, df1, df2,
+                 p, status);
+    FUZZ_REQUIRE(t.phase1_passes <= fnonct_phase1_pass_limit && t.phase2_passes <= newton_pass_cap
+                     && t.cdf_calls <= search_cdf_call_cap,
+                 "fnonct_search(%a, %a, %a, %a): %d + %d passes, %d calls", x, df1, df2, p,
+                 t.phase1_passes, t.phase2_passes, t.cdf_calls);
+    if (status == 0)
+        FUZZ_REQUIRE(lam >= 0.0 && std::isfinite(lam), "fnonct_search(%a, %a, %a, %a) = %a", x, df1,
+                     df2, p, lam);
+}
+
+void fuzz_scale_exponent(double v)
+{
+    int32_t e = 12345;
+    double m = scale_exponent(v, &e);
+    if (v == 0.0) {
+        FUZZ_REQUIRE(e == 0 && std::memcmp(&m, &v, sizeof m) == 0, "scale_exponent(%a) = %a, %d", v,
+                     m, e);
+    } else if (std::isfinite(v)) {
+        FUZZ_REQUIRE(std::fabs(m) >= 0.5 && std::fabs(m) < 1.0 && std::signbit(m) == std::signbit(v)
+                         && std::ldexp(m, e) == v,
+                     "scale_exponent(%a) = %a, %d", v, m, e);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz_bytes in{data, size, 0};
+    uint8_t which = static_cast<uint8_t>(fuzz_byte(in) % routine_count);
+    uint8_t env_byte = fuzz_byte(in);
+    double a = fuzz_double(in);
+    double b = fuzz_double(in);
+    double c = fuzz_double(in);
+    double d = fuzz_double(in);
+
+    fuzz_env env;
+    fuzz_env_set(env, env_byte);
+    bool nearest = std::fegetround() == FE_TONEAREST;
+    switch (which) {
+    case r_ncf_cdf: fuzz_ncf_cdf(a, b, c, d, nearest); break;
+    case r_beta_inc: fuzz_beta_inc(a, b, c, nearest); break;
+    case r_fnonct_search: fuzz_fnonct_search(a, b, c, d); break;
+    case r_scale_exponent: fuzz_scale_exponent(a); break;
+    default: break;
+    }
+    uint16_t after = fuzz_x87_control();
+    fuzz_env_restore(env);
+    FUZZ_REQUIRE(after == env.x87_control, "routine %d changed the x87 control word %#x to %#x",
+                 which, env.x87_control, after);
+    return 0;
+}
