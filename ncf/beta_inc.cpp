@@ -19,7 +19,9 @@
 // 3. A first shape p < 1 is raised by one and corrected in closed form,
 //        I_x(p0, q) = I_x(p0+1, q) + x^p0 (1-x)^q / (p0 B(p0, q)),
 //    with B(p0+1, q) = B(p0, q) p0 / (p0+q), so the fraction always starts
-//    from p >= 1.
+//    from p >= 1.  The correction divides by p0 as passed, not by the raised
+//    shape minus 1: for p0 far below 1, (p0 + 1) - 1 keeps few of p0's digits
+//    (none below 2^-53, where it is 0 and the ratio came out 0/0 or inf).
 //
 // 4. The continued fraction
 //        I_x(p, q) = x^p (1-x)^(q-1) / (p B(p, q)) * 1/F,
@@ -121,6 +123,7 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
     double p = swapped ? b : a;
     double q = swapped ? a : b;
     bool shifted = p < 1.0;
+    double p0 = p;  // the first shape before the shift
     if (shifted)
         p += 1.0;
     double r = (1.0 - xs) / xs;
@@ -176,7 +179,7 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
         if (!shifted)
             ratio = xs * dens * v / p;
         else
-            ratio = xs * dens * ((1.0 - xs) + v * xs * (p + q - 1.0) / p) / (p - 1.0);
+            ratio = xs * dens * ((1.0 - xs) + v * xs * (p + q - 1.0) / p) / p0;
         if (swapped)
             ratio = 1.0 - ratio;
         if (trace != nullptr)
