@@ -37,6 +37,12 @@
 // the tail; later passes work on P itself.  The search has converged when
 // two successive passes see probabilities within 1e-7 p of each other.
 //
+// Deviation: the step of the converging pass is not evaluated again, so a
+// negative, infinite or NaN estimate would pass as the root.  That happens
+// where the derivative vanishes to rounding (P2 = P, e.g. x' = 1 to double
+// precision): the step divides by 0.  Such an estimate fails the search, as
+// a negative one does in any earlier pass through ncf_cdf's check.
+//
 // Deviation: phase 1 as first written had no pass limit, its two tests its
 // only exits.  A pathological gap function could cycle there for ever, so
 // it now stops after fnonct_phase1_pass_limit passes and hands the current
@@ -169,6 +175,8 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
             next = lam - 2.0 * ((pl - p) / (pl2 - pl));
         if (std::fabs(p_prev - pl) < tol) {
             *result = next;
+            if (!(next >= 0.0 && next <= max_double))
+                return 1;
             return pass < newton_pass_limit ? 0 : 1;
         }
         p_prev = pl;
