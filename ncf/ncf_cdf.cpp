@@ -92,6 +92,12 @@ int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, in
     const real ab = static_cast<real>(a_in + b_in);
     const real inv_x = 1 / x;
     const real inv_lam = 1 / lam;
+    // A beta argument below 2^-1024 has no reciprocal in double (the backward
+    // step would turn the terms infinite); the extended loop has one.
+    if (guarded && !(inv_x <= max_double)) {
+        *sum = 0.0;
+        return left_double_range;
+    }
 
     real jb = k, jf = k;
     real pb = weight, pf = weight;
