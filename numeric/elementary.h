@@ -1,6 +1,7 @@
 // Elementary steps that the special functions are built from: natural and
 // base-2 logarithms, 2^f - 1 for |f| <= 1, floor, exact scaling by a power of
-// two, the square root, and one extended product.  Nothing else comes from outside the module.
+// two, the square root, and the means to keep plain extended arithmetic at
+// 64-bit precision.  Nothing else comes from outside the module.
 //
 // On x86 (32- and 64-bit) the logarithms and 2^f - 1 are the x87 instructions
 // FYL2X and F2XM1, and the scaling of an extended value is FSCALE.  They work
@@ -54,6 +55,17 @@ inline long double elem_x87_yl2x(long double x, long double y)
     return r;
 }
 
+// A stretch of plain extended arithmetic at 64-bit precision:
+//   saved = elem_extended_begin(); elem_extended_hold(input);
+//   ... arithmetic ...
+//   elem_extended_hold(result); elem_extended_end(saved);
+// The holds tie the arithmetic to the stretch: the compiler sees the held
+// value change inside an asm statement, so no operation on it moves before
+// the precision is raised, nor the result's computation after it is restored.
+inline uint16_t elem_extended_begin() { return elem_x87_extended_begin(); }
+inline void elem_extended_end(uint16_t saved) { elem_x87_extended_end(saved); }
+inline void elem_extended_hold(long double& v) { __asm__ volatile("" : "+t"(v)); }
+
 // ln 2 to the 64-bit significand (the value FLDLN2 loads).
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 
@@ -78,22 +90,14 @@ inline long double elem_scale2_ext(long double g, long double n)
     return r;
 }
 
-// a * b rounded once to the 64-bit significand, whatever precision control
-// the host left in force (a product in plain long double arithmetic would be
-// rounded to 53 bits under the Windows default).
-inline long double elem_mul_ext(long double a, long double b)
-{
-    uint16_t saved = elem_x87_extended_begin();
-    long double r;
-    __asm__ volatile("fmulp" : "=t"(r) : "0"(a), "u"(b) : "st(1)");
-    elem_x87_extended_end(saved);
-    return r;
-}
-
 // y * log2(x) in one step (FYL2X), to the 64-bit significand.
 inline long double elem_ylog2_ext(long double x, long double y) { return elem_x87_yl2x(x, y); }
 
 #else
+
+inline uint16_t elem_extended_begin() { return 0; }
+inline void elem_extended_end(uint16_t) {}
+inline void elem_extended_hold(long double&) {}
 
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 inline long double elem_log2_ext(long double x) { return std::log2(x); }
@@ -103,7 +107,6 @@ inline long double elem_scale2_ext(long double g, long double n)
 {
     return std::scalbn(g, static_cast<int>(n));
 }
-inline long double elem_mul_ext(long double a, long double b) { return a * b; }
 inline long double elem_ylog2_ext(long double x, long double y) { return y * std::log2(x); }
 
 #endif
