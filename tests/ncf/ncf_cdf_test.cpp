@@ -105,30 +105,37 @@ TEST(NcfCdf, FailuresLeaveZero)
     }
 }
 
-// From k = 1.16 lam the backward direction must cross about 0.16 lam indices
-// to reach the Poisson mode: with lam = 10000 that exceeds 1000 steps.
+// Sums that run to the step limit fail, with the partial sum left in out.
+struct step_limit_case {
+    const char* cause;
+    double x, df1, df2, ncp;
+    int32_t start_index;
+    int32_t extended;
+};
+
+const step_limit_case step_limit_cases[] = {
+    // From k = 1.16 lam the backward direction must cross about 0.16 lam
+    // indices to reach the Poisson mode: with lam = 10000 that exceeds 1000.
+    {"mode out of reach", 999.0, 10.0, 10.0, 20000.0, 11600, 0},
+    // Start weight e^-706.09 times a start beta term of about e^-60: the
+    // first terms lie below the double range, yet they are nonzero and the
+    // sum runs on.  Stopping on the first term (0 in double) and returning
+    // I_k alone would be wrong.
+    {"first terms below the double range", 999.0, 10.0, 10.0, 115000.0, 66700, 1},
+};
+
 TEST(NcfCdf, StepLimit)
 {
-    double out = 0.0;
-    ncf_cdf_trace trace;
-    EXPECT_EQ(ncf_cdf_traced(999.0, 10.0, 10.0, 20000.0, &out, &trace), 1);
-    EXPECT_EQ(trace.start_index, 11600);
-    EXPECT_EQ(trace.steps, 1000);
-    EXPECT_GT(out, 0.0);  // the partial sum
-}
-
-// Start weight e^-706.09 times a start beta term of about e^-60: the first
-// terms lie below the double range, yet they are nonzero and the sum runs
-// to the step limit.  Stopping on the first term (0 in double) and
-// returning I_k alone would be wrong.
-TEST(NcfCdf, TermsBelowTheDoubleRangeStillCount)
-{
-    double out = 0.0;
-    ncf_cdf_trace trace;
-    EXPECT_EQ(ncf_cdf_traced(999.0, 10.0, 10.0, 115000.0, &out, &trace), 1);
-    EXPECT_EQ(trace.start_index, 66700);
-    EXPECT_EQ(trace.steps, 1000);
-    EXPECT_EQ(trace.extended_loop, 1);
+    for (const step_limit_case& c : step_limit_cases) {
+        double out = 0.0;
+        ncf_cdf_trace trace;
+        SCOPED_TRACE(c.cause);
+        EXPECT_EQ(ncf_cdf_traced(c.x, c.df1, c.df2, c.ncp, &out, &trace), 1);
+        EXPECT_EQ(trace.start_index, c.start_index);
+        EXPECT_EQ(trace.steps, 1000);
+        EXPECT_EQ(trace.extended_loop, c.extended);
+        EXPECT_GT(out, 0.0);
+    }
 }
 
 // Each table with its tolerance.  log_gamma(k + 1) and log_beta(a + k, b)
