@@ -88,6 +88,12 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1)
 int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
                         beta_inc_trace* trace)
 {
+    return beta_inc_given_logs(x, a, b, nullptr, w, w1, trace);
+}
+
+int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
+                            double* w1, beta_inc_trace* trace)
+{
     if (trace != nullptr)
         *trace = beta_inc_trace{beta_inc_path_none, 0, 0, 0};
 
@@ -106,9 +112,12 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
         return 0;
     }
 
-    long double log_dens = static_cast<long double>(a - 1.0) * elem_ln_ext(x)
-                         + static_cast<long double>(b - 1.0) * log1p_rel(-x)
-                         - log_beta(a, b);
+    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_ext(x);
+    double ln_1mx = logs != nullptr ? logs->ln_1mx : log1p_rel(-x);
+    double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
+    long double log_dens = static_cast<long double>(a - 1.0) * ln_x
+                         + static_cast<long double>(b - 1.0) * ln_1mx
+                         - lbeta;
     if (log_dens < log_min_normal) {
         *w = (a / (a + b) >= x) ? 0.0 : 1.0;
         *w1 = 0.0;
