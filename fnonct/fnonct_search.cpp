@@ -111,9 +111,14 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p != 0.0 && p <= p_upper_limit))
         return 1;
 
+    // The distribution function at (x, df1, df2) and, for the derivative, at
+    // (x df1/(df1 + 2), df1 + 2, df2): each prepared once for all its calls.
+    ncf_cdf_point at_x, at_x2;
+    ncf_cdf_prepare(x, df1, df2, &at_x);
+
     double p0;
     ++t.cdf_calls;
-    if (ncf_cdf(x, df1, df2, 0.0, &p0) != 0)
+    if (ncf_cdf_at(&at_x, 0.0, &p0, nullptr) != 0)
         return 1;
     t.central = p0;
     if (p > p0)
@@ -156,8 +161,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     t.phase2_start = lam;
 
     // Phase 2: Newton on P(lam), the first pass on ln P(lam).
-    double x2 = x * df1 / (df1 + 2.0);
-    double df1_2 = df1 + 2.0;
+    ncf_cdf_prepare(x * df1 / (df1 + 2.0), df1 + 2.0, df2, &at_x2);
     double p_prev = max_double;
     double tol = probability_tolerance * p;
     double next = lam;
@@ -165,10 +169,10 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
         t.phase2_passes = pass;
         double pl, pl2;
         ++t.cdf_calls;
-        if (ncf_cdf(x, df1, df2, lam, &pl) != 0)
+        if (ncf_cdf_at(&at_x, lam, &pl, nullptr) != 0)
             return 1;
         ++t.cdf_calls;
-        if (ncf_cdf(x2, df1_2, df2, lam, &pl2) != 0)
+        if (ncf_cdf_at(&at_x2, lam, &pl2, nullptr) != 0)
             return 1;
         if (pl == 0.0 && pl2 == 0.0)
             return 1;

@@ -34,6 +34,21 @@ struct beta_inc_trace {
 int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
                         beta_inc_trace* trace);
 
+// The three logarithms beta_inc takes for the density at 0 < x < 1, for a
+// caller that holds them already: ln x (extended), log1p_rel(-x) and
+// log_beta(a, b).
+struct beta_inc_logs {
+    long double ln_x;
+    double ln_1mx;
+    double log_beta_ab;
+};
+
+// beta_inc_traced with those logarithms supplied (logs may be null: then it
+// takes them itself).  Given the values beta_inc would compute, the results
+// are beta_inc's bit for bit.
+int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
+                            double* w1, beta_inc_trace* trace);
+
 struct ncf_cdf_trace {
     int32_t start_index;    // k, or -1 when no Poisson sum was set up
     int32_t steps;          // recurrence steps of both directions together
@@ -43,3 +58,28 @@ struct ncf_cdf_trace {
 // ncf_cdf, filling *trace (which may be null) as well.
 int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
                        ncf_cdf_trace* trace);
+
+// ncf_cdf for one (x, df1, df2) at many noncentralities, as the search uses
+// it.  ncf_cdf_prepare keeps in the caller's record what depends on x, df1
+// and df2 alone (the beta argument and the logarithms of x' and y'), and
+// ncf_cdf_at keeps there what depends on the start index k alone (the start
+// ratio I_k, the log of the start term, ln k!) and reuses it while k stays
+// the same.  Every result and status is ncf_cdf's bit for bit; the record
+// belongs to the caller, so calls on different records may overlap.
+struct ncf_cdf_point {
+    int32_t valid;        // df1 > 0, df2 > 0 and x >= 0
+    double x;
+    double xp, yp;        // x' and y' = 1 - x', each formed directly
+    double a, b;          // df1/2, df2/2
+    long double ln_xp, ln_yp;  // ln x' and ln y' as the start term takes them
+    beta_inc_logs beta;   // beta_inc's ln x' and ln(1 - x') (0 < x' < 1 only)
+    // Start terms of the last start index, k_cached (-1: none yet).
+    int32_t k_cached;
+    int32_t start_failed;  // the start term or I_k failed at k_cached
+    double ik;             // I_x'(a + k, b)
+    double term;           // the start beta term u_k
+    double log_k_factorial;
+};
+
+void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point);
+int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace);

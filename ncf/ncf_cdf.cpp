@@ -154,14 +154,19 @@ int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out)
 int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
                        ncf_cdf_trace* trace)
 {
-    *out = 0.0;
-    if (trace != nullptr)
-        *trace = ncf_cdf_trace{-1, 0, 0};
+    ncf_cdf_point point;
+    ncf_cdf_prepare(x, df1, df2, &point);
+    return ncf_cdf_at(&point, ncp, out, trace);
+}
 
-    if (!(df1 > 0.0) || !(df2 > 0.0) || !(ncp >= 0.0) || !(x >= 0.0))
-        return 1;
-    if (x == 0.0)
-        return 0;
+void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
+{
+    *point = ncf_cdf_point{};
+    point->valid = df1 > 0.0 && df2 > 0.0 && x >= 0.0;
+    point->x = x;
+    point->k_cached = -1;
+    if (!point->valid || x == 0.0)
+        return;
 
     double xp, yp;
     if (df1 < df2) {
@@ -173,13 +178,53 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
         xp = x / (x + r);
         yp = r / (x + r);
     }
-    double a = df1 * 0.5;
-    double b = df2 * 0.5;
+    point->xp = xp;
+    point->yp = yp;
+    point->a = df1 * 0.5;
+    point->b = df2 * 0.5;
 
+    // ln x' and ln y' for the start term: ln(1 + t) of the one nearer to 1.
+    // beta_inc takes ln x' and ln(1 - x') = log1p_rel(-x') at 0 < x' < 1;
+    // when x' is the smaller, those are the same two values.
+    if (yp < xp) {
+        point->ln_xp = log1p_rel(-yp);
+        point->ln_yp = elem_ln_ext(yp);
+        if (xp < 1.0) {
+            point->beta.ln_x = elem_ln_ext(xp);
+            point->beta.ln_1mx = log1p_rel(-xp);
+        }
+    } else {
+        point->ln_xp = elem_ln_ext(xp);
+        double ln_1mx = log1p_rel(-xp);
+        point->ln_yp = ln_1mx;
+        point->beta.ln_x = point->ln_xp;
+        point->beta.ln_1mx = ln_1mx;
+    }
+}
+
+int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace)
+{
+    *out = 0.0;
+    if (trace != nullptr)
+        *trace = ncf_cdf_trace{-1, 0, 0};
+
+    if (!point->valid || !(ncp >= 0.0))
+        return 1;
+    if (point->x == 0.0)
+        return 0;
+
+    const double xp = point->xp;
+    const double a = point->a;
+    const double b = point->b;
+    // beta_inc's logarithms, meaningful only where it takes them (0 < x' < 1).
+    beta_inc_logs logs = point->beta;
     double w1;
+
     if (ncp == 0.0) {
         double w;
-        if (beta_inc(xp, a, b, &w, &w1) != 0)
+        if (xp > 0.0 && xp < 1.0)
+            logs.log_beta_ab = log_beta(a, b);
+        if (beta_inc_given_logs(xp, a, b, &logs, &w, &w1, nullptr) != 0)
             return 1;
         *out = w;
         return 0;
@@ -194,26 +239,35 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
     if (trace != nullptr)
         trace->start_index = k;
 
-    // ln u_k, the sum carried in extended precision.
-    double ak = a + k;
-    long double log_term = (yp < xp)
-        ? ak * static_cast<long double>(log1p_rel(-yp)) + b * elem_ln_ext(yp)
-        : ak * elem_ln_ext(xp) + b * static_cast<long double>(log1p_rel(-xp));
-    log_term = log_term - elem_ln_ext(ak) - log_beta(ak, b);
-    if (log_term < log_min_normal || log_term > log_max_double)
-        return 1;
-
-    double ik;
-    if (beta_inc(xp, ak, b, &ik, &w1) != 0)
+    // The start terms depend on k alone; a search meets the same k again and
+    // again as its noncentrality settles.
+    if (k != point->k_cached) {
+        point->k_cached = k;
+        point->start_failed = 1;
+        // ln u_k, the sum carried in extended precision.
+        double ak = a + k;
+        double lbeta = log_beta(ak, b);
+        long double log_term = ak * point->ln_xp + b * point->ln_yp;
+        log_term = log_term - elem_ln_ext(ak) - lbeta;
+        if (log_term < log_min_normal || log_term > log_max_double)
+            return 1;
+        logs.log_beta_ab = lbeta;
+        if (beta_inc_given_logs(xp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
+            return 1;
+        point->term = exp_fast(static_cast<double>(log_term));
+        point->log_k_factorial = log_gamma(k + 1.0);
+        point->start_failed = 0;
+    }
+    if (point->start_failed)
         return 1;
 
     // ln p_k = k ln lam - lam - ln k!  (k ln lam is 0 for k = 0 whatever lam).
-    long double log_weight = (k > 0 ? k * elem_ln_ext(lam) : 0.0L) - lam - log_gamma(k + 1.0);
+    long double log_weight = (k > 0 ? k * elem_ln_ext(lam) : 0.0L) - lam - point->log_k_factorial;
     if (log_weight < log_min_normal)
         return 1;
 
     double weight = exp_fast(static_cast<double>(log_weight));
-    double term = exp_fast(static_cast<double>(log_term));
+    double term = point->term;
 
     double sum;
     int32_t n = sum_differences<double, true>(a, b, xp, lam, k, weight, term, &sum);
@@ -227,6 +281,6 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
     *out = sum;
     if (n >= step_limit)
         return 1;
-    *out = sum + ik;
+    *out = sum + point->ik;
     return 0;
 }
