@@ -8,13 +8,16 @@ for build/kelbrant_bench.
 Each routine is timed two ways: one vectorised ufunc call over the whole grid
 (the routine's own cost, Python overhead spread over the grid), and one
 Python call per row (what a scalar caller pays).  The best of several repeats
-is reported, in microseconds per evaluation.
+is reported, in microseconds of process CPU time per evaluation (the
+benchmark program reports CPU time too, so that a busy machine does not
+favour either side).
 
 Run with Debian's python3 and python3-scipy:  bench/scipy_peer.py [grid.csv]
 """
 import csv
 import os
 import sys
+import time
 import timeit
 
 import numpy as np
@@ -30,7 +33,7 @@ def load(path):
     return len(rows), cols
 
 def best_per_call(fn, n, number):
-    return min(timeit.repeat(fn, number=number, repeat=REPEATS)) / (number * n) * 1e6
+    return min(timeit.repeat(fn, timer=time.process_time, number=number, repeat=REPEATS)) / (number * n) * 1e6
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
