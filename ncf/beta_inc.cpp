@@ -73,6 +73,9 @@ constexpr int32_t counter_limit = 200;
 // one step multiplies A by at most a few hundred, so A, A_prev, B and
 // B_prev stay far inside the double range.
 constexpr int32_t rescale_exponent = 354;
+// 2^-355 and 2^354: |A| in [rescale_floor, rescale_ceiling) needs no rescaling.
+constexpr double rescale_floor = 0x1p-355;
+constexpr double rescale_ceiling = 0x1p354;
 
 // The doubles nearest 1/3 and 1/9 (the normal approximation).
 constexpr double one_third = 0.3333333333333333;
@@ -164,13 +167,18 @@ int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* l
         if (num == 0.0) {
             v = max_double;
         } else {
-            int32_t e;
-            double m = scale_exponent(num, &e);
-            if (e > rescale_exponent || e < -rescale_exponent) {
-                num = m;
-                num_prev = elem_scale2(num_prev, -e);
-                den_prev = elem_scale2(den_prev, -e);
-                den = elem_scale2(den, -e);
+            // scale_exponent's e exceeds rescale_exponent in magnitude exactly
+            // when |A| >= 2^354 or |A| < 2^-355; the split is made only then
+            // (a NaN or infinite A is split too, and comes back with e = 0).
+            if (!(std::fabs(num) >= rescale_floor && std::fabs(num) < rescale_ceiling)) {
+                int32_t e;
+                double m = scale_exponent(num, &e);
+                if (e > rescale_exponent || e < -rescale_exponent) {
+                    num = m;
+                    num_prev = elem_scale2(num_prev, -e);
+                    den_prev = elem_scale2(den_prev, -e);
+                    den = elem_scale2(den, -e);
+                }
             }
             v = den / num;
         }
