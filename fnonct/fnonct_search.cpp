@@ -52,6 +52,8 @@
 
 #include "fnonct/fnonct.h"
 
+#include <limits>
+
 #include "ncf/ncf.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -162,6 +164,10 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
 
     // Phase 2: Newton on P(lam), the first pass on ln P(lam).
     ncf_cdf_prepare(x * df1 / (df1 + 2.0), df1 + 2.0, df2, &at_x2);
+    // Both are evaluated at the same lam in every pass: one Poisson weight.
+    ncf_cdf_weight weight{std::numeric_limits<double>::quiet_NaN(), 0, 0.0};
+    at_x.weight_cache = &weight;
+    at_x2.weight_cache = &weight;
     double p_prev = max_double;
     double tol = probability_tolerance * p;
     double next = lam;

@@ -59,6 +59,14 @@ struct ncf_cdf_trace {
 int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
                        ncf_cdf_trace* trace);
 
+// The Poisson start weight p_k of the last noncentrality seen, for points
+// that are evaluated at the same noncentralities (the search's two).
+struct ncf_cdf_weight {
+    double ncp;      // NaN: none yet
+    int32_t failed;  // p_k lies below the normal double range
+    double weight;
+};
+
 // ncf_cdf for one (x, df1, df2) at many noncentralities, as the search uses
 // it.  ncf_cdf_prepare keeps in the caller's record what depends on x, df1
 // and df2 alone (the beta argument and the logarithms of x' and y'), and
@@ -79,6 +87,7 @@ struct ncf_cdf_point {
     double ik;             // I_x'(a + k, b)
     double term;           // the start beta term u_k
     double log_k_factorial;
+    ncf_cdf_weight* weight_cache;  // shared with other points, or null
 };
 
 void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point);

@@ -49,6 +49,8 @@
 
 #include "ncf/ncf.h"
 
+#include <limits>
+
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -161,7 +163,7 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
 
 void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
 {
-    *point = ncf_cdf_point{};
+    *point = ncf_cdf_point{};  // no shared weight: ncf_cdf_at keeps its own
     point->valid = df1 > 0.0 && df2 > 0.0 && x >= 0.0;
     point->x = x;
     point->k_cached = -1;
@@ -262,11 +264,19 @@ int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace*
         return 1;
 
     // ln p_k = k ln lam - lam - ln k!  (k ln lam is 0 for k = 0 whatever lam).
-    long double log_weight = (k > 0 ? k * elem_ln_ext(lam) : 0.0L) - lam - point->log_k_factorial;
-    if (log_weight < log_min_normal)
+    // It depends on ncp alone, so points at the same ncp share it.
+    ncf_cdf_weight local{std::numeric_limits<double>::quiet_NaN(), 0, 0.0};
+    ncf_cdf_weight* start = point->weight_cache != nullptr ? point->weight_cache : &local;
+    if (!(start->ncp == ncp)) {
+        long double log_weight = (k > 0 ? k * elem_ln_ext(lam) : 0.0L) - lam - point->log_k_factorial;
+        start->ncp = ncp;
+        start->failed = log_weight < log_min_normal;
+        if (!start->failed)
+            start->weight = exp_fast(static_cast<double>(log_weight));
+    }
+    if (start->failed)
         return 1;
-
-    double weight = exp_fast(static_cast<double>(log_weight));
+    double weight = start->weight;
     double term = point->term;
 
     double sum;
