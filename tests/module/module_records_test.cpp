@@ -228,3 +228,41 @@ TEST(ModuleExports, McnMainIsTheOnlyExport)
     ASSERT_EQ(symbols.size(), 1u) << "first extra symbol: " << (symbols.size() > 1 ? symbols[1] : "");
     EXPECT_EQ(symbols[0], "mcn_main");
 }
+
+TEST(BuildDescription, KindsCountsAndTheUntouchedWordZero)
+{
+    host_reset();
+    mcn_main(host_vector_address(), 0);
+    int marker[3];
+    void* const values[3] = {&marker[0], &marker[1], &marker[2]};
+
+    struct routine_list_case {
+        int32_t count;
+        int32_t words;  // allocated
+    };
+    const routine_list_case cases[] = {{3, 4}, {1, 2}, {0, 1}, {-2, 1}};
+    for (const routine_list_case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "count " << c.count);
+        auto* list = static_cast<void**>(build_description(2, c.count, nullptr, values));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(host_log()->last_size, c.words * static_cast<int32_t>(sizeof(void*)));
+        const auto* word0 = reinterpret_cast<const unsigned char*>(list);
+        for (size_t i = 0; i < sizeof(void*); ++i)
+            EXPECT_EQ(word0[i], host_fresh_block_byte);
+        for (int32_t i = 1; i <= c.count; ++i)
+            EXPECT_EQ(list[i], values[i - 1]) << "word " << i;
+        host_release(list);
+    }
+
+    auto* record = static_cast<function_list_record*>(build_description(1, 7, &marker[1], nullptr));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->count, 7);
+    EXPECT_EQ(static_cast<const void*>(record->first), static_cast<const void*>(&marker[1]));
+    host_release(record);
+
+    const int32_t before = host_log()->allocations + host_log()->refused_allocations;
+    for (int32_t kind : {0, 3, -1})
+        EXPECT_EQ(build_description(kind, 1, &marker[0], values), nullptr) << "kind " << kind;
+    EXPECT_EQ(host_log()->allocations + host_log()->refused_allocations, before);
+    host_vector_store(nullptr);
+}
