@@ -66,3 +66,38 @@ numeric = [
 for i, (routine, args) in enumerate(numeric):
     seed("numeric", f"{i:02d}", routine, args)
     seed("numeric", f"{i:02d}-p53", routine, args, env=4)
+
+# fuzz_evaluate: environment byte, four flag bytes, the missing value's 8 bytes,
+# then x, df1, df2, p.
+def evaluate_seed(name, args, flags=(0x40,) * 4, missing=0x7FF800000000002E, env=0):
+    folder = os.path.join(HERE, "corpus", "evaluate")
+    os.makedirs(folder, exist_ok=True)
+    data = bytes([env]) + bytes(flags) + struct.pack("<Q", missing)
+    data += b"".join(struct.pack("<d", float(a)) for a in args)
+    with open(os.path.join(folder, "seed-" + name), "wb") as out:
+        out.write(data)
+
+evaluate = [
+    (2, 3, 10, 0.5), (1.5, 2, 20, 0.1), (10, 4, 30, 0.05), (0.5, 3, 10, 0.9), (0, 3, 10, 0.5),
+    (-0.0, 3, 10, 0.5), (-1, 0, 10, 0.5), (2, 0, 10, 0.5), (2, 3, 0, 0.5), (2, 3, 10, 1.0),
+    (2, 3, 10, 0.0), (inf, 3, 10, 0.5), (2, nan, 10, 0.5), (-1, 3, 10, nan), (2, 3, 10, 0.9999999),
+]
+for i, args in enumerate(evaluate):
+    evaluate_seed(f"{i:02d}", args)
+evaluate_seed("flags-all-set", (-1, 3, 10, 0.5), flags=(0xFF, 0xFE, 0x00, 0x81))
+evaluate_seed("signalling-missing", (0.5, 3, 10, 0.9), missing=0x7FF0000000000BAD)
+evaluate_seed("negative-missing", (nan, 3, 10, 0.5), missing=0xFFF8DEADBEEF0001)
+evaluate_seed("p53-round-up", (2, 3, 10, 0.5), env=0x06)
+
+# fuzz_eval: routine index (over the numeric then the library table), argument
+# count offset, environment byte, then the arguments.
+def eval_seed(name, index, args, extra=0, env=0):
+    folder = os.path.join(HERE, "corpus", "eval")
+    os.makedirs(folder, exist_ok=True)
+    data = bytes([index, extra, env]) + b"".join(struct.pack("<d", float(a)) for a in args)
+    with open(os.path.join(folder, "seed-" + name), "wb") as out:
+        out.write(data)
+
+for index in range(32):
+    eval_seed(f"{index:02d}-small", index, (0.5, 2, 3, 1.5, 0.25, 1e-8, 0.5, 0.5))
+    eval_seed(f"{index:02d}-large", index, (20, 40, 60, 200, 0.999, 1e-12, 3, 3), extra=7)
