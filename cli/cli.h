@@ -90,7 +90,7 @@ outcome_id describe_evaluation(const host_evaluation* evaluation, const char* co
 // Commands
 
 int fnonct_command(int argc, char** argv, const char* argv0);
-int fnonct_csv(const host_module* module, const char* path);
+int fnonct_csv(const host_module* module, const char* path, int threads);
 int eval_command(int argc, char** argv);
 
 // Print a double as the command line does: %.17g, "nan" for any NaN but the

@@ -5,14 +5,20 @@
 //
 // Output: lambda with %.17g, exit 0.  When the module answers the missing
 // value, "." on stdout, the reason on stderr, exit 1.  --csv streams a file
-// of rows instead (fnonct_csv.cpp).
+// of rows instead (fnonct_csv.cpp), on --threads N threads (default: one per
+// processor).
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/cli.h"
+#include "host/workers.h"
 
 namespace {
+
+// Most threads --threads accepts.
+constexpr long thread_limit = 256;
 
 int evaluate_once(const host_module* module, char** texts)
 {
@@ -59,6 +65,7 @@ int fnonct_command(int argc, char** argv, const char* argv0)
     const char* csv_path = nullptr;
     char* numbers[host_argument_count];
     int count = 0;
+    int threads = 0;  // 0: one per processor
 
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
@@ -68,6 +75,13 @@ int fnonct_command(int argc, char** argv, const char* argv0)
             module_path = argv[++i];
         } else if (std::strcmp(a, "--csv") == 0) {
             csv = true;
+        } else if (std::strcmp(a, "--threads") == 0) {
+            char* end = nullptr;
+            const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+            if (i + 1 >= argc || end == argv[i + 1] || *end != '\0' || n < 1 || n > thread_limit)
+                return usage_error("--threads needs a whole number N from 1 to 256");
+            threads = static_cast<int>(n);
+            ++i;
         } else if (std::strncmp(a, "--", 2) == 0) {
             char detail[256];
             std::snprintf(detail, sizeof detail, "unknown option '%s'", a);
@@ -84,6 +98,8 @@ int fnonct_command(int argc, char** argv, const char* argv0)
     }
     if (csv && count != 0)
         return usage_error("--csv takes a FILE, not numbers");
+    if (!csv && threads != 0)
+        return usage_error("--threads goes with --csv");
     if (!csv && count != host_argument_count)
         return usage_error("fnonct takes four numbers X DF1 DF2 P");
 
@@ -102,7 +118,9 @@ int fnonct_command(int argc, char** argv, const char* argv0)
         std::fprintf(stderr, "kelbrant: %s\n", error);
         return exit_setup;
     }
-    const int status = csv ? fnonct_csv(&module, csv_path) : evaluate_once(&module, numbers);
+    if (threads == 0)
+        threads = host_processor_count();
+    const int status = csv ? fnonct_csv(&module, csv_path, threads) : evaluate_once(&module, numbers);
     host_close_module(&module);
     return status;
 }

@@ -21,9 +21,13 @@
 // exit status is then 1; otherwise 0.
 //
 // The stream is handled a block of rows at a time: read a block, evaluate
-// it, write it.  The rows of a block are independent of one another, so the
-// evaluation step may spread them over threads; the writing step keeps the
-// input order.  Memory is one block and one line buffer, whatever the input.
+// it, write it.  The rows of a block are independent of one another, so
+// --threads N (default: one per processor) spreads their evaluations over N
+// threads of our host (host/workers.h), and the writing step keeps the input
+// order.  Two blocks take turns so that reading and writing overlap the
+// evaluations: while the workers evaluate one block, this thread reads the
+// next, then helps finish the first, hands the next out and writes the
+// first.  Memory is two blocks, whatever the input.
 
 #include <cstdio>
 #include <cstring>
@@ -31,6 +35,7 @@
 
 #include "cli/cli.h"
 #include "cli/csv_lines.h"
+#include "host/workers.h"
 
 namespace {
 
@@ -131,12 +136,19 @@ int read_block(csv_line_reader* reader, csv_row* rows, bool* before_first_line)
     return n;
 }
 
-// Evaluate the well-formed rows.  Each row is independent of the others.
-void evaluate_block(const host_module* module, csv_row* rows, int count)
+// The well-formed rows are evaluated, each independently of the others, by
+// whichever thread takes it.
+struct block_job {
+    const host_module* module;
+    csv_row* rows;
+};
+
+void evaluate_row(void* context, int index)
 {
-    for (int i = 0; i < count; ++i)
-        if (rows[i].parse == outcome_ok)
-            host_evaluate(module, rows[i].value, &rows[i].evaluation);
+    const auto* job = static_cast<const block_job*>(context);
+    csv_row* row = &job->rows[index];
+    if (row->parse == outcome_ok)
+        host_evaluate(job->module, row->value, &row->evaluation);
 }
 
 // Write the block in input order; true when any row is an error row.
@@ -186,7 +198,7 @@ bool write_block(const csv_row* rows, int count)
 
 }  // namespace
 
-int fnonct_csv(const host_module* module, const char* path)
+int fnonct_csv(const host_module* module, const char* path, int threads)
 {
     const bool from_stdin = path == nullptr || std::strcmp(path, "-") == 0;
     std::FILE* in = from_stdin ? stdin : std::fopen(path, "rb");
@@ -195,18 +207,36 @@ int fnonct_csv(const host_module* module, const char* path)
         return exit_setup;
     }
 
-    std::vector<csv_row> rows(csv_block_rows);
+    host_workers* workers = host_workers_start(threads);
+    if (workers == nullptr) {
+        std::fprintf(stderr, "kelbrant: cannot start the worker threads\n");
+        if (!from_stdin)
+            std::fclose(in);
+        return exit_setup;
+    }
+    std::vector<csv_row> blocks[2] = {std::vector<csv_row>(csv_block_rows),
+                                      std::vector<csv_row>(csv_block_rows)};
     csv_line_reader reader{in, 0};
     bool before_first_line = true;
     bool any_error = false;
     std::printf("x,df1,df2,p,lambda,status\n");
-    for (;;) {
-        const int count = read_block(&reader, rows.data(), &before_first_line);
-        if (count == 0)
-            break;
-        evaluate_block(module, rows.data(), count);
-        any_error |= write_block(rows.data(), count);
+
+    int current = 0;
+    int count = read_block(&reader, blocks[current].data(), &before_first_line);
+    block_job job{module, blocks[current].data()};
+    host_workers_begin(workers, count, evaluate_row, &job);
+    while (count > 0) {
+        const int next = 1 - current;
+        const int next_count = read_block(&reader, blocks[next].data(), &before_first_line);
+        host_workers_finish(workers);
+        job.rows = blocks[next].data();
+        host_workers_begin(workers, next_count, evaluate_row, &job);
+        any_error |= write_block(blocks[current].data(), count);
+        current = next;
+        count = next_count;
     }
+    host_workers_finish(workers);
+    host_workers_stop(workers);
     const bool read_failed = std::ferror(in) != 0;
     if (!from_stdin)
         std::fclose(in);

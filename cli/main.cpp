@@ -1,7 +1,7 @@
 // kelbrant: the command line.
 //
 //   kelbrant fnonct [--module PATH] X DF1 DF2 P
-//   kelbrant fnonct [--module PATH] --csv [FILE]
+//   kelbrant fnonct [--module PATH] [--threads N] --csv [FILE]
 //   kelbrant eval ROUTINE ARG...
 //   kelbrant eval --list
 
@@ -13,7 +13,7 @@
 void print_usage(std::FILE* out)
 {
     std::fputs("usage: kelbrant fnonct [--module PATH] X DF1 DF2 P\n"
-               "       kelbrant fnonct [--module PATH] --csv [FILE]\n"
+               "       kelbrant fnonct [--module PATH] [--threads N] --csv [FILE]\n"
                "       kelbrant eval ROUTINE ARG...\n"
                "       kelbrant eval --list\n",
                out);
