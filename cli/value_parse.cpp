@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/csv_lines.h"
 
 namespace {
 
@@ -59,8 +60,9 @@ value_kind parse_value(const char* text, size_t length, double* value)
         return value_missing;
     }
 
-    // Digits, one point, an exponent: nothing else may reach strtod.
-    char buffer[128];
+    // Digits, one point, an exponent: nothing else may reach strtod.  Any
+    // field a CSV line can hold fits, however many digits it spells out.
+    char buffer[csv_line_buffer];
     if (length >= sizeof buffer)
         return value_invalid;
     for (size_t i = 0; i < length; ++i) {
