@@ -1,0 +1,106 @@
+// Faults fuzzing found, each a case of its own (the inputs are in
+// fuzz/corpus/*/crash-*): arguments far outside ordinary use, where an
+// intermediate overflowed or lost every digit.  The references come from
+// tests/reference/gen_robustness.py (mpmath); the tolerances sit beside each
+// table and say how accurate the routine is out there.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "fnonct/fnonct.h"
+#include "ncf/ncf.h"
+#include "numeric/primitives.h"
+
+namespace {
+
+#include "data/robustness.inc"
+
+double relative(double got, double want) { return std::fabs(got - want) / std::fabs(want); }
+
+template <size_t columns, size_t rows, typename F>
+void check_table(const char* name, const double (&table)[rows][columns], double tolerance, F routine)
+{
+    double worst = 0.0;
+    size_t worst_row = 0;
+    for (size_t i = 0; i < rows; ++i) {
+        const double e = relative(routine(table[i]), table[i][columns - 1]);
+        if (!(e <= worst)) {
+            worst = e;
+            worst_row = i;
+        }
+    }
+    EXPECT_LE(worst, tolerance) << name << ": worst row " << worst_row;
+    std::printf("%s: worst relative error %.3g (row %zu)\n", name, worst, worst_row);
+}
+
+}  // namespace
+
+// 1/x overflowed for x <= 2^-1024, and ln Gamma with it; log_beta of two
+// such shapes came out inf - inf.  ln Gamma(x) = -ln x - gamma x + ... there,
+// as exact as the logarithm.
+constexpr double log_gamma_tolerance = 4e-16;
+// Three logarithms near 745 cancel to near 745: a few of their ulps.
+constexpr double log_beta_tolerance = 1e-15;
+
+TEST(FuzzRegressions, LogGammaAndLogBetaOfSubnormalArguments)
+{
+    check_table("log_gamma", log_gamma_cases, log_gamma_tolerance,
+                [](const double* r) { return log_gamma(r[0]); });
+    check_table("log_beta", log_beta_cases, log_beta_tolerance,
+                [](const double* r) { return log_beta(r[0], r[1]); });
+}
+
+// Shapes below 1 are raised by one and corrected by dividing by the shape;
+// the raised shape minus 1 kept none of a shape below 2^-53 (a division by
+// 0) and few of one below 1e-8.  Out there ln B(a, b) is the difference of
+// logarithms near 530, so the density, and the ratio, keep about 13 digits.
+constexpr double beta_inc_tiny_shape_tolerance = 1e-12;
+
+TEST(FuzzRegressions, IncompleteBetaOfTinyShapes)
+{
+    check_table("beta_inc", beta_inc_cases, beta_inc_tiny_shape_tolerance, [](const double* r) {
+        double w = -2.0, w1;
+        EXPECT_EQ(beta_inc(r[0], r[1], r[2], &w, &w1), 0);
+        return w;
+    });
+}
+
+// Degrees of freedom near 2^-767: (a + b) - 1 + 1 was 0 and the backward
+// step divided by it.  A beta argument near 2^-1033: its reciprocal
+// overflowed in double and made the backward terms infinite.
+constexpr double ncf_cdf_extreme_tolerance = 1e-12;
+
+TEST(FuzzRegressions, NoncentralFWithExtremeDegreesOfFreedom)
+{
+    check_table("ncf_cdf", ncf_cdf_cases, ncf_cdf_extreme_tolerance, [](const double* r) {
+        double p = -2.0;
+        EXPECT_EQ(ncf_cdf(r[0], r[1], r[2], r[3], &p), 0);
+        return p;
+    });
+}
+
+TEST(FuzzRegressions, ExponentialOfInfinitiesIsItsLimit)
+{
+    // t - floor(t) was inf - inf for an infinite exponent.
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(exp_fast(-inf), 0.0);
+    EXPECT_EQ(exp_fast(inf), inf);
+    EXPECT_EQ(pow_real(2.0, -inf), 0.0);
+    EXPECT_EQ(pow_real(0.5, inf), 0.0);
+    EXPECT_EQ(pow_real(2.0, inf), inf);
+    EXPECT_TRUE(std::isnan(exp_fast(std::numeric_limits<double>::quiet_NaN())));
+}
+
+TEST(FuzzRegressions, SearchNeverReportsANegativeRoot)
+{
+    // x' rounds to 1, the derivative of the distribution function vanishes
+    // and a Newton step divided by 0; the pass converged on -inf and the
+    // search returned it with status 0.
+    double lam = 0.0;
+    EXPECT_EQ(fnonct_search(0x1.06727fdffc06p+853, 0x1.008007a030021p-1019, 0x1.000000000d6p-895,
+                            0x1.fffff8a501a4p-1, &lam),
+              1);
+}
