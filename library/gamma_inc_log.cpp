@@ -1,6 +1,6 @@
 // gamma_inc_log: ln P(a, x), ln Q(a, x) and the log gamma density
 // ln(x^(a-1) e^(-x)/Gamma(a)), kept finite where the probabilities
-// themselves underflow (ln Q(10, 2000) is about -1949).
+// themselves underflow (ln Q(10, 2000) is about -1944.4).
 //
 // Methods, by the position of x:
 //
