@@ -12,3 +12,22 @@ int32_t fnonct_search(double x, double df1, double df2, double p, double* result
 // argument is out of its domain, or no lambda exists); on failure *result
 // holds the host's missing value.
 int32_t fnonct_evaluate(void* argument_list, double* result);
+
+// What one fnonct_search did, for the tests and the benchmark.
+struct fnonct_search_trace {
+    double central;        // P0, the central probability (0 when not reached)
+    double bound;          // B = 2 ln(P0/p), a lower bound of the root
+    double start;          // lambda_0 = max(B, 1)
+    double first_step;     // lambda' of the first false-position pass
+    double phase2_start;   // the lambda phase 2 starts from
+    int32_t phase1_passes; // false-position passes
+    int32_t phase2_passes; // Newton passes
+    int32_t cdf_calls;     // calls of ncf_cdf, the central one included
+};
+
+// fnonct_search, filling *trace (which may be null) as well.
+int32_t fnonct_search_traced(double x, double df1, double df2, double p, double* result,
+                             fnonct_search_trace* trace);
+
+// The most false-position passes phase 1 makes before phase 2 takes over.
+constexpr int32_t fnonct_phase1_pass_limit = 1000;

@@ -15,3 +15,31 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1);
 // P(F' <= x) of the noncentral F distribution with df1, df2 degrees of
 // freedom and noncentrality ncp into *out.  Status 0 on success, 1 on failure.
 int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out);
+
+// How beta_inc reached its answer, for the tests and the benchmark.
+constexpr int32_t beta_inc_path_none = 0;          // failure (status 1 or -1)
+constexpr int32_t beta_inc_path_end_point = 1;     // x = 0 or x = 1
+constexpr int32_t beta_inc_path_tiny_density = 2;  // density below the double range
+constexpr int32_t beta_inc_path_fraction = 3;      // continued fraction converged
+constexpr int32_t beta_inc_path_normal = 4;        // Paulson's normal approximation
+
+struct beta_inc_trace {
+    int32_t path;     // one of beta_inc_path_*
+    int32_t steps;    // continued-fraction steps taken (0 when none ran)
+    int32_t swapped;  // 1 when the fraction worked on (1 - x, b, a)
+    int32_t shifted;  // 1 when its first shape was raised by one
+};
+
+// beta_inc, filling *trace (which may be null) as well.
+int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
+                        beta_inc_trace* trace);
+
+struct ncf_cdf_trace {
+    int32_t start_index;    // k, or -1 when no Poisson sum was set up
+    int32_t steps;          // recurrence steps of both directions together
+    int32_t extended_loop;  // 1 when the sum ran in extended precision
+};
+
+// ncf_cdf, filling *trace (which may be null) as well.
+int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
+                       ncf_cdf_trace* trace);

@@ -1,0 +1,179 @@
+// fnonct_search: the noncentrality lam >= 0 at which the noncentral F
+// distribution function takes a given value,
+//
+//     ncf_cdf(x, df1, df2, lam) = p.
+//
+// The distribution function falls monotonically in lam from the central
+// probability P0 = ncf_cdf(x, df1, df2, 0) toward 0, so a root exists only for
+// p <= P0, and p = P0 gives lam = 0.  The Poisson weight of index 0 is
+// e^(-lam/2), so P(lam) >= e^(-lam/2) P0 and the root is at least
+// B = 2 ln(P0/p).
+//
+// Phase 1, a closed-form start.  Patnaik's two-moment reduction with the
+// cube-root normal approximation of Paulson (Wilson-Hilferty for the
+// chi-square numerator) gives, with s = df1 + lam,
+//
+//     h(lam) = (C w - (1 - A)) / sqrt(A + D w^2) - z,
+//     w = (x df1 / s)^(1/3),  A = (2/9)(df1 + 2 lam)/s^2,
+//     C = 1 - (2/9)/df2,      D = (2/9)/df2,
+//
+// whose zero approximates the root; z is the normal quantile of p by the
+// rational approximation of Abramowitz and Stegun 26.2.23 (error below
+// 4.5e-4).  False position with one end held at lam = 0 (where h = h0)
+// walks toward that zero from lam_0 = max(B, 1), stopping when a step is
+// at most 1 in absolute size or would fall below B.  The constants are the
+// ones this search has always used: 0.222222 for 2/9 in A and C, 0.22222 in
+// D, and 0.333333333 for the cube-root exponent.  Phase 1 costs one power
+// per pass and no evaluation of the distribution function.
+//
+// Phase 2, Newton's method on the exact distribution function.  The
+// derivative in lam is
+//
+//     dP/dlam = (ncf_cdf(x df1/(df1+2), df1+2, df2, lam) - P) / 2,
+//
+// since d p_j/d lam = (p_(j-1) - p_j)/2 and I_x'(a+j+1, b) at df1 is
+// I_x''(a+1+j, b) at df1 + 2 with the same x'.  The first pass is Newton's
+// step for ln P = ln p, which behaves well when the start lies far out in
+// the tail; later passes work on P itself.  The search has converged when
+// two successive passes see probabilities within 1e-7 p of each other.
+//
+// Deviation: phase 1 as first written had no pass limit, its two tests its
+// only exits.  A pathological gap function could cycle there for ever, so
+// it now stops after fnonct_phase1_pass_limit passes and hands the current
+// lam to phase 2, as it does when a step falls below B.
+
+#include "fnonct/fnonct.h"
+
+#include "ncf/ncf.h"
+#include "numeric/constants.h"
+#include "numeric/elementary.h"
+#include "numeric/primitives.h"
+
+namespace {
+
+// Largest p the search accepts.
+constexpr double p_upper_limit = 0.9999999;
+
+// Abramowitz and Stegun 26.2.23, the lower-tail normal quantile: numerator
+// coefficients c0, c1, c2 and denominator coefficients d1, d2, d3 (the
+// denominator's constant term is 1), lowest power first.
+constexpr double quantile_num[] = {2.515517, 0.802853, 0.010328};
+constexpr double quantile_den[] = {1.432788, 0.189269, 0.001308};
+
+// The cube-root exponent and the two roundings of 2/9 of the gap function.
+constexpr double cube_root_exponent = 0.333333333;
+constexpr double two_ninths_6 = 0.222222;
+constexpr double two_ninths_5 = 0.22222;
+
+// Newton passes of phase 2: two distribution-function calls each.  From
+// phase 1's start the test is met in 3 to 6 passes on ordinary arguments;
+// 30 bounds the cost of a start that lies far from the root.
+constexpr int32_t newton_pass_limit = 30;
+
+// Relative probability tolerance of the convergence test.
+constexpr double probability_tolerance = 1e-07;
+
+// The normal-approximation gap at lam for the cube-root base x df1 / s.
+struct gap_constants {
+    double c, d, z;
+};
+
+double normal_gap(const gap_constants& g, double base, double lam, double s)
+{
+    double w = pow_real(base, cube_root_exponent);
+    double a = two_ninths_6 * (1.0 + lam / s) / s;
+    return (g.c * w - (1.0 - a)) / elem_sqrt(a + g.d * w * w) - g.z;
+}
+
+}  // namespace
+
+int32_t fnonct_search(double x, double df1, double df2, double p, double* result)
+{
+    return fnonct_search_traced(x, df1, df2, p, result, nullptr);
+}
+
+int32_t fnonct_search_traced(double x, double df1, double df2, double p, double* result,
+                             fnonct_search_trace* trace)
+{
+    fnonct_search_trace local{};
+    fnonct_search_trace& t = trace != nullptr ? *trace : local;
+    t = fnonct_search_trace{};
+
+    if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p != 0.0 && p <= p_upper_limit))
+        return 1;
+
+    double p0;
+    ++t.cdf_calls;
+    if (ncf_cdf(x, df1, df2, 0.0, &p0) != 0)
+        return 1;
+    t.central = p0;
+    if (p > p0)
+        return 1;
+    if (p == p0) {
+        *result = 0.0;
+        return 0;
+    }
+
+    double bound = 2.0 * elem_ln(p0 / p);
+    double lam = bound >= 1.0 ? bound : 1.0;
+    t.bound = bound;
+    t.start = lam;
+
+    double q = p >= 0.5 ? 1.0 - p : p;
+    double tq = elem_sqrt(-2.0 * elem_ln(q));
+    double ratio = (quantile_num[0] + quantile_num[1] * tq + quantile_num[2] * tq * tq)
+                 / (1.0 + quantile_den[0] * tq + quantile_den[1] * tq * tq
+                    + quantile_den[2] * tq * tq * tq);
+    double z = p > 0.5 ? tq - ratio : ratio - tq;
+
+    gap_constants g{1.0 - two_ninths_6 / df2, two_ninths_5 / df2, z};
+    double h0 = normal_gap(g, x, 0.0, df1);
+
+    // Phase 1: false position between lam = 0 (held) and lam.
+    for (int32_t pass = 1; pass <= fnonct_phase1_pass_limit; ++pass) {
+        double s = df1 + lam;
+        double next = lam * h0 / (h0 - normal_gap(g, x * df1 / s, lam, s));
+        t.phase1_passes = pass;
+        if (pass == 1)
+            t.first_step = next;
+        if (!(next >= bound))
+            break;
+        if (std::fabs(lam - next) <= 1.0) {
+            lam = next;
+            break;
+        }
+        lam = next;
+    }
+    t.phase2_start = lam;
+
+    // Phase 2: Newton on P(lam), the first pass on ln P(lam).
+    double x2 = x * df1 / (df1 + 2.0);
+    double df1_2 = df1 + 2.0;
+    double p_prev = max_double;
+    double tol = probability_tolerance * p;
+    double next = lam;
+    for (int32_t pass = 1; pass <= newton_pass_limit; ++pass) {
+        t.phase2_passes = pass;
+        double pl, pl2;
+        ++t.cdf_calls;
+        if (ncf_cdf(x, df1, df2, lam, &pl) != 0)
+            return 1;
+        ++t.cdf_calls;
+        if (ncf_cdf(x2, df1_2, df2, lam, &pl2) != 0)
+            return 1;
+        if (pl == 0.0 && pl2 == 0.0)
+            return 1;
+        if (pass == 1)
+            next = lam + (2.0 * pl / (pl2 - pl)) * elem_ln(p / pl);
+        else
+            next = lam - 2.0 * ((pl - p) / (pl2 - pl));
+        if (std::fabs(p_prev - pl) < tol) {
+            *result = next;
+            return pass < newton_pass_limit ? 0 : 1;
+        }
+        p_prev = pl;
+        lam = next;
+    }
+    *result = next;
+    return 1;
+}

@@ -1,0 +1,41 @@
+// 2^t for an extended t, the step that exp_fast and pow_real share.
+//
+// Split form: n = floor(t), f = t - n (exact, 0 <= f < 1), g = (2^f - 1) + 1
+// with 2^f - 1 taken directly (F2XM1 on x86, accurate for small f rather than
+// 2^f minus 1), and 2^t = g * 2^n by an exact scaling.  Flooring rather than
+// rounding to nearest keeps f non-negative, the range F2XM1 is most exact on.
+//
+// Power form: for -1 < t < 1 the fraction needs no split and 2^t = (2^t - 1)
+// + 1 directly; otherwise the split form.  pow_real uses the power form,
+// exp_fast the split form alone.
+//
+// t, f and g stay in the extended format; the result is rounded to a double
+// once, at the end (twice only when it is subnormal: once to the 64-bit
+// significand by the scaling's range, once to the double).
+#pragma once
+
+#include "numeric/elementary.h"
+
+// |n| beyond this leaves nothing of g * 2^n in the extended format (whose
+// exponents end near +-16400), so clamping n there changes no result.  It
+// keeps the scaling defined for any t a finite product can produce.
+constexpr long double exp2_scale_limit = 20000.0L;
+
+inline double exp2_split(long double t)
+{
+    long double n = elem_floor_ext(t);
+    long double f = t - n;
+    long double g = elem_exp2m1_ext(f) + 1.0L;
+    if (!(n <= exp2_scale_limit))  // NaN too: g is NaN then and stays so
+        n = exp2_scale_limit;
+    else if (n < -exp2_scale_limit)
+        n = -exp2_scale_limit;
+    return static_cast<double>(elem_scale2_ext(g, n));
+}
+
+inline double exp2_power(long double t)
+{
+    if (t > -1.0L && t < 1.0L)
+        return static_cast<double>(elem_exp2m1_ext(t) + 1.0L);
+    return exp2_split(t);
+}
