@@ -169,3 +169,37 @@ inline double elem_sqrt(double x) { return __builtin_sqrt(x); }
 
 // |x|: clears the sign bit (one instruction, no library).
 inline double elem_abs(double x) { return __builtin_fabs(x); }
+
+// Precision for a whole routine that computes in the extended format beyond
+// single steps (sums, products and differences of extended values): raise
+// the x87 precision control to 64 bits and return the caller's control word,
+// which elem_extended_end puts back.  Without it such a routine would round
+// its extended intermediates to 53 bits under the Windows default and give
+// other bits than under Linux.  The compiler may move plain arithmetic across
+// the two steps (they are barriers to memory, not to register values): a
+// routine either keeps its extended arithmetic in a function of its own that
+// is not inlined and delivers its results through memory, or passes the
+// values that enter and leave the region through elem_extended_fence.
+// Nothing to do without the x87.
+#if KELBRANT_X87
+inline uint16_t elem_extended_begin()
+{
+    uint16_t saved = elem_x87_extended_begin();
+    __asm__ volatile("" : : : "memory");
+    return saved;
+}
+inline void elem_extended_end(uint16_t saved)
+{
+    __asm__ volatile("" : : : "memory");
+    elem_x87_extended_end(saved);
+}
+inline long double elem_extended_fence(long double v)
+{
+    __asm__ volatile("" : "+t"(v));
+    return v;
+}
+#else
+inline uint16_t elem_extended_begin() { return 0; }
+inline void elem_extended_end(uint16_t) {}
+inline long double elem_extended_fence(long double v) { return v; }
+#endif

@@ -9,7 +9,8 @@
 // + 1 directly; otherwise the split form.  pow_real uses the power form,
 // exp_fast the split form alone.
 //
-// t, f and g stay in the extended format; the result is rounded to a double
+// t, f and g stay in the extended format, with the x87 at 64-bit precision
+// whatever the caller set (elem_extended_begin); the result is rounded to a double
 // once, at the end (twice only when it is subnormal: once to the 64-bit
 // significand by the scaling's range, once to the double).
 #pragma once
@@ -23,6 +24,8 @@ constexpr long double exp2_scale_limit = 20000.0L;
 
 inline double exp2_split(long double t)
 {
+    uint16_t precision = elem_extended_begin();
+    t = elem_extended_fence(t);
     long double n = elem_floor_ext(t);
     long double f = t - n;
     long double g = elem_exp2m1_ext(f) + 1.0L;
@@ -30,12 +33,19 @@ inline double exp2_split(long double t)
         n = exp2_scale_limit;
     else if (n < -exp2_scale_limit)
         n = -exp2_scale_limit;
-    return static_cast<double>(elem_scale2_ext(g, n));
+    double r = static_cast<double>(elem_scale2_ext(g, n));
+    elem_extended_end(precision);
+    return r;
 }
 
 inline double exp2_power(long double t)
 {
-    if (t > -1.0L && t < 1.0L)
-        return static_cast<double>(elem_exp2m1_ext(t) + 1.0L);
+    if (t > -1.0L && t < 1.0L) {
+        uint16_t precision = elem_extended_begin();
+        long double g = elem_exp2m1_ext(elem_extended_fence(t)) + 1.0L;
+        double r = static_cast<double>(elem_extended_fence(g));
+        elem_extended_end(precision);
+        return r;
+    }
     return exp2_split(t);
 }
