@@ -1,6 +1,7 @@
 # Cross-building for Windows with Debian's MinGW-w64 compilers; included by
 # the per-target toolchain files, which set KELBRANT_MINGW_TRIPLET first.
 set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${KELBRANT_MINGW_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${KELBRANT_MINGW_TRIPLET}-g++)
 set(CMAKE_RC_COMPILER ${KELBRANT_MINGW_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KELBRANT_MINGW_TRIPLET})

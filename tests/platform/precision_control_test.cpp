@@ -109,11 +109,33 @@ std::vector<routine_case> routine_cases()
     };
 }
 
+// Whether storing an extended value as a double rounds it to 53 bits
+// whatever the precision control, as the x87 does (the control governs only
+// the arithmetic).  An emulator that rounds the store to the control's
+// precision would spoil every double returned in st(0) under 24-bit precision
+// (the 32-bit calling convention), whatever the routines do.
+bool stores_ignore_precision_control()
+{
+    const uint16_t saved = control_word();
+    volatile double in = 1.0 + 0x1p-40, out = 0.0;
+    set_control_word(static_cast<uint16_t>((saved & ~precision_mask) | precision_24));
+    long double v;
+    __asm__ volatile("fldl %1" : "=t"(v) : "m"(in));
+    __asm__ volatile("fstpl %0" : "=m"(out) : "t"(v) : "st");
+    set_control_word(saved);
+    return out == in;
+}
+
 TEST(PrecisionControl, ResultsDoNotDependOnTheCallersPrecision)
 {
     const uint16_t saved = control_word();
+    std::vector<uint16_t> precisions = {precision_53};
+    if (stores_ignore_precision_control())
+        precisions.push_back(precision_24);
+    else
+        std::printf("stores round to the precision control here (an emulator): 24 bits not tried\n");
     for (const routine_case& routine : routine_cases()) {
-        for (uint16_t precision : {precision_53, precision_24}) {
+        for (uint16_t precision : precisions) {
             const uint16_t caller = static_cast<uint16_t>((saved & ~precision_mask) | precision);
             int differing = 0;
             std::string first;
