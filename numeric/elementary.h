@@ -54,6 +54,17 @@ inline long double elem_x87_yl2x(long double x, long double y)
     return r;
 }
 
+// A stretch of plain extended arithmetic at 64-bit precision:
+//   saved = elem_extended_begin(); elem_extended_hold(input);
+//   ... arithmetic ...
+//   elem_extended_hold(result); elem_extended_end(saved);
+// The holds tie the arithmetic to the stretch: the compiler sees the held
+// value change inside an asm statement, so no operation on it moves before
+// the precision is raised, nor the result's computation after it is restored.
+inline uint16_t elem_extended_begin() { return elem_x87_extended_begin(); }
+inline void elem_extended_end(uint16_t saved) { elem_x87_extended_end(saved); }
+inline void elem_extended_hold(long double& v) { __asm__ volatile("" : "+t"(v)); }
+
 // ln 2 to the 64-bit significand (the value FLDLN2 loads).
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 
@@ -94,6 +105,10 @@ inline long double elem_mul_ext(long double a, long double b)
 inline long double elem_ylog2_ext(long double x, long double y) { return elem_x87_yl2x(x, y); }
 
 #else
+
+inline uint16_t elem_extended_begin() { return 0; }
+inline void elem_extended_end(uint16_t) {}
+inline void elem_extended_hold(long double&) {}
 
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 inline long double elem_log2_ext(long double x) { return std::log2(x); }
@@ -169,37 +184,3 @@ inline double elem_sqrt(double x) { return __builtin_sqrt(x); }
 
 // |x|: clears the sign bit (one instruction, no library).
 inline double elem_abs(double x) { return __builtin_fabs(x); }
-
-// Precision for a whole routine that computes in the extended format beyond
-// single steps (sums, products and differences of extended values): raise
-// the x87 precision control to 64 bits and return the caller's control word,
-// which elem_extended_end puts back.  Without it such a routine would round
-// its extended intermediates to 53 bits under the Windows default and give
-// other bits than under Linux.  The compiler may move plain arithmetic across
-// the two steps (they are barriers to memory, not to register values): a
-// routine either keeps its extended arithmetic in a function of its own that
-// is not inlined and delivers its results through memory, or passes the
-// values that enter and leave the region through elem_extended_fence.
-// Nothing to do without the x87.
-#if KELBRANT_X87
-inline uint16_t elem_extended_begin()
-{
-    uint16_t saved = elem_x87_extended_begin();
-    __asm__ volatile("" : : : "memory");
-    return saved;
-}
-inline void elem_extended_end(uint16_t saved)
-{
-    __asm__ volatile("" : : : "memory");
-    elem_x87_extended_end(saved);
-}
-inline long double elem_extended_fence(long double v)
-{
-    __asm__ volatile("" : "+t"(v));
-    return v;
-}
-#else
-inline uint16_t elem_extended_begin() { return 0; }
-inline void elem_extended_end(uint16_t) {}
-inline long double elem_extended_fence(long double v) { return v; }
-#endif

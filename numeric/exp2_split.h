@@ -9,8 +9,7 @@
 // + 1 directly; otherwise the split form.  pow_real uses the power form,
 // exp_fast the split form alone.
 //
-// t, f and g stay in the extended format, with the x87 at 64-bit precision
-// whatever the caller set (elem_extended_begin); the result is rounded to a double
+// t, f and g stay in the extended format; the result is rounded to a double
 // once, at the end (twice only when it is subnormal: once to the 64-bit
 // significand by the scaling's range, once to the double).
 #pragma once
@@ -22,10 +21,9 @@
 // keeps the scaling defined for any t a finite product can produce.
 constexpr long double exp2_scale_limit = 20000.0L;
 
-inline double exp2_split(long double t)
+// The split form; the caller runs it at 64-bit precision.
+inline long double exp2_split_ext(long double t)
 {
-    uint16_t precision = elem_extended_begin();
-    t = elem_extended_fence(t);
     long double n = elem_floor_ext(t);
     long double f = t - n;
     long double g = elem_exp2m1_ext(f) + 1.0L;
@@ -33,19 +31,30 @@ inline double exp2_split(long double t)
         n = exp2_scale_limit;
     else if (n < -exp2_scale_limit)
         n = -exp2_scale_limit;
-    double r = static_cast<double>(elem_scale2_ext(g, n));
-    elem_extended_end(precision);
-    return r;
+    return elem_scale2_ext(g, n);
 }
 
+// 2^t by the split form, rounded to a double.  The fraction t - n and the
+// sum (2^f - 1) + 1 have up to 64 significant bits, so they are formed at
+// 64-bit precision whatever the host set (at 53 bits f alone would lose up
+// to 2^-54 and the result a good part of an ulp).
+inline double exp2_split(long double t)
+{
+    uint16_t saved = elem_extended_begin();
+    elem_extended_hold(t);
+    long double r = exp2_split_ext(t);
+    elem_extended_hold(r);
+    elem_extended_end(saved);
+    return static_cast<double>(r);
+}
+
+// 2^t by the power form, rounded to a double (precision as for exp2_split).
 inline double exp2_power(long double t)
 {
-    if (t > -1.0L && t < 1.0L) {
-        uint16_t precision = elem_extended_begin();
-        long double g = elem_exp2m1_ext(elem_extended_fence(t)) + 1.0L;
-        double r = static_cast<double>(elem_extended_fence(g));
-        elem_extended_end(precision);
-        return r;
-    }
-    return exp2_split(t);
+    uint16_t saved = elem_extended_begin();
+    elem_extended_hold(t);
+    long double r = t > -1.0L && t < 1.0L ? elem_exp2m1_ext(t) + 1.0L : exp2_split_ext(t);
+    elem_extended_hold(r);
+    elem_extended_end(saved);
+    return static_cast<double>(r);
 }
