@@ -54,3 +54,22 @@ target_link_options(kelbrant_module PRIVATE
 target_link_libraries(kelbrant_module PRIVATE gcc)
 set_target_properties(kelbrant_module PROPERTIES
   LINK_DEPENDS ${CMAKE_BINARY_DIR}/kelbrant_dll.ld)
+
+# The library check (tests/dll), run by ctest in this tree: the properties
+# above, read back from the built file, and a test that the check rejects
+# each fault it looks for.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(KELBRANT_DLL_MACHINE i386)
+  else()
+    set(KELBRANT_DLL_MACHINE amd64)
+  endif()
+  enable_testing()
+  foreach(check check_dll check_dll_test)
+    add_test(NAME ${check}
+      COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/dll/${check}.py
+        --machine ${KELBRANT_DLL_MACHINE} --objdump ${CMAKE_OBJDUMP}
+        $<TARGET_FILE:kelbrant_module>)
+  endforeach()
+endif()
