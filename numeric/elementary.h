@@ -1,6 +1,7 @@
 // Elementary steps that the special functions are built from: natural and
 // base-2 logarithms, 2^f - 1 for |f| <= 1, floor, exact scaling by a power of
-// two, the square root, and one extended product.  Nothing else comes from outside the module.
+// two, the square root, and the means to keep plain extended arithmetic at
+// 64-bit precision.  Nothing else comes from outside the module.
 //
 // On x86 (32- and 64-bit) the logarithms and 2^f - 1 are the x87 instructions
 // FYL2X and F2XM1, and the scaling of an extended value is FSCALE.  They work
@@ -89,18 +90,6 @@ inline long double elem_scale2_ext(long double g, long double n)
     return r;
 }
 
-// a * b rounded once to the 64-bit significand, whatever precision control
-// the host left in force (a product in plain long double arithmetic would be
-// rounded to 53 bits under the Windows default).
-inline long double elem_mul_ext(long double a, long double b)
-{
-    uint16_t saved = elem_x87_extended_begin();
-    long double r;
-    __asm__ volatile("fmulp" : "=t"(r) : "0"(a), "u"(b) : "st(1)");
-    elem_x87_extended_end(saved);
-    return r;
-}
-
 // y * log2(x) in one step (FYL2X), to the 64-bit significand.
 inline long double elem_ylog2_ext(long double x, long double y) { return elem_x87_yl2x(x, y); }
 
@@ -118,7 +107,6 @@ inline long double elem_scale2_ext(long double g, long double n)
 {
     return std::scalbn(g, static_cast<int>(n));
 }
-inline long double elem_mul_ext(long double a, long double b) { return a * b; }
 inline long double elem_ylog2_ext(long double x, long double y) { return y * std::log2(x); }
 
 #endif

@@ -5,23 +5,23 @@
 // With y = |x|:
 //   y <= 0.46875       erf(x) = x A(y^2) / B(y^2), a [4/4] rational in y^2;
 //                      erfc = 1 - erf.  For y <= 4.2e-16, y^2 is taken as 0
-//                      (erf(x) = x A4/B4 = 2x/sqrt(pi) to the last bit).
+//                      (erf(x) = x A4/B4, A4/B4 being 2/sqrt(pi)).
 //   0.46875 < y <= 4   erfc(y) = e^(-y^2) C(y) / D(y), a [8/8] rational in y.
 //   4 < y              erfc(y) = (e^(-y^2) / y) (1/sqrt(pi) - R(1/y^2)) with
 //                      R(z) = z P(z) / Q(z), from the asymptotic series
 //                      erfc(y) ~ e^(-y^2) / (y sqrt(pi)) (1 - 1/(2y^2) + ...).
-//   y > 1003.78...     erfc(y) = 0 without evaluation (the value is
-//                      sqrt(2) log_max_double, beyond which even y^2 has no
-//                      use); also 0 once -y^2 < log_min_normal (y > 26.6157),
-//                      where e^(-y^2) has left the normal range.
+//   y > 1003.78...     erfc(y) = 0 without evaluation (the cut-off is
+//                      sqrt(2) log_max_double).  In the asymptotic range erfc
+//                      is also 0 once -y^2 < log_min_normal (y > 26.6157),
+//                      where e^(-y^2) leaves the normal range.
 // From erfc(y) the sign fix-up gives erf(x) = sign(x) ((1/2 - erfc) + 1/2)
 // and erfc(-y) = 2 - erfc(y).
 //
 // e^(-y^2) is exp_fast applied to -y^2 in one call.  Cody splits y^2 into a
 // coarse part (y rounded to 1/16) and a fine part, because a rounding of y^2
 // is multiplied by y^2 in the exponential; we do not, so the relative error
-// of erfc grows like y^2 2^-53: about 2e-15 near y = 4 and up to 1e-13 near
-// y = 26, while erf (absolute error) is unaffected.
+// of erfc grows like y^2 2^-53 (below 2e-15 up to y = 4, up to 7.5e-14 near
+// y = 26), while erf, an absolute quantity there, is unaffected.
 //
 // mode 0 writes erf(x), any other mode erfc(x).
 

@@ -3,15 +3,18 @@
 // Split form: n = floor(t), f = t - n (exact, 0 <= f < 1), g = (2^f - 1) + 1
 // with 2^f - 1 taken directly (F2XM1 on x86, accurate for small f rather than
 // 2^f minus 1), and 2^t = g * 2^n by an exact scaling.  Flooring rather than
-// rounding to nearest keeps f non-negative, the range F2XM1 is most exact on.
+// rounding to nearest keeps f non-negative.
 //
-// Power form: for -1 < t < 1 the fraction needs no split and 2^t = (2^t - 1)
+// Power form: for -1 < t < 1 the argument needs no split and 2^t = (2^t - 1)
 // + 1 directly; otherwise the split form.  pow_real uses the power form,
 // exp_fast the split form alone.
 //
-// t, f and g stay in the extended format; the result is rounded to a double
-// once, at the end (twice only when it is subnormal: once to the 64-bit
-// significand by the scaling's range, once to the double).
+// Both return the extended value; the caller rounds it to a double once (the
+// scaling is exact in the extended range, so a subnormal double result is
+// the only one rounded twice).  The caller also runs them inside an extended
+// stretch (elem_extended_begin): t - n and the sum (2^f - 1) + 1 carry up to
+// 64 significant bits, and at the 53-bit precision some hosts leave in force
+// f alone would lose up to 2^-54, the result a good part of an ulp.
 #pragma once
 
 #include "numeric/elementary.h"
@@ -21,7 +24,6 @@
 // keeps the scaling defined for any t a finite product can produce.
 constexpr long double exp2_scale_limit = 20000.0L;
 
-// The split form; the caller runs it at 64-bit precision.
 inline long double exp2_split_ext(long double t)
 {
     long double n = elem_floor_ext(t);
@@ -34,27 +36,9 @@ inline long double exp2_split_ext(long double t)
     return elem_scale2_ext(g, n);
 }
 
-// 2^t by the split form, rounded to a double.  The fraction t - n and the
-// sum (2^f - 1) + 1 have up to 64 significant bits, so they are formed at
-// 64-bit precision whatever the host set (at 53 bits f alone would lose up
-// to 2^-54 and the result a good part of an ulp).
-inline double exp2_split(long double t)
+inline long double exp2_power_ext(long double t)
 {
-    uint16_t saved = elem_extended_begin();
-    elem_extended_hold(t);
-    long double r = exp2_split_ext(t);
-    elem_extended_hold(r);
-    elem_extended_end(saved);
-    return static_cast<double>(r);
-}
-
-// 2^t by the power form, rounded to a double (precision as for exp2_split).
-inline double exp2_power(long double t)
-{
-    uint16_t saved = elem_extended_begin();
-    elem_extended_hold(t);
-    long double r = t > -1.0L && t < 1.0L ? elem_exp2m1_ext(t) + 1.0L : exp2_split_ext(t);
-    elem_extended_hold(r);
-    elem_extended_end(saved);
-    return static_cast<double>(r);
+    if (t > -1.0L && t < 1.0L)
+        return elem_exp2m1_ext(t) + 1.0L;
+    return exp2_split_ext(t);
 }

@@ -1,6 +1,7 @@
 // e^x = 2^(x log2 e) by the split form of 2^t (see exp2_split.h).
 //
-// The product t = x log2 e is rounded once to the 64-bit significand: an
+// The product t = x log2 e is rounded once to the 64-bit significand (the
+// whole computation runs at 64-bit precision, whatever the host set): an
 // absolute error d in t becomes a relative error d ln 2 in e^x, and near the
 // ends of the double range |t| reaches 1075, so a double t (error up to
 // 2^-43 there) would cost some hundreds of units in the last place where the
@@ -18,5 +19,11 @@ constexpr long double log2_e_ext = 1.4426950408889634073599246810018921374L;
 
 double exp_fast(double x)
 {
-    return exp2_split(elem_mul_ext(x, log2_e_ext));
+    uint16_t saved = elem_extended_begin();
+    long double t = x;
+    elem_extended_hold(t);
+    long double r = exp2_split_ext(t * log2_e_ext);
+    elem_extended_hold(r);
+    elem_extended_end(saved);
+    return static_cast<double>(r);
 }

@@ -8,7 +8,7 @@
 //              lnG(p) - lnG(s) = (s - 1/2) ln(p/s) - q ln p + q
 //                                + lgamma_corr(p) - lgamma_corr(s),
 //            with ln(p/s) = ln(1 - q/s) from log1p_rel, accurate when q is
-//            small against p (the case of the noncentral F weights).
+//            small against p.
 // Ordering the arguments first makes the result exactly symmetric.
 //
 // Outside the domain (a <= 0, b <= 0 or either NaN) the result is 99.0, an

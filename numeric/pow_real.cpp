@@ -10,9 +10,10 @@
 // t = y log2 x is formed in one step (FYL2X on x86) and carried, with the
 // fraction and 2^f, in the extended format until the result is rounded to a
 // double; the error of t stays near 2^-64 |t|, so even results near the ends
-// of the double range are within about one unit in the last place.  The
-// power form (exp2_split.h) takes 2^t - 1 directly when |t| < 1, which keeps
-// exact powers such as 4^0.5 = 2^1 and 2^10 exact.  Overflow and underflow are
+// of the double range are within one unit in the last place.  An integral t
+// takes the split form with f = 0, so exact powers of two such as 4^0.5 = 2^1
+// and 2^10 come out exact; |t| < 1 takes 2^t - 1 directly (the power form of
+// exp2_split.h).  Overflow and underflow are
 // those of the scaling: +-inf, a subnormal or 0; an infinite result keeps the
 // sign of the parity rule.
 //
@@ -40,6 +41,19 @@ static double pow_domain_error(double x, double y)
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+// |x|^y for |x| > 0: the power form of 2^t, t = y log2 |x|, at 64-bit
+// precision whatever the host set.
+static double positive_power(double magnitude, double y)
+{
+    uint16_t saved = elem_extended_begin();
+    long double t = elem_ylog2_ext(magnitude, y);
+    elem_extended_hold(t);
+    long double r = exp2_power_ext(t);
+    elem_extended_hold(r);
+    elem_extended_end(saved);
+    return static_cast<double>(r);
+}
+
 double pow_real(double x, double y)
 {
     if (x < 0.0) {
@@ -50,7 +64,7 @@ double pow_real(double x, double y)
         int32_t k = static_cast<int32_t>(y);
         if (static_cast<double>(k) != y)
             return pow_domain_error(x, y);
-        double p = exp2_power(elem_ylog2_ext(-x, y));
+        double p = positive_power(-x, y);
         return (k & 1) != 0 ? -p : p;
     }
     if (x == 0.0) {
@@ -58,5 +72,5 @@ double pow_real(double x, double y)
             return 0.0;
         return pow_domain_error(x, y);
     }
-    return exp2_power(elem_ylog2_ext(x, y));
+    return positive_power(x, y);
 }

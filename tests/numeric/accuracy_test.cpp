@@ -61,7 +61,7 @@ double log1p_tolerance(double x)
 constexpr double log_gamma_tolerance = 2e-15;
 
 // log_beta: 2e-15 of max(1, |ln B|, |ln Gamma(a + b)|).  The three-term form
-// (a, b < 15) subtracts ln Gamma(a + b), up to 70, so its absolute error scales
+// (a, b < 15) subtracts ln Gamma(a + b), up to 71, so its absolute error scales
 // with that term rather than with the result; the large form avoids the
 // cancellation.
 double log_beta_scale(double a, double b, double reference)
@@ -88,7 +88,7 @@ double erf_tolerance(double x, double reference)
 
 // erfc_value: 2e-15 relative up to |x| = 4.  Beyond 4, e^(-x^2) is taken of the
 // rounded x^2 in one call: a rounding of x^2 (up to 2^-53 x^2) becomes a
-// relative error of e^(-x^2), so the bound grows by x^2 2^-53 (1e-13 at 26).
+// relative error of e^(-x^2), so the bound grows by x^2 2^-53 (7.5e-14 at 26).
 // For x < 0, erfc = 2 - erfc(|x|) is close to 2 and as accurate as erf.
 double erfc_tolerance(double x)
 {

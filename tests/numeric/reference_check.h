@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <iomanip>
 #include <string>
 
 struct reference_1 {
@@ -83,7 +84,8 @@ void check_table(const char* function, const char* unit, const Row (&rows)[N], E
         row_verdict v = measure(rows[i], got);
         double ratio = v.error / v.tolerance;
         if (!(ratio <= 1.0)) {
-            ADD_FAILURE() << function << " at " << arguments(rows[i]) << ": got " << got << ", reference "
+            ADD_FAILURE() << std::setprecision(17) << function << " at " << arguments(rows[i])
+                          << ": got " << got << ", reference "
                           << rows[i].hi << ", error " << v.error << " " << unit
                           << " > tolerance " << v.tolerance;
         }
