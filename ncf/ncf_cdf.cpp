@@ -42,10 +42,10 @@
 // double, the double loop makes the decisions the exact loop makes, up to
 // rounding.  The first term below that floor abandons the double loop, and
 // the sum is run again from the start in extended precision (exponent range
-// to 2^-16382), which keeps every term and every tolerance nonzero.  The
-// extended loop is taken only where the result is the start ratio I_k plus
-// differences that are tiny against it, or where the sum fails at the step
-// limit; ordinary calls never leave the double loop.
+// to 2^-16382), which keeps every term and every tolerance nonzero.  Terms
+// that small are taken only when the start weight times the start beta term
+// lies near or below the bottom of the double range, or the running sum is
+// itself below about 2^-916; ordinary arguments stay in the double loop.
 
 #include "ncf/ncf.h"
 

@@ -1,0 +1,175 @@
+// ncf_cdf: the noncentral F distribution function.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "ncf/ncf.h"
+#include "support/reference_table.h"
+
+namespace {
+
+struct ncf_cdf_reference {
+    double x, df1, df2, ncp, p;
+};
+
+#include "data/ncf_cdf.inc"
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Worked values with the start index and, where known, the step count.
+struct worked_case {
+    double x, df1, df2, ncp;
+    double p, tolerance;  // relative, from the digits quoted
+    int32_t start_index;  // -1: the central case, no Poisson sum
+    int32_t steps;        // -1: not pinned
+};
+
+const worked_case worked_cases[] = {
+    {1.0, 3.0, 3.0, 0.0, 0.5, 1e-15, -1, 0},
+    {2.0, 4.0, 4.0, 1.5, 0.634578415836, 1e-11, 0, -1},  // 1.16 lam < 1: no backward step
+    {2.0, 4.0, 4.0, 1.8, 0.614604746047, 1e-11, 1, -1},
+    {2.0, 3.0, 10.0, 5.0, 0.396106078892, 1e-11, 2, -1},
+    {4.0, 2.0, 2.0, 30.0, 0.0398296546943, 1e-11, 17, -1},
+    {0.5, 10.0, 3.0, 100.0, 2.93912865586e-09, 1e-11, 57, -1},
+    {999.0, 10.0, 10.0, 2000.0, 0.9962005365, 1e-10, 1160, 524},
+    {50.0, 10.0, 10.0, 5000.0, 1.1410388295e-16, 1e-10, 2900, 941},
+};
+
+TEST(NcfCdf, WorkedValues)
+{
+    for (const worked_case& c : worked_cases) {
+        double out = -1.0;
+        ncf_cdf_trace trace;
+        SCOPED_TRACE(testing::Message() << "x = " << c.x << ", df1 = " << c.df1 << ", df2 = " << c.df2
+                                        << ", ncp = " << c.ncp);
+        ASSERT_EQ(ncf_cdf_traced(c.x, c.df1, c.df2, c.ncp, &out, &trace), 0);
+        EXPECT_LE(relative_error(out, c.p), c.tolerance) << out;
+        EXPECT_EQ(trace.start_index, c.start_index);
+        if (c.steps >= 0)
+            EXPECT_EQ(trace.steps, c.steps);
+        EXPECT_EQ(trace.extended_loop, 0);
+    }
+}
+
+TEST(NcfCdf, ZeroIsZeroForEveryValidShape)
+{
+    const double args[][3] = {{3.0, 3.0, 0.0}, {0.5, 200.0, 10.0}, {10.0, 10.0, 1e6}, {2.0, 5.0, 4e9}};
+    for (const auto& a : args) {
+        for (double x : {0.0, -0.0}) {
+            double out = 7.0;
+            EXPECT_EQ(ncf_cdf(x, a[0], a[1], a[2], &out), 0);
+            EXPECT_EQ(out, 0.0);
+        }
+    }
+}
+
+// Every failure returns 1; out is 0 except after the step limit, where it
+// holds the partial sum.
+struct failure_case {
+    const char* cause;
+    double x, df1, df2, ncp;
+    int32_t start_index;  // -1: failed before the start index was formed
+    int32_t steps;
+};
+
+const failure_case failure_cases[] = {
+    {"df1 = 0", 1.0, 0.0, 3.0, 1.0, -1, 0},
+    {"df1 < 0", 1.0, -2.0, 3.0, 1.0, -1, 0},
+    {"df2 = 0", 1.0, 3.0, 0.0, 1.0, -1, 0},
+    {"ncp < 0", 1.0, 3.0, 3.0, -1.0, -1, 0},
+    {"x < 0", -1.0, 3.0, 3.0, 1.0, -1, 0},
+    {"NaN x", nan, 3.0, 3.0, 1.0, -1, 0},
+    {"NaN df1", 1.0, nan, 3.0, 1.0, -1, 0},
+    {"NaN df2", 1.0, 3.0, nan, 1.0, -1, 0},
+    {"NaN ncp", 1.0, 3.0, 3.0, nan, -1, 0},
+    {"central shape above the bound", 1.0, 3.0, 5e9, 0.0, -1, 0},
+    {"start index out of range", 1.0, 10.0, 10.0, 3702558013.0, -1, 0},
+    {"start beta term underflows", 0.001, 10.0, 10.0, 1000.0, 580, 0},
+    {"start beta term underflows", 1.0, 10.0, 10.0, 100000.0, 57999, 0},
+    {"start index at the bound, beta term underflows", 1.0, 10.0, 10.0, 3702558012.0, 2147483646, 0},
+    {"start weight underflows", 999.0, 10.0, 10.0, 116000.0, 67280, 0},
+};
+
+TEST(NcfCdf, FailuresLeaveZero)
+{
+    for (const failure_case& c : failure_cases) {
+        double out = 7.0;
+        ncf_cdf_trace trace;
+        SCOPED_TRACE(c.cause);
+        EXPECT_EQ(ncf_cdf_traced(c.x, c.df1, c.df2, c.ncp, &out, &trace), 1);
+        EXPECT_EQ(out, 0.0);
+        EXPECT_EQ(trace.start_index, c.start_index);
+        EXPECT_EQ(trace.steps, c.steps);
+    }
+}
+
+// From k = 1.16 lam the backward direction must cross about 0.16 lam indices
+// to reach the Poisson mode: with lam = 10000 that exceeds 1000 steps.
+TEST(NcfCdf, StepLimit)
+{
+    double out = 0.0;
+    ncf_cdf_trace trace;
+    EXPECT_EQ(ncf_cdf_traced(999.0, 10.0, 10.0, 20000.0, &out, &trace), 1);
+    EXPECT_EQ(trace.start_index, 11600);
+    EXPECT_EQ(trace.steps, 1000);
+    EXPECT_GT(out, 0.0);  // the partial sum
+}
+
+// Start weight e^-706.09 times a start beta term of about e^-60: the first
+// terms lie below the double range, yet they are nonzero and the sum runs
+// to the step limit.  Stopping on the first term (0 in double) and
+// returning I_k alone would be wrong.
+TEST(NcfCdf, TermsBelowTheDoubleRangeStillCount)
+{
+    double out = 0.0;
+    ncf_cdf_trace trace;
+    EXPECT_EQ(ncf_cdf_traced(999.0, 10.0, 10.0, 115000.0, &out, &trace), 1);
+    EXPECT_EQ(trace.start_index, 66700);
+    EXPECT_EQ(trace.steps, 1000);
+    EXPECT_EQ(trace.extended_loop, 1);
+}
+
+// Each table with its tolerance.  log_gamma(k + 1) and log_beta(a + k, b)
+// arrive as doubles, so the start weight and term carry one rounding of
+// numbers of size k ln k: ln 117! = 440 has units in the last place of
+// 5.7e-14, ln 2901! = 20200 of 3.6e-12.
+struct ncf_table {
+    const char* name;
+    const ncf_cdf_reference* rows;
+    size_t count;
+    double tolerance;   // relative
+    int32_t extended;   // the sum is expected in extended precision
+};
+
+#define NCF_TABLE(rows, tolerance, extended) \
+    {#rows, rows, sizeof rows / sizeof rows[0], tolerance, extended}
+
+const ncf_table tables[] = {
+    NCF_TABLE(ncf_cdf_rows, 2.5e-13, 0),           // df1 1..20, df2 5..200, ncp 0..200
+    NCF_TABLE(ncf_cdf_large_rows, 3e-12, 0),       // ncp 500..5000
+    NCF_TABLE(ncf_cdf_extended_rows, 3e-12, 1),    // first terms below the double range
+};
+
+TEST(NcfCdf, AgreesWithHighPrecisionReference)
+{
+    for (const ncf_table& t : tables) {
+        worst_row worst;
+        for (size_t i = 0; i < t.count; ++i) {
+            const ncf_cdf_reference& r = t.rows[i];
+            double out;
+            ncf_cdf_trace trace;
+            ASSERT_EQ(ncf_cdf_traced(r.x, r.df1, r.df2, r.ncp, &out, &trace), 0)
+                << t.name << " row " << i;
+            EXPECT_EQ(trace.extended_loop, t.extended) << t.name << " row " << i;
+            note_error(&worst, relative_error(out, r.p), i);
+        }
+        const ncf_cdf_reference& w = t.rows[worst.row];
+        std::printf("%s: %zu rows, worst rel %.3g at (%g, %g, %g, %g) against %.3g\n", t.name, t.count,
+                    worst.error, w.x, w.df1, w.df2, w.ncp, t.tolerance);
+        EXPECT_LE(worst.error, t.tolerance) << t.name;
+    }
+}
+
+}  // namespace

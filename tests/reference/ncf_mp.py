@@ -1,0 +1,65 @@
+"""High-precision noncentral F distribution function, shared by the
+reference generators gen_ncf_cdf.py and gen_fnonct.py.
+
+    P(F' <= x) = sum_(j>=0) e^-lam lam^j / j! * I_x'(a+j, b),
+    a = df1/2, b = df2/2, lam = ncp/2, x' = df1 x / (df1 x + df2),
+
+summed over every j from 0 to J = 2 lam + 25 sqrt(lam) + 60, beyond which
+the Poisson tail mass (an upper bound of the relative truncation error,
+since I_j falls with j) is below 1e-40.  I_J comes from the hypergeometric
+series of the incomplete beta ratio (DLMF 8.17.8); the lower ratios follow
+exactly from I_j = I_(j+1) + x'^(a+j) (1-x')^b / ((a+j) B(a+j, b)), the beta
+terms by their ratio (a+j) / ((a+b+j-1) x'), and I_0 is checked against a
+direct series evaluation (agreement to 2^40 units of the working
+precision).  Everything runs at the working precision the caller sets.
+"""
+import mpmath as mp
+
+
+def log_beta(a, b):
+    return mp.loggamma(a) + mp.loggamma(b) - mp.loggamma(a + b)
+
+
+def ratio_lower(x, a, b):
+    """I_x(a, b) by the series x^a (1-x)^b / (a B(a, b)) 2F1(a+b, 1; a+1; x)."""
+    term, total, n = mp.mpf(1), mp.mpf(1), 0
+    eps = mp.mpf(2) ** (-mp.mp.prec - 8)
+    while True:
+        term *= (a + b + n) * x / (a + 1 + n)
+        total += term
+        n += 1
+        if term < total * eps:
+            break
+    return mp.exp(a * mp.log(x) + b * mp.log1p(-x) - log_beta(a, b)) / a * total
+
+
+def incomplete_beta(x, a, b):
+    if x <= a / (a + b):
+        return ratio_lower(x, a, b)
+    return 1 - ratio_lower(1 - x, b, a)
+
+
+def ncf_cdf(x, df1, df2, ncp):
+    x, df1, df2, ncp = mp.mpf(x), mp.mpf(df1), mp.mpf(df2), mp.mpf(ncp)
+    if x == 0:
+        return mp.mpf(0)
+    a, b, lam = df1 / 2, df2 / 2, ncp / 2
+    xp = df1 * x / (df1 * x + df2)
+    yp = df2 / (df1 * x + df2)
+    if lam == 0:
+        return incomplete_beta(xp, a, b)
+    top = int(2 * lam + 25 * mp.sqrt(lam) + 60)
+    ratio = incomplete_beta(xp, a + top, b)
+    # Beta term u_(top-1), then downward.
+    j = top - 1
+    u = mp.exp((a + j) * mp.log(xp) + b * mp.log(yp) - mp.log(a + j) - log_beta(a + j, b))
+    weight = mp.exp(top * mp.log(lam) - lam - mp.loggamma(top + 1))
+    total = weight * ratio
+    for j in range(top - 1, -1, -1):
+        ratio += u                      # I_j
+        weight *= (j + 1) / lam         # p_j
+        total += weight * ratio
+        u *= (a + j) / ((a + b + j - 1) * xp)  # u_(j-1)
+    direct = incomplete_beta(xp, a, b)
+    assert abs(ratio - direct) <= abs(direct) * mp.mpf(2) ** (40 - mp.mp.prec), (ratio, direct)
+    return total
