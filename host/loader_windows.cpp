@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 int32_t loader_open(const char* path, loaded_module* module, char* error, size_t error_size)
@@ -53,4 +54,30 @@ void loader_close(loaded_module* module)
     if (module->handle != nullptr)
         FreeLibrary(static_cast<HMODULE>(module->handle));
     module->handle = nullptr;
+}
+
+int32_t loader_path_beside_executable(const char* argv0, const char* file_name, char* path,
+                                      size_t path_size)
+{
+    // The executable's own path from the loader; argv[0] when that fails.
+    char executable[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(nullptr, executable, sizeof executable);
+    if (length == 0 || length >= sizeof executable) {
+        if (argv0 != nullptr && std::strlen(argv0) < sizeof executable)
+            std::strcpy(executable, argv0);
+        else
+            executable[0] = '\0';
+    }
+
+    const char* separator = std::strrchr(executable, '\\');
+    const char* slash = std::strrchr(executable, '/');
+    if (slash != nullptr && (separator == nullptr || slash > separator))
+        separator = slash;
+    int written;
+    if (separator == nullptr)
+        written = std::snprintf(path, path_size, "%s", file_name);
+    else
+        written = std::snprintf(path, path_size, "%.*s\\%s",
+                                static_cast<int>(separator - executable), executable, file_name);
+    return written >= 0 && static_cast<size_t>(written) < path_size ? 0 : 1;
 }
