@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "fnonct/fnonct.h"
+#include "library/densities.h"
+#include "library/distributions.h"
+#include "library/gamma.h"
 #include "ncf/ncf.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -71,6 +74,23 @@ std::vector<std::vector<double>> grid(const std::vector<std::vector<double>>& ax
     return rows;
 }
 
+// Points x = r a near the mode of each shape a: (x, a) rows.
+std::vector<std::vector<double>> near_mode(const std::vector<double>& shapes)
+{
+    std::vector<std::vector<double>> rows;
+    for (double a : shapes)
+        for (double r : {0.71, 0.88, 0.999, 1.0, 1.07, 1.29})
+            rows.push_back({r * a, a});
+    return rows;
+}
+
+std::vector<std::vector<double>> joined(std::vector<std::vector<double>> a,
+                                        const std::vector<std::vector<double>>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::vector<routine_case> routine_cases()
 {
     const std::vector<double> shapes = {0.25, 0.5, 1.0, 2.5, 7.0, 30.0, 400.0};
@@ -100,6 +120,47 @@ std::vector<routine_case> routine_cases()
              return status_or(ncf_cdf(a[0], a[1], a[2], a[3], &out), out);
          },
          grid({statistics, degrees, degrees, {0.0, 0.6, 9.0, 120.0, 2000.0}})},
+        {"beta_log_density",
+         [](const double* a) {
+             double out = 0.0;
+             return status_or(beta_log_density(a[0], a[1], a[2], &out), out);
+         },
+         grid({{1e-6, 0.03, 0.4, 0.77, 0.999}, shapes, shapes})},
+        {"gamma_log_density",
+         [](const double* a) {
+             double out = 0.0;
+             return status_or(gamma_log_density(a[0], a[1], &out), out);
+         },
+         joined(grid({{1e-3, 0.3, 2.0, 9.5, 60.0, 700.0}, shapes}),
+                near_mode({10.0, 37.5, 400.0, 9e3, 2e6}))},
+        {"gamma_inc",
+         [](const double* a) {
+             double p = 0.0, q = 0.0, density = 0.0;
+             int32_t status = gamma_inc(a[0], a[1], &p, &q, &density);
+             return status_or(status, p + 3.0 * q + 5.0 * density);
+         },
+         joined(grid({{1e-3, 0.3, 2.0, 9.5, 60.0, 700.0}, shapes}),
+                near_mode({10.0, 37.5, 400.0, 9e3}))},
+        {"gamma_inc_log",
+         [](const double* a) {
+             gamma_log_record record{};
+             record.x = a[0];
+             record.shape = a[1];
+             int32_t status = gamma_inc_log(&record);
+             return status_or(status, record.log_lower + 3.0 * record.log_upper
+                                          + 5.0 * record.log_density + 7.0 * record.method);
+         },
+         joined(grid({{1e-3, 0.3, 2.0, 9.5, 60.0, 700.0}, shapes}),
+                near_mode({10.0, 37.5, 400.0, 9e3}))},
+        {"normal_log_tails",
+         [](const double* a) {
+             double lower = 0.0, upper = 0.0, density = 0.0;
+             int32_t status = normal_log_tails(a[0], &lower, &upper, &density);
+             return status_or(status, lower + 3.0 * upper + 5.0 * density);
+         },
+         sweep(-40.0, 40.0, 801)},
+        {"inverse_gaussian_cdf", [](const double* a) { return inverse_gaussian_cdf(a[0], a[1]); },
+         grid({{1e-3, 0.2, 0.9, 1.0, 1.7, 6.0, 40.0}, {0.01, 0.5, 2.0, 30.0, 800.0}})},
         {"fnonct_search",
          [](const double* a) {
              double lambda = 0.0;
