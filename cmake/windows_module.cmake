@@ -19,8 +19,9 @@ target_sources(kelbrant_module PRIVATE
   ${KELBRANT_MODULE_WINDOWS_SOURCES} ${CMAKE_SOURCE_DIR}/module/kelbrant.def)
 target_include_directories(kelbrant_module PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(kelbrant_module PRIVATE ${KELBRANT_FP_FLAGS} -Wall -Wextra)
-# Our memcpy and memset must not be recognised as copy loops and turned back
-# into calls to themselves.
+# Our memcpy, memmove, memset and memcmp must not be recognised as the loops
+# they are and compiled back
+# into calls of themselves.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/module/freestanding_windows.cpp PROPERTIES
   COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
 
@@ -38,7 +39,7 @@ execute_process(
 execute_process(
   COMMAND ${KELBRANT_LD} --shared --verbose
   OUTPUT_VARIABLE KELBRANT_LD_VERBOSE RESULT_VARIABLE KELBRANT_LD_RESULT)
-string(REGEX MATCH "==================================================\n(.*)\n==================================================" 
+string(REGEX MATCH "==================================================\n(.*)\n=================================================="
   KELBRANT_LD_SCRIPT_MATCH "${KELBRANT_LD_VERBOSE}")
 set(KELBRANT_LD_SCRIPT "${CMAKE_MATCH_1}")
 set(KELBRANT_IMPORT_TERMINATOR "LONG (0); LONG (0); LONG (0); LONG (0); LONG (0);")
