@@ -20,8 +20,7 @@ target_sources(kelbrant_module PRIVATE
 target_include_directories(kelbrant_module PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(kelbrant_module PRIVATE ${KELBRANT_FP_FLAGS} -Wall -Wextra)
 # Our memcpy, memmove, memset and memcmp must not be recognised as the loops
-# they are and compiled back
-# into calls of themselves.
+# they are and compiled back into calls of themselves.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/module/freestanding_windows.cpp PROPERTIES
   COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
 
