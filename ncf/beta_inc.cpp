@@ -88,15 +88,11 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1)
     return beta_inc_traced(x, a, b, w, w1, nullptr);
 }
 
-// The routine itself; beta_inc_traced runs it at 64-bit x87 precision.
+// The routine itself; beta_inc_traced and beta_inc_given_logs run it at
+// 64-bit x87 precision.
 __attribute__((noinline)) static int32_t
-beta_inc_extended(double x, double a, double b, double* w, double* w1, beta_inc_trace* trace)
-{
-    return beta_inc_given_logs(x, a, b, nullptr, w, w1, trace);
-}
-
-int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
-                            double* w1, beta_inc_trace* trace)
+beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, double* w, double* w1,
+                  beta_inc_trace* trace)
 {
     if (trace != nullptr)
         *trace = beta_inc_trace{beta_inc_path_none, 0, 0, 0};
@@ -235,7 +231,16 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
     // The work is a function of its own, not inlined, so none of it moves out
     // of the region.
     uint16_t precision = elem_extended_begin();
-    int32_t status = beta_inc_extended(x, a, b, w, w1, trace);
+    int32_t status = beta_inc_extended(x, a, b, nullptr, w, w1, trace);
+    elem_extended_end(precision);
+    return status;
+}
+
+int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
+                            double* w1, beta_inc_trace* trace)
+{
+    uint16_t precision = elem_extended_begin();
+    int32_t status = beta_inc_extended(x, a, b, logs, w, w1, trace);
     elem_extended_end(precision);
     return status;
 }

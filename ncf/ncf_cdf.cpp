@@ -153,16 +153,10 @@ int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out)
     return ncf_cdf_traced(x, df1, df2, ncp, out, nullptr);
 }
 
-// The routine itself; ncf_cdf_traced runs it at 64-bit x87 precision.
-__attribute__((noinline)) static int32_t
-ncf_cdf_extended(double x, double df1, double df2, double ncp, double* out, ncf_cdf_trace* trace)
-{
-    ncf_cdf_point point;
-    ncf_cdf_prepare(x, df1, df2, &point);
-    return ncf_cdf_at(&point, ncp, out, trace);
-}
-
-void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
+// The routine itself, in its two parts; ncf_cdf_traced, ncf_cdf_prepare and
+// ncf_cdf_at run them at 64-bit x87 precision.
+__attribute__((noinline)) static void prepare_point(double x, double df1, double df2,
+                                                    ncf_cdf_point* point)
 {
     *point = ncf_cdf_point{};  // no shared weight: ncf_cdf_at keeps its own
     point->valid = df1 > 0.0 && df2 > 0.0 && x >= 0.0;
@@ -205,7 +199,8 @@ void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
     }
 }
 
-int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace)
+__attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, double ncp, double* out,
+                                                     ncf_cdf_trace* trace)
 {
     *out = 0.0;
     if (trace != nullptr)
@@ -304,7 +299,24 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
     // back afterwards.  The work is a function of its own, not inlined, so
     // none of it moves out of the region.
     uint16_t precision = elem_extended_begin();
-    int32_t status = ncf_cdf_extended(x, df1, df2, ncp, out, trace);
+    ncf_cdf_point point;
+    prepare_point(x, df1, df2, &point);
+    int32_t status = evaluate_at(&point, ncp, out, trace);
+    elem_extended_end(precision);
+    return status;
+}
+
+void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
+{
+    uint16_t precision = elem_extended_begin();
+    prepare_point(x, df1, df2, point);
+    elem_extended_end(precision);
+}
+
+int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace)
+{
+    uint16_t precision = elem_extended_begin();
+    int32_t status = evaluate_at(point, ncp, out, trace);
     elem_extended_end(precision);
     return status;
 }
