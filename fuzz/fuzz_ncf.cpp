@@ -52,7 +52,13 @@ bool range_promised(double x, double df1, double df2)
 // A value no routine writes: tells an output left alone from one written.
 constexpr double untouched = -12345.678;
 
-void fuzz_ncf_cdf(double x, double df1, double df2, double ncp, bool nearest)
+// What a call gave, to compare calls under different host precisions.
+struct outputs {
+    int32_t status;
+    double value[2];
+};
+
+outputs fuzz_ncf_cdf(double x, double df1, double df2, double ncp, bool nearest)
 {
     double out = untouched;
     ncf_cdf_trace t;
@@ -69,9 +75,10 @@ void fuzz_ncf_cdf(double x, double df1, double df2, double ncp, bool nearest)
                      "ncf_cdf(%a, %a, %a, %a) = %a", x, df1, df2, ncp, out);
     if (status == 0)
         FUZZ_REQUIRE(std::isfinite(out), "ncf_cdf(%a, %a, %a, %a) = %a", x, df1, df2, ncp, out);
+    return outputs{status, {out, 0.0}};
 }
 
-void fuzz_beta_inc(double x, double a, double b, bool nearest)
+outputs fuzz_beta_inc(double x, double a, double b, bool nearest)
 {
     double w = untouched, w1 = untouched;
     beta_inc_trace t;
@@ -90,9 +97,10 @@ void fuzz_beta_inc(double x, double a, double b, bool nearest)
         if (nearest)
             FUZZ_REQUIRE(w1 >= 0.0, "beta_inc(%a, %a, %a) density %a", x, a, b, w1);
     }
+    return outputs{status, {w, w1}};
 }
 
-void fuzz_fnonct_search(double x, double df1, double df2, double p)
+outputs fuzz_fnonct_search(double x, double df1, double df2, double p)
 {
     double lam = untouched;
     fnonct_search_trace t;
@@ -106,9 +114,10 @@ void fuzz_fnonct_search(double x, double df1, double df2, double p)
     if (status == 0)
         FUZZ_REQUIRE(lam >= 0.0 && std::isfinite(lam), "fnonct_search(%a, %a, %a, %a) = %a", x, df1,
                      df2, p, lam);
+    return outputs{status, {status == 0 ? lam : 0.0, 0.0}};
 }
 
-void fuzz_scale_exponent(double v)
+outputs fuzz_scale_exponent(double v)
 {
     int32_t e = 12345;
     double m = scale_exponent(v, &e);
@@ -120,6 +129,17 @@ void fuzz_scale_exponent(double v)
                          && std::ldexp(m, e) == v,
                      "scale_exponent(%a) = %a, %d", v, m, e);
     }
+    return outputs{e, {m, 0.0}};
+}
+
+outputs run(uint8_t which, const double* arg, bool nearest)
+{
+    switch (which) {
+    case r_ncf_cdf: return fuzz_ncf_cdf(arg[0], arg[1], arg[2], arg[3], nearest);
+    case r_beta_inc: return fuzz_beta_inc(arg[0], arg[1], arg[2], nearest);
+    case r_fnonct_search: return fuzz_fnonct_search(arg[0], arg[1], arg[2], arg[3]);
+    default: return fuzz_scale_exponent(arg[0]);
+    }
 }
 
 }  // namespace
@@ -129,24 +149,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz_bytes in{data, size, 0};
     uint8_t which = static_cast<uint8_t>(fuzz_byte(in) % routine_count);
     uint8_t env_byte = fuzz_byte(in);
-    double a = fuzz_double(in);
-    double b = fuzz_double(in);
-    double c = fuzz_double(in);
-    double d = fuzz_double(in);
+    double arg[4];
+    for (double& a : arg)
+        a = fuzz_double(in);
 
     fuzz_env env;
     fuzz_env_set(env, env_byte);
-    bool nearest = std::fegetround() == FE_TONEAREST;
-    switch (which) {
-    case r_ncf_cdf: fuzz_ncf_cdf(a, b, c, d, nearest); break;
-    case r_beta_inc: fuzz_beta_inc(a, b, c, nearest); break;
-    case r_fnonct_search: fuzz_fnonct_search(a, b, c, d); break;
-    case r_scale_exponent: fuzz_scale_exponent(a); break;
-    default: break;
-    }
+    const bool nearest = std::fegetround() == FE_TONEAREST;
+    const outputs got = run(which, arg, nearest);
     uint16_t after = fuzz_x87_control();
     fuzz_env_restore(env);
     FUZZ_REQUIRE(after == env.x87_control, "routine %d changed the x87 control word %#x to %#x",
                  which, env.x87_control, after);
+
+    // The x87 precision the host left (24 or 53 bits) changes no result: the
+    // routines raise it to 64 bits for their extended work.
+    if (nearest && fuzz_env_precision_bits(env_byte) != 64) {
+        fuzz_env_set(env, 0);
+        const outputs full = run(which, arg, true);
+        fuzz_env_restore(env);
+        FUZZ_REQUIRE(got.status == full.status
+                         && std::memcmp(got.value, full.value, sizeof got.value) == 0,
+                     "routine %d (%a, %a, %a, %a): %d %a %a under %d-bit precision, %d %a %a under 64",
+                     which, arg[0], arg[1], arg[2], arg[3], got.status, got.value[0], got.value[1],
+                     fuzz_env_precision_bits(env_byte), full.status, full.value[0], full.value[1]);
+    }
     return 0;
 }

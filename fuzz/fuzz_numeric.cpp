@@ -22,17 +22,18 @@ enum routine : uint8_t {
     r_erf, r_erfc, r_erf_erfc_eval, r_normal_cdf, routine_count
 };
 
-void check(uint8_t which, double x, double y, bool nearest)
+double check(uint8_t which, double x, double y, bool nearest)
 {
+    double v = 0.0;
     switch (which) {
     case r_exp_fast: {
-        double v = exp_fast(x);
+        v = exp_fast(x);
         if (nearest && !std::isnan(x))
             FUZZ_REQUIRE(v >= 0.0 && (x != 0.0 || v == 1.0), "exp_fast(%a) = %a", x, v);
         break;
     }
     case r_pow_real: {
-        double v = pow_real(x, y);
+        v = pow_real(x, y);
         if (nearest && x == 0.0 && y > 0.0)
             FUZZ_REQUIRE(v == 0.0 && !std::signbit(v), "pow_real(%a, %a) = %a", x, y, v);
         if (nearest && x > 0.0 && !std::isnan(y))
@@ -40,16 +41,16 @@ void check(uint8_t which, double x, double y, bool nearest)
         break;
     }
     case r_log1p_rel:
-        (void)log1p_rel(x);
+        v = log1p_rel(x);
         break;
     case r_log_gamma: {
-        double v = log_gamma(x);
+        v = log_gamma(x);
         if (!(x > 0.0))
             FUZZ_REQUIRE(v == -99.0, "log_gamma(%a) = %a", x, v);
         break;
     }
     case r_log_beta: {
-        double v = log_beta(x, y);
+        v = log_beta(x, y);
         double w = log_beta(y, x);
         if (!(x > 0.0) || !(y > 0.0))
             FUZZ_REQUIRE(v == 99.0 && w == 99.0, "log_beta(%a, %a) = %a, %a", x, y, v, w);
@@ -59,23 +60,22 @@ void check(uint8_t which, double x, double y, bool nearest)
         break;
     }
     case r_lgamma_corr:
-        (void)lgamma_corr(x);
+        v = lgamma_corr(x);
         break;
     case r_erf: {
-        double v = erf_value(x);
+        v = erf_value(x);
         if (nearest && !std::isnan(x))
             FUZZ_REQUIRE(v >= -1.0 && v <= 1.0, "erf_value(%a) = %a", x, v);
         break;
     }
     case r_erfc: {
-        double v = erfc_value(x);
+        v = erfc_value(x);
         if (nearest && !std::isnan(x))
             FUZZ_REQUIRE(v >= 0.0 && v <= 2.0, "erfc_value(%a) = %a", x, v);
         break;
     }
     case r_erf_erfc_eval: {
         // Any mode other than 0 is erfc.
-        double v = 0.0;
         int32_t mode = std::fabs(y) < 2147483647.0 ? static_cast<int32_t>(y) : 7;
         erf_erfc_eval(x, &v, mode);
         double expected = mode == 0 ? erf_value(x) : erfc_value(x);
@@ -84,7 +84,7 @@ void check(uint8_t which, double x, double y, bool nearest)
         break;
     }
     case r_normal_cdf: {
-        double v = normal_cdf(x);
+        v = normal_cdf(x);
         if (nearest && !std::isnan(x))
             FUZZ_REQUIRE(v >= 0.0 && v <= 1.0, "normal_cdf(%a) = %a", x, v);
         break;
@@ -92,6 +92,7 @@ void check(uint8_t which, double x, double y, bool nearest)
     default:
         break;
     }
+    return v;
 }
 
 }  // namespace
@@ -106,11 +107,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     fuzz_env env;
     fuzz_env_set(env, env_byte);
-    bool nearest = std::fegetround() == FE_TONEAREST;
-    check(which, x, y, nearest);
+    const bool nearest = std::fegetround() == FE_TONEAREST;
+    const double got = check(which, x, y, nearest);
     uint16_t after = fuzz_x87_control();
     fuzz_env_restore(env);
     FUZZ_REQUIRE(after == env.x87_control, "routine %d changed the x87 control word %#x to %#x",
                  which, env.x87_control, after);
+
+    // The x87 precision the host left (24 or 53 bits) changes no result.
+    if (nearest && fuzz_env_precision_bits(env_byte) != 64) {
+        fuzz_env_set(env, 0);
+        const double full = check(which, x, y, true);
+        fuzz_env_restore(env);
+        FUZZ_REQUIRE(std::memcmp(&got, &full, sizeof got) == 0,
+                     "routine %d (%a, %a): %a under %d-bit precision, %a under 64", which, x, y, got,
+                     fuzz_env_precision_bits(env_byte), full);
+    }
     return 0;
 }

@@ -67,6 +67,13 @@ inline void fuzz_env_set(fuzz_env& env, uint8_t byte)
 
 inline void fuzz_env_restore(fuzz_env& env) { std::fesetenv(&env.saved); }
 
+// The x87 precision an environment byte selects: 64, 53 or 24 bits.
+inline int fuzz_env_precision_bits(uint8_t byte)
+{
+    static const int bits[] = {64, 53, 24, 64};
+    return bits[(byte >> 2) & 3];
+}
+
 // Stops the run (libFuzzer keeps the input as a crash artifact) when a
 // promise of the routine does not hold.  `what` names the routine and its
 // arguments, printed exactly (hexadecimal floating point).
