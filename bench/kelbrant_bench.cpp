@@ -22,7 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "fnonct/argument_list.h"
 #include "fnonct/fnonct.h"
+#include "host/host.h"
 #include "ncf/ncf.h"
 
 namespace {
@@ -59,10 +61,33 @@ void set_per_item(benchmark::State& state, const char* name)
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// The argument list of one evaluation, as a host builds it.
+struct argument_list {
+    argument_list_header header;
+    argument_entry entries[4];
+    double values[4];
+};
+
 void fnonct_evaluate_grid(benchmark::State& state)
 {
+    host_module module;
+    char error[256];
+    if (host_attach_static(&module, error, sizeof error) != 0) {
+        state.SkipWithError(error);
+        return;
+    }
+    std::vector<argument_list> lists(grid.size());
     long calls = 0, found = 0;
-    for (const grid_row& r : grid) {
+    for (size_t i = 0; i < grid.size(); ++i) {
+        const grid_row& r = grid[i];
+        argument_list& list = lists[i];
+        list = argument_list{};
+        list.header.count = 4;
+        const double values[4] = {r.x, r.df1, r.df2, r.p};
+        for (int k = 0; k < 4; ++k) {
+            list.values[k] = values[k];
+            list.entries[k].value = &list.values[k];
+        }
         fnonct_search_trace t;
         double lam;
         if (fnonct_search_traced(r.x, r.df1, r.df2, r.p, &lam, &t) == 0)
@@ -70,9 +95,9 @@ void fnonct_evaluate_grid(benchmark::State& state)
         calls += t.cdf_calls;
     }
     for (auto _ : state) {
-        for (const grid_row& r : grid) {
+        for (argument_list& list : lists) {
             double lam;
-            benchmark::DoNotOptimize(fnonct_search(r.x, r.df1, r.df2, r.p, &lam));
+            benchmark::DoNotOptimize(module.evaluate(&list, &lam));
             benchmark::DoNotOptimize(lam);
         }
     }
