@@ -32,6 +32,13 @@
 // into the thousands; beyond that the routine fails rather than return a
 // truncated sum.
 //
+// The beta log density of a term is formed with ln(1 - y) = -log1p(q)
+// rather than from the rounded y: 1 - y is 1/(1 + q), and taking it as
+// 1 - y would cost a relative error of 2^-53 (1 + q) in it, (b-1) times that
+// in the log (some 1e-4 at x = 1e12), and the missing value once y rounds
+// to 1.  The end point y = 0, and anything out of range, go through
+// beta_log_density and its missing value.
+//
 // End points.  At x = 0 (y = 0) the density is finite only for n1 = 2 (it
 // is e^-h there, the central F(2, n2) density at 0 being 1); otherwise its
 // logarithm is infinite and the beta log density of the largest term
@@ -55,6 +62,16 @@ constexpr int32_t itrmax = 1000;
 // log density that does not exist.
 bool exponent_all_ones(double v) { return !(v - v == 0.0); }
 
+// ln g(y; alpha, b), the Beta(alpha, b) log density at y = q/(1 + q), with
+// ln(1 - y) = -log1p(q).
+int32_t term_beta_log_density(double y, double q, double alpha, double b, double* out)
+{
+    if (!(y > 0.0 && q < max_double && alpha > 0.0 && b > 0.0))
+        return beta_log_density(y, alpha, b, out);
+    *out = (alpha - 1.0) * elem_ln(y) - (b - 1.0) * log1p_rel(q) - log_beta(alpha, b);
+    return 0;
+}
+
 }  // namespace
 
 int32_t ncf_log_density(double x, double n1, double n2, double lambda, double* out)
@@ -62,22 +79,22 @@ int32_t ncf_log_density(double x, double n1, double n2, double lambda, double* o
     if (!(x >= 0.0 && n1 > 0.0 && n2 > 0.0 && lambda >= 0.0))
         return 1;
 
-    double y, jacobian;
+    double y, q, jacobian;
     if (n2 > n1) {
-        double q = x * n1 / n2;
+        q = x * n1 / n2;
         y = q / (1.0 + q);
         jacobian = elem_ln(n1 / n2) - 2.0 * log1p_rel(q);
     } else {
         double s = n2 / (n1 * x);
         y = 1.0 / (1.0 + s);
-        double q = n1 * x / n2;
+        q = n1 * x / n2;
         jacobian = -log1p_rel(q) - elem_ln(x + n2 / n1);
     }
     const double a = 0.5 * n1, b = 0.5 * n2;
 
     if (lambda == 0.0) {
         double t;
-        if (beta_log_density(y, a, b, &t) != 0)
+        if (term_beta_log_density(y, q, a, b, &t) != 0)
             return 1;
         if (exponent_all_ones(t))
             host_missing_value(out);
@@ -101,7 +118,7 @@ int32_t ncf_log_density(double x, double n1, double n2, double lambda, double* o
 
     double log_weight, log_beta_term;
     if (gamma_log_density(h, k0 + 1.0, &log_weight) != 0
-        || beta_log_density(y, a + k0, b, &log_beta_term) != 0)
+        || term_beta_log_density(y, q, a + k0, b, &log_beta_term) != 0)
         return 1;
     if (exponent_all_ones(log_beta_term)) {
         host_missing_value(out);

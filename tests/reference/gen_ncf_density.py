@@ -28,11 +28,13 @@ def log_density(x, n1, n2, lam):
     a, b, h = n1 / 2, n2 / 2, lam / 2
     q = n1 * x / n2
     y = q / (1 + q)
+    # ln y and ln(1 - y) = -ln(1 + q) from q, exact where y rounds to 1.
+    log_y, log_1my = mp.log(q) - mp.log1p(q), -mp.log1p(q)
     jac = mp.log(n1 / n2) - 2 * mp.log1p(q)
 
     def log_term(k):
         w = -h + (k * mp.log(h) if k > 0 else 0) - mp.loggamma(k + 1)
-        return (w + (a + k - 1) * mp.log(y) + (b - 1) * mp.log1p(-y)
+        return (w + (a + k - 1) * log_y + (b - 1) * log_1my
                 - ncf_mp.log_beta(a + k, b))
 
     if lam == 0:
@@ -55,6 +57,9 @@ for n1 in (1.0, 2.0, 3.0, 10.0, 50.0):
         for lam in (0.0, 0.5, 5.0, 50.0, 500.0):
             for x in (1e-8, 0.01, 0.5, 1.0, 2.5, 10.0, 300.0):
                 rows.append((x, n1, n2, lam))
+# Far out in x, where the density itself under- or overflows a double.
+rows += [(1e-100, 1.0, 4.0, 50.0), (1e-100, 3.0, 10.0, 5.0), (1e100, 3.0, 10.0, 5.0),
+         (1e250, 50.0, 1000.0, 500.0)]
 
 for r in ((2.5, 3.0, 10.0, 5.0), (0.5, 10.0, 4.0, 50.0), (10.0, 1.0, 100.0, 0.5)):
     check_against_cdf(*r)
