@@ -41,9 +41,10 @@
 // density stays the Beta log density at x, not ln phi(z), so that the field
 // means the same on every path.
 //
-// The log density is summed at the 64-bit significand, as in beta_inc, so the
-// large terms of big shapes cancel without losing more than the rounding of
-// ln B itself.
+// The log density and W are summed at the 64-bit significand, with the x87
+// set to 64-bit precision for the routine whatever the caller left in force,
+// as in beta_inc, so the large terms of big shapes cancel without losing
+// more than the rounding of ln B itself.
 
 #include "library/beta_log.h"
 
@@ -72,9 +73,8 @@ double log_complement(double w)
     return log1p_rel(-exp_fast(w));
 }
 
-}  // namespace
-
-int32_t beta_inc_log(beta_log_record* rec)
+// The routine itself; beta_inc_log runs it at 64-bit x87 precision.
+__attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 {
     if (!(rec->tolerance >= tolerance_floor))
         rec->tolerance = tolerance_floor;
@@ -164,4 +164,18 @@ int32_t beta_inc_log(beta_log_record* rec)
         rec->log_lower = w_complement;
     }
     return 0;
+}
+
+}  // namespace
+
+int32_t beta_inc_log(beta_log_record* rec)
+{
+    // The extended sums are formed with the x87 at 64-bit precision whatever
+    // the caller set, and the caller's control word back afterwards; the work
+    // is a function of its own, not inlined, so none of it moves out of the
+    // region.
+    uint16_t precision = elem_extended_begin();
+    int32_t status = beta_inc_log_extended(rec);
+    elem_extended_end(precision);
+    return status;
 }
