@@ -34,7 +34,7 @@
 // is kept and the larger formed again as its complement.
 //
 // Limits: 920 series terms (enough for x = a just below 10000, where
-// about 850 are needed), 399 steps of the lower-tail fraction, 401 of the
+// 788 are needed), 399 steps of the lower-tail fraction, 401 of the
 // upper-tail fraction.  A method that does not converge fails the routine.
 // Results are clamped to [0, 1].
 

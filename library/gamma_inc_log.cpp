@@ -65,7 +65,7 @@ constexpr int32_t asymptotic_last_useful = 98;
 constexpr double asymptotic_tolerance = 1e-12;
 
 // From this shape on, the centre approximation and the lower-tail fraction
-// (the series would need some sqrt(72 a) terms near the centre).
+// (near the centre the series would need some sqrt(62 a) terms).
 constexpr double large_shape = 10000000.0;
 constexpr double centre_band_relative = 0.02;
 constexpr double centre_band_sqrt = 0.7;
