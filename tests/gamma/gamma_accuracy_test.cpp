@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <string>
 
 #include "library/gamma.h"
 #include "support/output_check.h"
@@ -25,7 +26,6 @@ const gamma_row inc_rows[] = {
 const gamma_row inc_centre_rows[] = {
 #include "data/gamma_inc_centre.inc"
 };
-#if 0
 const gamma_row log_rows[] = {
 #include "data/gamma_inc_log.inc"
 };
@@ -35,7 +35,6 @@ const gamma_row log_centre_rows[] = {
 const gamma_row log_large_rows[] = {
 #include "data/gamma_inc_log_large.inc"
 };
-#endif
 
 constexpr double eps = 1.1102230246251565e-16;  // 2^-53
 
@@ -125,5 +124,113 @@ TEST(GammaIncAccuracy, CentreApproximation)
         return output_check{at(r).density, r.third_hi,
                             reference_relative_error(at(r).density, r.third_hi, r.third_rel), 1e-13,
                             describe_arguments("x, a", r.x, r.a)};
+    });
+}
+
+namespace {
+
+// The three log outputs of a table.  Errors are measured as absolute log
+// errors over max(1, |ln|); the tolerance is 1e-12 of that plus an absolute
+// allowance extra(row, output) for what the method itself leaves (output
+// 0: ln P, 1: ln Q, 2: ln density; an infinite allowance skips the row).
+template <std::size_t N, class Extra>
+void check_logs(const char* table, const gamma_row (&rows)[N], const log_result (&got)[N],
+                Extra extra)
+{
+    auto check = [&](const gamma_row& r, int output) {
+        const log_result& g = got[&r - rows];
+        double value = output == 0 ? g.lower : output == 1 ? g.upper : g.density;
+        double hi = output == 0 ? r.first_hi : output == 1 ? r.second_hi : r.third_hi;
+        double rel = output == 0 ? r.first_rel : output == 1 ? r.second_rel : r.third_rel;
+        double scale = std::max(1.0, std::fabs(hi));
+        double allowance = extra(r, output);
+        double error = std::isinf(allowance) ? 0.0 : reference_log_error(value, hi, rel);
+        return output_check{value, hi, error, 1e-12 + allowance / scale,
+                            describe_arguments("x, a", r.x, r.a)};
+    };
+    const char* outputs[] = {"ln P", "ln Q", "ln density"};
+    for (int output = 0; output < 3; ++output) {
+        std::string name = std::string(table) + " " + outputs[output];
+        check_output(name.c_str(), "(log error)", rows,
+                     [&](const gamma_row& r) { return check(r, output); });
+    }
+}
+
+}  // namespace
+
+// Series, fractions, asymptotic expansion: 1e-12 of the log (the far tails
+// included: ln Q(10, 2000) = -1944.39).  After the shift of a shape a < 1
+// the far tail is a difference, Q(a+1) - density on the upper side and
+// 1 - P on the lower, which loses digits like 1/a: allowance 8 eps (1 + x)/a
+// in ln Q (2.6e-8 at a = 2e-9, x = 3).
+TEST(GammaIncLogAccuracy, MethodsTailsAndAsymptotic)
+{
+    log_result got[std::size(log_rows)];
+    compute_log(log_rows, got);
+    check_logs("gamma_inc_log", log_rows, got, [](const gamma_row& r, int output) {
+        return output == 1 && r.a < 1 ? 8 * eps * (1 + r.x) / r.a : 0.0;
+    });
+}
+
+// Shapes of 10^7 and more near the centre: the Wilson-Hilferty variable z
+// alone, without Temme's first correction
+//     C = phi(z) (A - B)/(9a),  A = z (z^2/3 - 1)/4,  B = (7 - (z^2 + 4) z^2)/(15 sqrt(9a)),
+// whose size relative to the smaller tail, C/Phi(-|z|), is the error in the
+// log: 1e-9 at |z| = 0.5 for a = 1.3e7, 0.016 at the edge of the band for
+// a = 10^7 (z = 64, where it is close to z^4/(108 a)).  Allowance 1.5 times
+// that (|A| and |B| summed).
+TEST(GammaIncLogAccuracy, CentreApproximation)
+{
+    log_result got[std::size(log_centre_rows)];
+    compute_log(log_centre_rows, got);
+    check_logs("gamma_inc_log centre", log_centre_rows, got, [](const gamma_row& r, int output) {
+        if (output == 2)
+            return 0.0;
+        double s = 9 * r.a;
+        double z = std::sqrt(s) * (std::cbrt(r.x / r.a) - 1 + 1 / s);
+        // phi(z)/Phi(-|z|), by z + 1/z (an upper bound) where the tail
+        // would underflow.
+        double m = std::fabs(z);
+        double inverse_mills = m < 5 ? std::exp(-z * z / 2) / std::sqrt(2 * M_PI)
+                                           / (std::erfc(m / std::sqrt(2.0)) / 2)
+                                     : m + 1 / m;
+        double corr_a = std::fabs(z * (z * z / 3 - 1) / 4);
+        double corr_b = std::fabs((7 - (z * z + 4) * z * z) / (15 * std::sqrt(s)));
+        return 1.5 * inverse_mills * (corr_a + corr_b) / s;
+    });
+}
+
+// Shapes from 10^4 to 10^7: near and below the centre the series needs more
+// than its 919 terms and the upper tail is integrated.  The kernel's log
+// p ln t - t and ln Gamma(a) are doubles of size a ln a, so ln Q carries an
+// absolute error of some eps a ln a (9e-9 at a = 5.5e6); ln P, formed as
+// ln(1 - Q), carries that times Q/P.  Where P is below that error it cannot
+// be formed at all, and the routine must fail rather than return ln 0.
+TEST(GammaIncLogAccuracy, IntegrationNearTheCentre)
+{
+    constexpr std::size_t n = std::size(log_large_rows);
+    log_result got[n];
+    bool usable[n];
+    for (std::size_t i = 0; i < n; ++i) {
+        const gamma_row& row = log_large_rows[i];
+        gamma_log_record r{};
+        r.x = row.x;
+        r.shape = row.a;
+        int32_t status = gamma_inc_log(&r);
+        got[i] = {r.log_lower, r.log_upper, r.log_density};
+        double kernel_error = 8 * eps * row.a * std::log(row.a);
+        usable[i] = status == 0;
+        if (status != 0)
+            EXPECT_LT(row.first_hi, std::log(kernel_error)) << row.x << " " << row.a;
+    }
+    check_logs("gamma_inc_log large", log_large_rows, got, [&](const gamma_row& r, int output) {
+        if (!usable[&r - log_large_rows])
+            return static_cast<double>(INFINITY);  // failed as it must (checked above)
+        double kernel_error = 8 * eps * r.a * std::log(r.a);
+        if (output == 1)
+            return kernel_error;
+        if (output == 0)
+            return kernel_error * std::exp(r.second_hi - r.first_hi);
+        return 0.0;
     });
 }

@@ -14,9 +14,11 @@ References, by mpmath at mp.dps = 50:
     density = exp((a-1) ln x - x - loggamma(a)).
 Of P and Q only the smaller is taken from mpmath; the larger is 1 - smaller,
 and its logarithm log1p(-smaller), so that a probability next to 1 keeps
-its digits in log space.  Where mpmath's gammainc gives up (large shapes
-near the centre) the smaller one comes from the power series of P, summed
-at a precision raised by the digits that 1 - P cancels.  Every smaller
+its digits in log space.  For x > a + 10 sqrt(a) + 10, Q comes from
+Legendre's continued fraction (A&S 6.5.31) by the modified Lentz method
+instead, and where mpmath's gammainc gives up (large shapes near the
+centre) the smaller tail comes from the power series of P (A&S 6.5.29),
+summed at a precision raised by the digits that 1 - P cancels.  Every smaller
 value is recomputed at mp.dps = 70 and must agree to 1e-40 relative.  The tables:
 
     gamma_inc.inc             P, Q, density where the series and the
@@ -29,7 +31,7 @@ value is recomputed at mp.dps = 70 and must agree to 1e-40 relative.  The tables
     gamma_inc_log_centre.inc  ln P, ln Q, ln density for shapes of 10^7 and
                               more within 0.02 a + 0.7 sqrt(a) of a
     gamma_inc_log_large.inc   ln P, ln Q, ln density for shapes between
-                              10^4 and 10^7 next to the centre
+                              10^4 and 10^7 (x/a < 100)
 
 Arguments come from a fixed random seed plus hand-picked points, so the
 tables are reproducible:
@@ -38,26 +40,14 @@ tables are reproducible:
 """
 
 import math
-import os
 import random
 
 import mpmath
 from mpmath import mp, mpf
 
+from library_rows import dedupe, log_uniform, write_table
+
 mp.dps = 50
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "..", "data")
-
-
-def fmt(v):
-    return repr(float(v)).replace("inf", "INFINITY")
-
-
-def split(ref):
-    hi = float(ref)
-    if hi == 0.0 or ref == 0:
-        return hi, 0.0
-    return hi, float((ref - mpf(hi)) / mpf(hi))
 
 
 def series_lower(a, x):
@@ -75,26 +65,64 @@ def series_lower(a, x):
     return mpmath.exp(a * mpmath.log(x) - x - mpmath.loggamma(a + 1)) * total
 
 
+def upper_fraction(a, x):
+    """Q(a, x) from Legendre's continued fraction in its even contraction
+    Gamma(a, x) = e^-x x^a / (x+1-a - 1(1-a)/(x+3-a - 2(2-a)/(x+5-a - ...)))
+    (A&S 6.5.31), by the modified Lentz method; for x far above a, where
+    mpmath's gammainc is slow, it settles in a few tens of steps."""
+    tiny = mpf(10) ** (-mp.dps * 3)
+    eps = mpf(2) ** (-mp.prec - 8)
+    b = x + 1 - a
+    c = 1 / tiny
+    d = 1 / b
+    h = d
+    for i in range(1, 100000):
+        an = -i * (i - a)
+        b += 2
+        d = an * d + b
+        d = tiny if d == 0 else d
+        c = b + an / c
+        c = tiny if c == 0 else c
+        d = 1 / d
+        delta = d * c
+        h *= delta
+        if abs(delta - 1) < eps:
+            return mpmath.exp(a * mpmath.log(x) - x - mpmath.loggamma(a)) * h
+    raise RuntimeError("fraction did not settle: a=%r x=%r" % (a, x))
+
+
 def smaller_tail(a, x):
     """(value, is_lower) of the smaller of P and Q, at the current precision.
 
-    mpmath's gammainc first; where it gives up (large shapes), the series
-    above, with Q = 1 - P formed at a precision raised by the digits that
+    Far above a, the continued fraction above; otherwise mpmath's gammainc
+    first, and where it gives up (large shapes) the power series, with Q = 1 - P formed at a precision raised by the digits that
     the subtraction cancels (estimated from the Wilson-Hilferty variable)."""
     a, x = mpf(a), mpf(x)
+    if x > a + 10 * mpmath.sqrt(a) + 10:
+        return upper_fraction(a, x), False
+
     def mp_gammainc(lo, hi):
         try:
             return mpmath.gammainc(a, lo, hi, regularized=True)
         except mpmath.libmp.NoConvergence:
             return None
-    p = mp_gammainc(0, x)
-    q = mp_gammainc(x, mpmath.inf)
-    if p is not None and q is not None:
-        return (p, True) if p <= q else (q, False)
-    if p is None and q is not None and q < 0.5:
-        return q, False
-    if q is None and p is not None and p < 0.5:
-        return p, True
+    # The tail on the far side of x from a is the smaller one except near
+    # the centre; it is computed first, and the other only when needed
+    # (mpmath is slow on the larger tail of large shapes).
+    if x < a:
+        p = mp_gammainc(0, x)
+        if p is not None and p < 0.5:
+            return p, True
+        q = mp_gammainc(x, mpmath.inf)
+        if q is not None and q < 0.5:
+            return q, False
+    else:
+        q = mp_gammainc(x, mpmath.inf)
+        if q is not None and q < 0.5:
+            return q, False
+        p = mp_gammainc(0, x)
+        if p is not None and p < 0.5:
+            return p, True
     if x <= a:
         p = series_lower(a, x)
         assert p < 0.5, (a, x)
@@ -124,36 +152,13 @@ def reference(a, x):
 
 
 def write(name, what, rows):
-    path = os.path.join(OUT, "gamma_%s.inc" % name)
-    with open(path, "w") as out:
-        out.write("// Generated by tests/reference/gen_gamma.py; do not edit.\n")
-        out.write("// mpmath %s, mp.dps = 50 (smaller tail checked at 70).\n" % mpmath.__version__)
-        for line in what.strip().splitlines():
-            out.write("// %s\n" % line.strip())
-        for args, refs in rows:
-            cells = [fmt(v) for v in args]
-            for r in refs:
-                hi, rel = split(r)
-                cells += [fmt(hi), fmt(rel)]
-            out.write("{%s},\n" % ", ".join(cells))
-    print("%s: %d rows" % (path, len(rows)))
-
-
-def dedupe(cases):
-    seen, out = set(), []
-    for c in cases:
-        if c not in seen:
-            seen.add(c)
-            out.append(c)
-    return out
+    header = ["mpmath %s, mp.dps = 50 (smaller tail checked at 70)." % mpmath.__version__]
+    header += [line.strip() for line in what.strip().splitlines()]
+    write_table("gamma_%s.inc" % name, "gen_gamma.py", header, rows)
 
 
 def band(a):
     return 0.02 * a + 0.7 * math.sqrt(a)
-
-
-def log_uniform(rng, lo, hi):
-    return 10.0 ** rng.uniform(lo, hi)
 
 
 def method_points(rng):
@@ -234,12 +239,16 @@ def main():
     write("inc_centre", "P(a, x), Q(a, x), density; a >= 1e4, |x - a| <= 0.02 a + 0.7 sqrt(a).\n"
           + rows_fmt, plain(centre))
     log_fmt = "Row: {x, a, ln P hi, rel, ln Q hi, rel, ln density hi, rel}."
+    # Shapes from 10^4 to 10^7 away from x = 100 a reach the log-space
+    # routine's integration (the series stops at 919 terms): their table.
+    integrated = [(x, a) for x, a in methods if 1e4 <= a < 1e7]
+    methods = [(x, a) for x, a in methods if not 1e4 <= a < 1e7]
     write("inc_log", "ln P, ln Q, ln density; method region, far tails, x/a >= 100.\n"
           + log_fmt, logs(methods + dedupe(tails)))
     write("inc_log_centre", "ln P, ln Q, ln density; a >= 1e7, |x - a| <= 0.02 a + 0.7 sqrt(a).\n"
           + log_fmt, logs(log_centre))
-    write("inc_log_large", "ln P, ln Q, ln density; 1e4 <= a < 1e7 next to the centre.\n"
-          + log_fmt, logs(large))
+    write("inc_log_large", "ln P, ln Q, ln density; 1e4 <= a < 1e7, x/a < 100.\n"
+          + log_fmt, logs(large + integrated))
 
 
 if __name__ == "__main__":
