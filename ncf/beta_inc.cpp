@@ -83,8 +83,9 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1)
     return beta_inc_traced(x, a, b, w, w1, nullptr);
 }
 
-int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
-                        beta_inc_trace* trace)
+// The routine itself; beta_inc_traced runs it at 64-bit x87 precision.
+__attribute__((noinline)) static int32_t
+beta_inc_extended(double x, double a, double b, double* w, double* w1, beta_inc_trace* trace)
 {
     if (trace != nullptr)
         *trace = beta_inc_trace{beta_inc_path_none, 0, 0, 0};
@@ -204,4 +205,17 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
         ratio = 1.0;
     *w = ratio;
     return 0;
+}
+
+int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
+                        beta_inc_trace* trace)
+{
+    // The extended log density is formed with the x87 at 64-bit precision
+    // whatever the caller set, and the caller's control word back afterwards.
+    // The work is a function of its own, not inlined, so none of it moves out
+    // of the region.
+    uint16_t precision = elem_extended_begin();
+    int32_t status = beta_inc_extended(x, a, b, w, w1, trace);
+    elem_extended_end(precision);
+    return status;
 }
