@@ -37,10 +37,12 @@
 // the tail; later passes work on P itself.  The search has converged when
 // two successive passes see probabilities within 1e-7 p of each other.
 //
-// Deviation: phase 1 as first written had no pass limit, its two tests its
-// only exits.  A pathological gap function could cycle there for ever, so
-// it now stops after fnonct_phase1_pass_limit passes and hands the current
-// lam to phase 2, as it does when a step falls below B.
+// Deviation: in its original form phase 1 has no pass limit, its two tests
+// its only exits, so a pathological gap function could hold the host there
+// indefinitely (a numerator of 1e-6 degrees of freedom already climbs for
+// more than a thousand passes).  It stops after fnonct_phase1_pass_limit
+// passes and hands the current lam to phase 2, as it does when a step falls
+// below B.
 
 #include "fnonct/fnonct.h"
 
@@ -66,8 +68,9 @@ constexpr double two_ninths_6 = 0.222222;
 constexpr double two_ninths_5 = 0.22222;
 
 // Newton passes of phase 2: two distribution-function calls each.  From
-// phase 1's start the test is met in 3 to 6 passes on ordinary arguments;
-// 30 bounds the cost of a start that lies far from the root.
+// phase 1's start the test is met in 3 to 6 passes on ordinary arguments
+// and in no more than 10 over broad scans; 30 bounds the cost of a start
+// that lies far from the root.
 constexpr int32_t newton_pass_limit = 30;
 
 // Relative probability tolerance of the convergence test.

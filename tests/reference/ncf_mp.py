@@ -1,5 +1,6 @@
-"""High-precision noncentral F distribution function, shared by the
-reference generators gen_ncf_cdf.py and gen_fnonct.py.
+"""High-precision incomplete beta ratio and noncentral F distribution
+function, shared by the reference generators gen_beta_inc.py, gen_ncf_cdf.py
+and gen_fnonct.py.
 
     P(F' <= x) = sum_(j>=0) e^-lam lam^j / j! * I_x'(a+j, b),
     a = df1/2, b = df2/2, lam = ncp/2, x' = df1 x / (df1 x + df2),
