@@ -19,3 +19,10 @@ void* loader_symbol(const loaded_module* module, const char* name);
 
 // Release the module.  Harmless on a module that failed to open.
 void loader_close(loaded_module* module);
+
+// The path of `file_name` in the folder of the running executable, into
+// `path` (NUL-terminated, at most path_size bytes).  `argv0` is the fallback
+// when the platform cannot name the executable.  Status 0 on success, nonzero
+// when the path does not fit.
+int32_t loader_path_beside_executable(const char* argv0, const char* file_name, char* path,
+                                      size_t path_size);

@@ -27,6 +27,7 @@
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/erfc_asymptotic.h"
 #include "numeric/primitives.h"
 
 // Small range: numerator A1..A4 then the starting coefficient A5 (Horner in
@@ -53,24 +54,13 @@ constexpr double erf_d[] = {
     3290.7992357334597, 4362.619090143247,  3439.3676741437216, 1230.3393548037495,
 };
 
-// Asymptotic range: numerator P1..P5 then the starting coefficient P6 (Horner
-// in 1/y^2 from P6 through P1..P4, P5 added last); denominator Q1..Q5
-// (leading coefficient 1, Q5 added last).
-constexpr double erf_p[] = {
-    0.30532663496123236, 0.36034489994980445, 0.12578172611122926, 0.016083785148742275,
-    0.0006587491615298378, 0.016315387137302097,
-};
-constexpr double erf_q[] = {
-    2.568520192289822, 1.8729528499234604, 0.5279051029514285, 0.06051834131244132,
-    0.0023352049762686918,
-};
+// Asymptotic range: erfc_asymptotic.h.
 
 constexpr double erf_small_bound = 0.46875;
 constexpr double erf_middle_bound = 4.0;
 constexpr double erf_tiny = 4.2e-16;
 // sqrt(2) * log_max_double.
 constexpr double erf_cutoff = 1003.7843389117924;
-constexpr double one_over_sqrt_pi = 0.5641895835477563;
 
 void erf_erfc_eval(double x, double* out, int32_t mode)
 {
@@ -80,14 +70,7 @@ void erf_erfc_eval(double x, double* out, int32_t mode)
     if (y > erf_cutoff) {
         e = 0.0;
     } else if (y > erf_middle_bound) {
-        double ysq = 1.0 / (y * y);
-        double xnum = erf_p[5] * ysq;
-        double xden = ysq;
-        for (int i = 0; i < 4; ++i) {
-            xnum = (xnum + erf_p[i]) * ysq;
-            xden = (xden + erf_q[i]) * ysq;
-        }
-        double r = ysq * (xnum + erf_p[4]) / (xden + erf_q[4]);
+        double r = erfc_asymptotic_ratio(1.0 / (y * y));
         double minus_y2 = -y * y;
         if (minus_y2 < log_min_normal)
             e = 0.0;

@@ -1,0 +1,86 @@
+// `kelbrant eval` rows for the further distribution routines of the numeric
+// library.  Rows may take optional trailing arguments (shown in brackets in
+// `arguments`, e.g. "x a [tolerance]"); the adapter receives the count given
+// and supplies the defaults itself.
+
+#include <cmath>
+
+#include "cli/eval_table.h"
+#include "library/densities.h"
+#include "library/distributions.h"
+#include "library/gamma.h"
+
+namespace {
+
+void run_inverse_gaussian_cdf(const double* a, int, double* out)
+{
+    out[0] = inverse_gaussian_cdf(a[0], a[1]);
+}
+
+void run_gamma_inc(const double* a, int, double* out)
+{
+    out[0] = gamma_inc(a[0], a[1], &out[1], &out[2], &out[3]);
+}
+
+// An omitted tolerance is 0, which the routine raises to its floor.  The
+// outputs start as NaN and the method as -1 (no method), so what the
+// routine leaves alone prints as nan.
+void run_gamma_inc_log(const double* a, int count, double* out)
+{
+    gamma_log_record record{};
+    record.x = a[0];
+    record.shape = a[1];
+    record.log_lower = record.log_upper = record.log_density = std::nan("");
+    record.tolerance = count > 2 ? a[2] : 0.0;
+    record.method = -1;
+    out[0] = gamma_inc_log(&record);
+    out[1] = record.log_lower;
+    out[2] = record.log_upper;
+    out[3] = record.log_density;
+    if (record.method != -1)
+        out[4] = record.method;
+}
+
+void run_beta_log_density(const double* a, int, double* out)
+{
+    out[0] = beta_log_density(a[0], a[1], a[2], &out[1]);
+}
+
+void run_gamma_log_density(const double* a, int, double* out)
+{
+    out[0] = gamma_log_density(a[0], a[1], &out[1]);
+}
+
+void run_normal_log_tails(const double* a, int, double* out)
+{
+    out[0] = normal_log_tails(a[0], &out[1], &out[2], &out[3]);
+}
+
+void run_mills_ratio(const double* a, int, double* out) { out[0] = mills_ratio(a[0], &out[1]); }
+
+}  // namespace
+
+const eval_routine eval_library_routines[] = {
+    {"inverse_gaussian_cdf", "x lambda", 2, 2, {{"value", false}}, run_inverse_gaussian_cdf,
+     "inverse Gaussian (mean 1, shape lambda) distribution function"},
+    {"gamma_inc", "x a", 2, 2,
+     {{"status", true}, {"p", false}, {"q", false}, {"density", false}}, run_gamma_inc,
+     "regularized incomplete gamma P(a, x), Q(a, x) and the gamma density"},
+    {"gamma_inc_log", "x a [tolerance]", 2, 3,
+     {{"status", true},
+      {"log_lower", false},
+      {"log_upper", false},
+      {"log_density", false},
+      {"method", true}},
+     run_gamma_inc_log, "ln P(a, x), ln Q(a, x), ln gamma density; method 0/2/3/4"},
+    {"beta_log_density", "x a b", 3, 3, {{"status", true}, {"value", false}},
+     run_beta_log_density, "ln of the Beta(a, b) density at x"},
+    {"gamma_log_density", "x a", 2, 2, {{"status", true}, {"value", false}},
+     run_gamma_log_density, "ln of the gamma density x^(a-1) e^(-x) / Gamma(a)"},
+    {"normal_log_tails", "z", 1, 1,
+     {{"status", true}, {"log_lower", false}, {"log_upper", false}, {"log_density", false}},
+     run_normal_log_tails, "ln Phi(z), ln Phi(-z), ln phi(z)"},
+    {"mills_ratio", "z", 1, 1, {{"status", true}, {"value", false}}, run_mills_ratio,
+     "Mills ratio Phi(-z) / phi(z)"},
+    {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
+};

@@ -1,0 +1,66 @@
+// `kelbrant eval` rows for the numeric primitives, the incomplete beta and
+// noncentral F routines and the noncentrality search.
+
+#include "cli/eval_table.h"
+#include "fnonct/fnonct.h"
+#include "ncf/ncf.h"
+#include "numeric/primitives.h"
+
+namespace {
+
+void run_exp_fast(const double* a, int, double* out) { out[0] = exp_fast(a[0]); }
+void run_pow_real(const double* a, int, double* out) { out[0] = pow_real(a[0], a[1]); }
+void run_log1p_rel(const double* a, int, double* out) { out[0] = log1p_rel(a[0]); }
+void run_log_gamma(const double* a, int, double* out) { out[0] = log_gamma(a[0]); }
+void run_lgamma_corr(const double* a, int, double* out) { out[0] = lgamma_corr(a[0]); }
+void run_erf_value(const double* a, int, double* out) { out[0] = erf_value(a[0]); }
+void run_erfc_value(const double* a, int, double* out) { out[0] = erfc_value(a[0]); }
+void run_normal_cdf(const double* a, int, double* out) { out[0] = normal_cdf(a[0]); }
+void run_log_beta(const double* a, int, double* out) { out[0] = log_beta(a[0], a[1]); }
+
+void run_scale_exponent(const double* a, int, double* out)
+{
+    int32_t exponent;
+    out[0] = scale_exponent(a[0], &exponent);
+    out[1] = exponent;
+}
+
+void run_beta_inc(const double* a, int, double* out)
+{
+    out[0] = beta_inc(a[0], a[1], a[2], &out[1], &out[2]);
+}
+
+void run_ncf_cdf(const double* a, int, double* out)
+{
+    out[0] = ncf_cdf(a[0], a[1], a[2], a[3], &out[1]);
+}
+
+void run_fnonct_search(const double* a, int, double* out)
+{
+    out[0] = fnonct_search(a[0], a[1], a[2], a[3], &out[1]);
+}
+
+}  // namespace
+
+const eval_routine eval_numeric_routines[] = {
+    {"exp_fast", "x", 1, 1, {{"value", false}}, run_exp_fast, "e^x"},
+    {"pow_real", "x y", 2, 2, {{"value", false}}, run_pow_real, "x^y for a real base x"},
+    {"log1p_rel", "x", 1, 1, {{"value", false}}, run_log1p_rel, "ln(1 + x)"},
+    {"log_gamma", "x", 1, 1, {{"value", false}}, run_log_gamma, "ln Gamma(x)"},
+    {"lgamma_corr", "x", 1, 1, {{"value", false}}, run_lgamma_corr,
+     "Stirling remainder of ln Gamma(x)"},
+    {"erf_value", "x", 1, 1, {{"value", false}}, run_erf_value, "erf(x)"},
+    {"erfc_value", "x", 1, 1, {{"value", false}}, run_erfc_value, "erfc(x)"},
+    {"normal_cdf", "x", 1, 1, {{"value", false}}, run_normal_cdf,
+     "standard normal distribution function"},
+    {"log_beta", "a b", 2, 2, {{"value", false}}, run_log_beta, "ln B(a, b)"},
+    {"scale_exponent", "v", 1, 1, {{"mantissa", false}, {"exponent", true}}, run_scale_exponent,
+     "v = mantissa * 2^exponent, 0.5 <= |mantissa| < 1"},
+    {"beta_inc", "x a b", 3, 3, {{"status", true}, {"value", false}, {"density", false}},
+     run_beta_inc, "regularized incomplete beta I_x(a, b) and the beta density"},
+    {"ncf_cdf", "x df1 df2 ncp", 4, 4, {{"status", true}, {"value", false}}, run_ncf_cdf,
+     "noncentral F distribution function P(F' <= x)"},
+    {"fnonct_search", "x df1 df2 p", 4, 4, {{"status", true}, {"value", false}},
+     run_fnonct_search, "noncentrality lambda with ncf_cdf(x, df1, df2, lambda) = p"},
+    {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
+};

@@ -1,0 +1,263 @@
+// gamma_inc_log: ln P(a, x), ln Q(a, x) and the log gamma density
+// ln(x^(a-1) e^(-x)/Gamma(a)), kept finite where the probabilities
+// themselves underflow (ln Q(10, 2000) is about -1944.4).
+//
+// Methods, by the position of x:
+//
+//   x/a >= 100 (a >= 0.5): the asymptotic expansion of the upper tail
+//       Q(a, x) = x^(a-1) e^(-x)/Gamma(a) (1 + S),
+//       S = sum_(k>=1) (a-1)(a-2)...(a-k)/x^k     (A&S 6.5.32),
+//     summed until a term is below 1e-12 |S|; S is at most about a/x here,
+//     so the log is good to some 1e-14 absolute.  It is divergent: a sum
+//     that has not settled by its 98th term is dropped for the integration.
+//
+//   otherwise the methods of gamma_inc, in log space, on the shape
+//   a' = a + 1 when a < 1:
+//     a' >= 1e7 near the centre: the Wilson-Hilferty variable z alone
+//       (no correction terms), ln P = ln Phi(z), ln Q = ln Phi(-z) by
+//       normal_log_tails, which keeps the far tails;
+//     a' >= 1e7 below the centre: the lower-tail continued fraction;
+//     above a' (and 1): Legendre's continued fraction;
+//     at and below a' (or 1), a' < 1e7: the power series.
+//   The method's ratio R to the density gives w = ln R + d, d the log
+//   density of shape a'.  After a shift of the shape the step back
+//   P(a) = P(a') + e^d, Q(a) = Q(a') - e^d (e^d the density of a') is
+//   taken in log space: ln P(a) = d + ln(1 + R), ln Q(a) = d + ln(R - 1).
+//   The other tail is ln(1 - e^w).
+//
+//   Fallback: whenever the chosen method fails (the series and fractions
+//   at their step limits, a normal tail that cannot be formed, a shifted
+//   upper tail that cancels), the upper tail is integrated,
+//       Gamma(a', x) = integral from x to inf of t^p e^(-t) dt,  p = a' - 1,
+//   by the exponential-substitution trapezoidal rule on the half-line,
+//   exponent-scaled so that its logarithm ln I = ln R + E is exact far
+//   beyond the double range.  The substitution centre is the kernel's peak
+//   p, or (1/a' + 1) x when the peak lies below x.
+//
+// The tolerance of the series and fractions is the record's, raised to
+// 2^-54 when smaller; their limits are 919 series terms, 398 steps of the
+// lower-tail fraction and 400 of the upper-tail fraction, then 30 halvings
+// of the integration.
+//
+// In the centre approximation the log density reported is d, the gamma
+// log density, as on every other path (not the normal log density of z).
+// A log probability above 0, or NaN, fails the routine.
+
+#include "library/gamma.h"
+
+#include "library/densities.h"
+#include "library/gamma_methods.h"
+#include "numeric/constants.h"
+#include "numeric/elementary.h"
+#include "numeric/primitives.h"
+
+namespace {
+
+constexpr double min_shape = 1e-09;
+constexpr double min_tolerance = 5.551115123125785e-16;  // 2^-54
+
+// Asymptotic expansion: from x/a = 100 on, for a >= 0.5; term cap and the
+// relative size of the last term that ends it.
+constexpr double asymptotic_ratio = 100.0;
+constexpr double asymptotic_min_shape = 0.5;
+constexpr int32_t asymptotic_terms = 100;
+constexpr int32_t asymptotic_last_useful = 98;
+constexpr double asymptotic_tolerance = 1e-12;
+
+// From this shape on, the centre approximation and the lower-tail fraction
+// (the series would need some sqrt(72 a) terms near the centre).
+constexpr double large_shape = 10000000.0;
+constexpr double centre_band_relative = 0.02;
+constexpr double centre_band_sqrt = 0.7;
+
+// One term or step fewer than in gamma_inc: the series and fractions
+// succeed only within 919 terms and below a step counter of 400.
+constexpr int32_t series_terms = 919;
+constexpr int32_t fraction_last_counter = 399;
+
+// The integration: tolerance the record's, 30 halvings; the kernel is
+// scaled by powers of e from an exponent below any it can reach.
+constexpr int32_t integration_halvings = 30;
+constexpr double scale_base_e = 2.718281828459045;
+constexpr int32_t start_sum_exponent = -100000;
+constexpr int32_t start_exponent = -2147483647;
+
+// ln(1 - e^w), the complement of a log probability w <= 0.
+double log_complement(double w) { return log1p_rel(-exp_fast(w)); }
+
+// The asymptotic expansion for x far above a; false when it has not
+// settled within its useful terms.
+bool asymptotic_upper(gamma_log_record* record)
+{
+    double x = record->x;
+    double a = record->shape;
+    double t = 1.0;
+    double s = 0.0;
+    int32_t k = 1;
+    for (;; ++k) {
+        t = t * (k - a) / x;
+        s += (k % 2 == 0) ? t : -t;
+        if (k >= asymptotic_terms || elem_abs(t) <= asymptotic_tolerance * elem_abs(s))
+            break;
+    }
+    if (k > asymptotic_last_useful)
+        return false;
+    record->log_density = (a - 1.0) * elem_ln(x) - x - log_gamma(a);
+    record->log_upper = log1p_rel(s) - x + (a - 1.0) * elem_ln(x) - log_gamma(a);
+    record->log_lower = log_complement(record->log_upper);
+    return true;
+}
+
+// The main path; false sends the routine to the integration.
+bool method_path(gamma_log_record* record)
+{
+    double x = record->x;
+    double a = record->shape;
+    double tol = record->tolerance;
+    bool shifted = a < 1.0;
+    double ap = shifted ? a + 1.0 : a;
+    record->power = ap - 1.0;
+    double d;
+    gamma_log_density(x, ap, &d);
+    bool lower = x <= ap || x <= 1.0;
+
+    int32_t method;
+    int32_t status;
+    double r = 0.0;
+    if (ap >= large_shape
+        && elem_abs(x - ap) <= centre_band_relative * ap + centre_band_sqrt * elem_sqrt(ap)) {
+        double z = gamma_cube_root_variable(x, ap);
+        double log_lower, log_upper, log_normal_density;
+        if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
+            return false;
+        record->log_lower = log_lower;
+        record->log_upper = log_upper;
+        record->log_density = d;
+        record->method = gamma_method_centre;
+        return true;
+    }
+    if (ap >= large_shape && lower) {
+        method = gamma_method_lower_fraction;
+        status = gamma_lower_fraction(x, ap, tol, fraction_last_counter, &r);
+    } else if (lower) {
+        method = gamma_method_series;
+        status = gamma_series(x, ap, tol, series_terms, &r);
+    } else {
+        method = gamma_method_upper_fraction;
+        status = gamma_upper_fraction(x, ap, tol, fraction_last_counter, &r);
+    }
+    if (status != 0)
+        return false;
+    record->work = r;
+
+    double w;
+    if (!shifted) {
+        w = elem_ln(r) + d;
+        record->log_density = d;
+    } else {
+        if (lower) {
+            w = d + log1p_rel(r);
+        } else {
+            // R >= 1 for a' >= 1; R = 1 leaves nothing of Q(a).
+            if (!(r > 1.0))
+                return false;
+            w = elem_ln(r - 1.0) + d;
+        }
+        record->log_density = elem_ln(a) - elem_ln(x) + d;
+    }
+    record->work = elem_ln(r);
+    if (lower) {
+        record->log_lower = w;
+        record->log_upper = log_complement(w);
+    } else {
+        record->log_upper = w;
+        record->log_lower = log_complement(w);
+    }
+    record->method = method;
+    return true;
+}
+
+// Integration of the upper tail; false when it fails.
+bool integrated_upper(gamma_log_record* record)
+{
+    double x = record->x;
+    double a = record->shape;
+    bool shifted = a < 1.0;
+    double ap = shifted ? a + 1.0 : a;
+    double p = ap - 1.0;
+    record->power = p;
+
+    quadrature_state state{};
+    state.tolerance = record->tolerance;
+    state.lower = x;
+    state.kind = quadrature_half_line;
+    state.relative_only = 1;
+    state.max_halvings = integration_halvings;
+    double log_ap = elem_ln(ap);
+    state.initial_step = log_ap > 1.0 ? 1.0 / log_ap : 1.0;
+    state.scale_base = scale_base_e;
+    state.scaling = 1;
+    state.sum_exponent = start_sum_exponent;
+    state.exponent = start_exponent;
+    state.abort = 0;
+    state.boundary_status = 1;
+    double centre = p > 0.0 ? p : 0.0;
+    if (centre < x)
+        centre = (1.0 / ap + 1.0) * x;
+    state.centre = centre;
+    state.context = record;
+    state.integrand = gamma_kernel_integrand;
+    record->quadrature = &state;
+
+    double integral;
+    int32_t status = trapezoid_integrate(&state, &integral);
+    record->quadrature = nullptr;
+    if (status != 0)
+        return false;
+
+    record->work = elem_ln(integral) + static_cast<double>(state.exponent);
+    double log_gamma_ap = log_gamma(ap);
+    double dp = p * elem_ln(x) - x - log_gamma_ap;
+    double u = record->work - log_gamma_ap;
+    if (!shifted) {
+        record->log_density = dp;
+        record->log_upper = u;
+    } else {
+        if (!(u > dp))
+            return false;
+        record->log_upper = u + log1p_rel(-exp_fast(dp - u));
+        record->log_density = elem_ln(a) - elem_ln(x) + dp;
+    }
+    record->log_lower = log_complement(record->log_upper);
+    return true;
+}
+
+}  // namespace
+
+int32_t gamma_inc_log(gamma_log_record* record)
+{
+    double x = record->x;
+    double a = record->shape;
+    if (!(x >= 0.0 && a > min_shape))
+        return 1;
+    if (x == 0.0) {
+        record->log_lower = -max_double;
+        record->log_upper = 0.0;
+        record->log_density = a > 1.0 ? -max_double : (a < 1.0 ? max_double : 0.0);
+        return 0;
+    }
+    if (!(record->tolerance >= min_tolerance))
+        record->tolerance = min_tolerance;
+
+    bool done = false;
+    if (x / a >= asymptotic_ratio && a >= asymptotic_min_shape)
+        done = asymptotic_upper(record);
+    else
+        done = method_path(record);
+    if (!done && !integrated_upper(record))
+        return 1;
+
+    if (!(record->log_lower <= 0.0 && record->log_upper <= 0.0))
+        return 1;
+    return 0;
+}

@@ -1,0 +1,91 @@
+// Running build/kelbrant as a user does: a child process with its own
+// standard input, output and error (temporary files), and its exit status.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+struct cli_run {
+    int exit_status;  // -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+inline std::string cli_path() { return std::string(KELBRANT_BUILD_DIR) + "/kelbrant"; }
+
+inline std::string temporary_file(const std::string& contents)
+{
+    char name[] = "/tmp/kelbrant_cli_XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0)
+        return "";
+    size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = write(fd, contents.data() + done, contents.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    return name;
+}
+
+inline std::string file_contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline cli_run run_cli(const std::vector<std::string>& args, const std::string& input = "")
+{
+    const std::string in_path = temporary_file(input);
+    const std::string out_path = temporary_file("");
+    const std::string err_path = temporary_file("");
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in_path.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_TRUNC, 0);
+
+    const std::string program = cli_path();
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    cli_run run{-1, "", ""};
+    pid_t pid;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status))
+            run.exit_status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = file_contents(out_path);
+    run.err = file_contents(err_path);
+    std::remove(in_path.c_str());
+    std::remove(out_path.c_str());
+    std::remove(err_path.c_str());
+    return run;
+}
+
+inline bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
