@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "fnonct/fnonct.h"
+#include "library/beta_log.h"
 #include "library/densities.h"
 #include "library/distributions.h"
 #include "library/gamma.h"
+#include "library/ncf_log_density.h"
 #include "ncf/ncf.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -159,6 +161,23 @@ std::vector<routine_case> routine_cases()
              return status_or(status, lower + 3.0 * upper + 5.0 * density);
          },
          sweep(-40.0, 40.0, 801)},
+        {"beta_inc_log",
+         [](const double* a) {
+             beta_log_record record{};
+             record.x = a[0];
+             record.a = a[1];
+             record.b = a[2];
+             int32_t status = beta_inc_log(&record);
+             return status_or(status, record.log_lower + 3.0 * record.log_upper
+                                          + 5.0 * record.log_density);
+         },
+         grid({{1e-6, 0.03, 0.4, 0.5, 0.77, 0.999}, shapes, shapes})},
+        {"ncf_log_density",
+         [](const double* a) {
+             double out = 0.0;
+             return status_or(ncf_log_density(a[0], a[1], a[2], a[3], &out), out);
+         },
+         grid({statistics, degrees, degrees, {0.0, 0.6, 9.0, 120.0, 2000.0}})},
         {"inverse_gaussian_cdf", [](const double* a) { return inverse_gaussian_cdf(a[0], a[1]); },
          grid({{1e-3, 0.2, 0.9, 1.0, 1.7, 6.0, 40.0}, {0.01, 0.5, 2.0, 30.0, 800.0}})},
         {"fnonct_search",
