@@ -6,9 +6,11 @@
 #include <cmath>
 
 #include "cli/eval_table.h"
+#include "library/beta_log.h"
 #include "library/densities.h"
 #include "library/distributions.h"
 #include "library/gamma.h"
+#include "library/ncf_log_density.h"
 
 namespace {
 
@@ -58,6 +60,28 @@ void run_normal_log_tails(const double* a, int, double* out)
 
 void run_mills_ratio(const double* a, int, double* out) { out[0] = mills_ratio(a[0], &out[1]); }
 
+// The log-space incomplete beta ratio and the noncentral F log density.
+// As for gamma_inc_log, an omitted tolerance is 0 and the outputs start as
+// NaN so that what the routine leaves alone prints as nan.
+void run_beta_inc_log(const double* a, int count, double* out)
+{
+    beta_log_record record{};
+    record.x = a[0];
+    record.a = a[1];
+    record.b = a[2];
+    record.log_lower = record.log_upper = record.log_density = std::nan("");
+    record.tolerance = count > 3 ? a[3] : 0.0;
+    out[0] = beta_inc_log(&record);
+    out[1] = record.log_lower;
+    out[2] = record.log_upper;
+    out[3] = record.log_density;
+}
+
+void run_ncf_log_density(const double* a, int, double* out)
+{
+    out[0] = ncf_log_density(a[0], a[1], a[2], a[3], &out[1]);
+}
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -82,5 +106,10 @@ const eval_routine eval_library_routines[] = {
      run_normal_log_tails, "ln Phi(z), ln Phi(-z), ln phi(z)"},
     {"mills_ratio", "z", 1, 1, {{"status", true}, {"value", false}}, run_mills_ratio,
      "Mills ratio Phi(-z) / phi(z)"},
+    {"beta_inc_log", "x a b [tolerance]", 3, 4,
+     {{"status", true}, {"log_lower", false}, {"log_upper", false}, {"log_density", false}},
+     run_beta_inc_log, "ln I_x(a, b), ln(1 - I_x(a, b)), ln Beta(a, b) density"},
+    {"ncf_log_density", "x n1 n2 lambda", 4, 4, {{"status", true}, {"value", false}},
+     run_ncf_log_density, "ln of the noncentral F density at x"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -21,7 +21,8 @@
 //     P(a, x) = P(a+1, x) + x^a e^(-x)/Gamma(a+1),
 //     Q(a, x) = Q(a+1, x) - x^a e^(-x)/Gamma(a+1),
 // the added term being the density of shape a + 1; the density of shape a
-// is then that density times a/x.
+// is then that density times a/x (with the caller's a, not (a + 1) - 1,
+// which keeps only the digits of a that survive the addition of 1).
 //
 // Centre of a large shape.  The Wilson-Hilferty variable
 //     z = sqrt(9a) ((x/a)^(1/3) - (1 - 1/(9a)))
@@ -33,7 +34,7 @@
 // is kept and the larger formed again as its complement.
 //
 // Limits: 920 series terms (enough for x = a just below 10000, where
-// about 850 are needed), 399 steps of the lower-tail fraction, 401 of the
+// 788 are needed), 399 steps of the lower-tail fraction, 401 of the
 // upper-tail fraction.  A method that does not converge fails the routine.
 // Results are clamped to [0, 1].
 
@@ -140,7 +141,7 @@ int32_t gamma_inc(double x, double a, double* p, double* q, double* density)
         e = d < -log_max_double ? 0.0 : (d > log_max_double ? max_double : exp_fast(d));
         if (shifted) {
             value = lower ? value + e : value - e;
-            e = e * (ap - 1.0) / x;
+            e = e * a / x;
         }
     }
 

@@ -41,7 +41,19 @@
 //
 // In the centre approximation the log density reported is d, the gamma
 // log density, as on every other path (not the normal log density of z).
-// A log probability above 0, or NaN, fails the routine.
+// A log probability above 0 or not finite fails the routine: a tail formed
+// as the complement of a tail that rounds to 1 comes out as ln 0, which no
+// x > 0 has (the integration gives only the upper tail, so a small lower
+// tail cannot be recovered from it).
+//
+// Accuracy.  The series, fractions and expansion give both logs to about
+// 1e-14 of their size, and the density to a few ulps.  Three things bound
+// it beyond that: after the shift of a shape below 1, the tail on the far
+// side is a difference (R - 1, or 1 - P) that loses digits like 1/a; the
+// centre approximation omits Temme's first correction, of relative size
+// about z^4/(108 a); and the integration's kernel and ln Gamma(a') are
+// doubles of size a ln a, whose roundings leave an absolute error of some
+// 2^-53 a ln a in ln Q (and ln P, its complement, loses more when small).
 
 #include "library/gamma.h"
 
@@ -65,7 +77,7 @@ constexpr int32_t asymptotic_last_useful = 98;
 constexpr double asymptotic_tolerance = 1e-12;
 
 // From this shape on, the centre approximation and the lower-tail fraction
-// (the series would need some sqrt(72 a) terms near the centre).
+// (near the centre the series would need some sqrt(62 a) terms).
 constexpr double large_shape = 10000000.0;
 constexpr double centre_band_relative = 0.02;
 constexpr double centre_band_sqrt = 0.7;
@@ -216,9 +228,11 @@ bool integrated_upper(gamma_log_record* record)
         return false;
 
     record->work = elem_ln(integral) + static_cast<double>(state.exponent);
-    double log_gamma_ap = log_gamma(ap);
-    double dp = p * elem_ln(x) - x - log_gamma_ap;
-    double u = record->work - log_gamma_ap;
+    // The log density of shape a', p ln x - x - ln Gamma(a'), in the form
+    // that keeps its digits near the mode of a large shape.
+    double dp;
+    gamma_log_density(x, ap, &dp);
+    double u = record->work - log_gamma(ap);
     if (!shifted) {
         record->log_density = dp;
         record->log_upper = u;
@@ -257,7 +271,8 @@ int32_t gamma_inc_log(gamma_log_record* record)
     if (!done && !integrated_upper(record))
         return 1;
 
-    if (!(record->log_lower <= 0.0 && record->log_upper <= 0.0))
+    if (!(record->log_lower <= 0.0 && record->log_upper <= 0.0)
+        || !(record->log_lower >= -max_double && record->log_upper >= -max_double))
         return 1;
     return 0;
 }

@@ -10,13 +10,18 @@
 //     ln f(x) = (a - 1) ln(x/a) - ln(a)/2 + (a - x) - lgamma_corr(a) - ln sqrt(2 pi),
 //
 // whose terms are each of the size of the result or of x - a, so no digits
-// cancel.  What remains is the rounding of x/a, which the factor a - 1
-// would magnify to some a ulps of the result: the first two terms are
-// therefore carried at the 64-bit significand (x/a, its logarithm, the
-// product and the exact difference a - x), which leaves the result within
-// a few ulps for shapes up to 2^11 times 10^4 or so and within 1e-15
-// absolute well beyond.  Elsewhere the direct form, whose error is that of
-// its large terms, about 2^-53 (|(a - 1) ln x| + x + ln Gamma(a)) absolute.
+// cancel.  What remains is the logarithm ln(x/a), whose absolute error the
+// factor a - 1 magnifies.  It is therefore taken as ln(1 + delta) with
+// delta = (x - a)/a, x - a being exact (x and a within a factor 2), and
+// carried at the 64-bit significand with Kahan's correction for the
+// rounding of u = 1 + delta:
+//     ln(1 + delta) = ln(u) * delta / (u - 1)     (u - 1 exact),
+// so that its error is a few units of 2^-64 relative to ln(x/a) itself.
+// The first two terms, (a - 1) ln(x/a) + (a - x), are summed at the same
+// precision, and the result is within a few ulps (plus some 1e-19 a |delta|
+// absolute) for every shape.  Elsewhere the direct form, whose error is
+// that of its large terms, about 2^-53 (|(a - 1) ln x| + x + ln Gamma(a))
+// absolute.
 //
 // At x = 0 the density is 1 for a = 1 (ln = 0) and 0 or unbounded otherwise;
 // the infinite logarithm is the host's missing value (status 0).
@@ -50,10 +55,13 @@ int32_t gamma_log_density(double x, double a, double* out)
     }
     if (a >= stirling_min_shape && elem_abs(x / a - 1.0) <= stirling_band) {
         uint16_t saved = elem_extended_begin();
-        long double ratio = static_cast<long double>(x) / static_cast<long double>(a);
-        long double lead = static_cast<long double>(a - 1.0) * elem_ln_ext(ratio)
-                           - 0.5L * elem_ln_ext(a) + static_cast<long double>(a - x);
-        long double sum = lead - static_cast<long double>(lgamma_corr(a))
+        long double delta = static_cast<long double>(x - a) / static_cast<long double>(a);
+        elem_extended_hold(delta);
+        long double u = 1.0L + delta;
+        long double log_ratio = u == 1.0L ? delta : elem_ln_ext(u) * (delta / (u - 1.0L));
+        long double sum = static_cast<long double>(a - 1.0) * log_ratio
+                          + static_cast<long double>(a - x) - 0.5L * elem_ln_ext(a)
+                          - static_cast<long double>(lgamma_corr(a))
                           - static_cast<long double>(ln_sqrt_2pi);
         elem_extended_hold(sum);
         elem_extended_end(saved);

@@ -8,9 +8,10 @@
 // the lower side x <= a where the series is used.
 //
 // The sum stops when the last term t is at most `tolerance` times S.  Near
-// x = a the terms fall like e^(-i^2/(2a)), so reaching 2^-54 takes about
-// sqrt(2 a ln 2^54), some 850 terms at a = 10000; the caller's max_terms
-// bounds the loop and a sum that has not met the test fails.
+// x = a the terms fall like e^(-i^2/(2a)) against a sum of some
+// sqrt(pi a/2) first terms, so reaching 2^-54 of the sum takes about
+// sqrt(62 a) terms: 788 at a = 10^4, 2424 at a = 10^5.  The caller's
+// max_terms bounds the loop, and a sum that has not met the test fails.
 
 #include "library/gamma_methods.h"
 

@@ -20,7 +20,7 @@
 //
 // No check of the domain: the callers have checked a, b > 0.
 
-#include "library/beta_log.h"
+#include "library/log_extended.h"
 
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -1,17 +1,10 @@
-// The noncentral F distribution in logarithms: its log density, and its log
-// probabilities by Poisson summation or by integration.
+// The noncentral F distribution in logarithms: its log probabilities by
+// Poisson summation or by integration, and its log density on request.
 #pragma once
 
 #include <cstdint>
 
 #include "library/quadrature.h"
-
-// ln of the noncentral F density at x >= 0 (numerator and denominator
-// degrees of freedom n1, n2 > 0, noncentrality lambda >= 0) into *out.  0 on
-// success: *out holds the log density, or the host's missing value where it
-// is -inf or +inf; 1 for arguments outside the domain, a failing log
-// density, or more than 1001 terms in the Poisson sum.
-int32_t ncf_log_density(double x, double n1, double n2, double lambda, double* out);
 
 // What ncf_log_probs is asked for (`requests`).
 constexpr int32_t ncf_log_want_probabilities = 1;  // ln P(F' <= x) and ln P(F' > x)

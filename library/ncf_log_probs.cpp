@@ -42,6 +42,8 @@
 #include "library/ncf_log.h"
 
 #include "library/beta_log.h"
+#include "library/log_extended.h"
+#include "library/ncf_log_density.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -31,9 +31,9 @@
 //    c_k turn positive once k > q and all terms then keep one sign.  Its
 //    approximants are run by the forward recurrences A_n = A_(n-1) +
 //    c A_(n-2), and the value carried is V = B/A, the approximant of 1/F.
-//    A is kept between 2^-354 and 2^354 by exact power-of-two rescaling
-//    (scale_exponent) of A, A_prev, B and B_prev together, which leaves V
-//    unchanged.  The fraction stops when two successive values agree to
+//    The fraction itself (beta_fraction, shared with the log-space ratio
+//    beta_inc_log) carries its coefficients by running additions and keeps
+//    A in range by power-of-two rescaling.  It stops when two successive values agree to
 //    8.881784197001256e-16 relative (2^-50 plus two units in the last
 //    place), after at most itrmax = 199 steps.
 //
@@ -61,21 +61,6 @@ namespace {
 // Relative tolerance of the fraction: 2^-50 plus two units in the last place.
 constexpr double fraction_tolerance = 8.881784197001256e-16;
 
-// Step counter limit: the fraction takes at most itrmax = counter_limit - 1
-// steps.  It needs a few tens of steps for shapes up to a thousand and about
-// 90 at a = b = 5000; 199 carries it to shapes where the normal
-// approximation is accurate instead of running on.
-constexpr int32_t counter_limit = 200;
-
-// Largest power-of-two exponent of A before the recurrences are rescaled:
-// one step multiplies A by at most a few hundred, so A, A_prev, B and
-// B_prev stay far inside the double range.
-constexpr int32_t rescale_exponent = 354;
-
-// The doubles nearest 1/3 and 1/9 (the normal approximation).
-constexpr double one_third = 0.3333333333333333;
-constexpr double one_ninth = 0.1111111111111111;
-
 }  // namespace
 
 int32_t beta_inc(double x, double a, double b, double* w, double* w1)
@@ -83,8 +68,9 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1)
     return beta_inc_traced(x, a, b, w, w1, nullptr);
 }
 
-int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
-                        beta_inc_trace* trace)
+// The routine itself; beta_inc_traced runs it at 64-bit x87 precision.
+__attribute__((noinline)) static int32_t
+beta_inc_extended(double x, double a, double b, double* w, double* w1, beta_inc_trace* trace)
 {
     if (trace != nullptr)
         *trace = beta_inc_trace{beta_inc_path_none, 0, 0, 0};
@@ -124,50 +110,11 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
     bool shifted = p < 1.0;
     if (shifted)
         p += 1.0;
-    double r = (1.0 - xs) / xs;
-
-    double num_prev = 1.0, num = 1.0;  // A_prev, A
-    double den_prev = 0.0, den = 1.0;  // B_prev, B
-    double v = 1.0, v_prev = 0.0;
-    int32_t n = 1;
-    bool converged = false;
-    for (;;) {
-        if (std::fabs(v - v_prev) < v * fraction_tolerance) {
-            converged = true;
-            break;
-        }
-        double k = n;
-        double c = ((p + (k - 1.0)) * (k - q)) / (r * (p + (2.0 * k - 2.0)) * (p + (2.0 * k - 1.0)));
-        double g = (k * (p + q + (k - 1.0))) / (r * (p + (2.0 * k - 1.0)) * (p + 2.0 * k));
-        double num_even = num + c * num_prev;
-        double den_even = den + c * den_prev;
-        double num_odd = num_even + g * num;
-        double den_odd = den_even + g * den;
-        num_prev = num_even;
-        den_prev = den_even;
-        num = num_odd;
-        den = den_odd;
-
-        v_prev = v;
-        if (num == 0.0) {
-            v = max_double;
-        } else {
-            int32_t e;
-            double m = scale_exponent(num, &e);
-            if (e > rescale_exponent || e < -rescale_exponent) {
-                num = m;
-                num_prev = elem_scale2(num_prev, -e);
-                den_prev = elem_scale2(den_prev, -e);
-                den = elem_scale2(den, -e);
-            }
-            v = den / num;
-        }
-        ++n;
-        if (n >= counter_limit)
-            break;
-    }
+    double v;
+    int32_t steps;
+    bool converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
     if (trace != nullptr) {
-        trace->steps = n - 1;
+        trace->steps = steps;
         trace->swapped = swapped;
         trace->shifted = shifted;
     }
@@ -183,12 +130,7 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
         if (trace != nullptr)
             trace->path = beta_inc_path_fraction;
     } else if ((a > 5000.0 && b > 100.0) || (b > 5000.0 && a > 100.0)) {
-        double f = b * x / (a * (1.0 - x));
-        double u = pow_real(f, one_third);
-        double tb = one_ninth / b;
-        double ta = one_ninth / a;
-        double z = ((1.0 - tb) * u - (1.0 - ta)) / elem_sqrt(u * u * tb + ta);
-        ratio = normal_cdf(z);
+        ratio = normal_cdf(beta_normal_deviate(x, a, b));
         if (trace != nullptr)
             trace->path = beta_inc_path_normal;
     } else {
@@ -204,4 +146,17 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
         ratio = 1.0;
     *w = ratio;
     return 0;
+}
+
+int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
+                        beta_inc_trace* trace)
+{
+    // The extended log density is formed with the x87 at 64-bit precision
+    // whatever the caller set, and the caller's control word back afterwards.
+    // The work is a function of its own, not inlined, so none of it moves out
+    // of the region.
+    uint16_t precision = elem_extended_begin();
+    int32_t status = beta_inc_extended(x, a, b, w, w1, trace);
+    elem_extended_end(precision);
+    return status;
 }

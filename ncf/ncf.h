@@ -12,6 +12,19 @@ double scale_exponent(double v, int32_t* e);
 // written), -1 for a domain failure or no convergence (w = -1, w1 = 0).
 int32_t beta_inc(double x, double a, double b, double* w, double* w1);
 
+// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1:
+// *value receives V, the approximant of 1/F in
+//     I_xs(p, q) = xs^p (1-xs)^(q-1) / (p B(p, q)) / F,
+// once two successive approximants agree to `tolerance` relative, and
+// *steps the steps taken.  0 converged; 1 not within 199 steps (*value is
+// then the last approximant).
+int32_t beta_fraction(double xs, double p, double q, double tolerance, double* value,
+                      int32_t* steps);
+
+// Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
+// for 0 < x < 1 and large a, b.
+double beta_normal_deviate(double x, double a, double b);
+
 // P(F' <= x) of the noncentral F distribution with df1, df2 degrees of
 // freedom and noncentrality ncp into *out.  Status 0 on success, 1 on failure.
 int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out);

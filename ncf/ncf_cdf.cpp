@@ -143,8 +143,9 @@ int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out)
     return ncf_cdf_traced(x, df1, df2, ncp, out, nullptr);
 }
 
-int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
-                       ncf_cdf_trace* trace)
+// The routine itself; ncf_cdf_traced runs it at 64-bit x87 precision.
+__attribute__((noinline)) static int32_t
+ncf_cdf_extended(double x, double df1, double df2, double ncp, double* out, ncf_cdf_trace* trace)
 {
     *out = 0.0;
     if (trace != nullptr)
@@ -221,4 +222,17 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
         return 1;
     *out = sum + ik;
     return 0;
+}
+
+int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
+                       ncf_cdf_trace* trace)
+{
+    // The log-space start terms and the extended sum run with the x87 at
+    // 64-bit precision whatever the caller set, and the caller's control word
+    // back afterwards.  The work is a function of its own, not inlined, so
+    // none of it moves out of the region.
+    uint16_t precision = elem_extended_begin();
+    int32_t status = ncf_cdf_extended(x, df1, df2, ncp, out, trace);
+    elem_extended_end(precision);
+    return status;
 }

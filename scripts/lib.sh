@@ -27,3 +27,21 @@ native_build() {
   fi
   cmake --build "$root/build" -j"$(nproc)" >&2
 }
+
+# same_fnonct_output NAME COMMAND...: run the command line of another build,
+# COMMAND (e.g. under an emulator), on the committed case file, and require
+# byte for byte the output and exit status of the native build (line ends
+# aside: a Windows program writes CRLF).
+fnonct_cases="$root/tests/data/fnonct_cases.csv"
+same_fnonct_output() {
+  local name=$1; shift
+  local native other native_status=0 other_status=0
+  native=$("$root/build/kelbrant" fnonct --csv "$fnonct_cases") || native_status=$?
+  other=$("$@" fnonct --csv "$fnonct_cases" | tr -d '\r'; exit "${PIPESTATUS[0]}") || other_status=$?
+  if [ "$native" != "$other" ] || [ $native_status -ne $other_status ]; then
+    echo "$name: fnonct --csv differs from the native build (exit $other_status vs $native_status):" >&2
+    diff <(echo "$native") <(echo "$other") | head -20 >&2
+    return 1
+  fi
+  echo "$name: fnonct --csv on $(($(wc -l < "$fnonct_cases") - 1)) cases identical to the native build"
+}

@@ -61,8 +61,13 @@ inline cli_run run_cli(const std::vector<std::string>& args, const std::string& 
     posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_TRUNC, 0);
 
+    // A build for another machine runs its programs under an emulator
+    // (KELBRANT_EMULATOR, e.g. qemu-i386), the command line included.
+    const std::string emulator = KELBRANT_EMULATOR;
     const std::string program = cli_path();
     std::vector<char*> argv;
+    if (!emulator.empty())
+        argv.push_back(const_cast<char*>(emulator.c_str()));
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -70,7 +75,7 @@ inline cli_run run_cli(const std::vector<std::string>& args, const std::string& 
 
     cli_run run{-1, "", ""};
     pid_t pid;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         if (WIFEXITED(status))

@@ -1,99 +1,96 @@
 #!/usr/bin/env python3
-"""Reference values of the log-space incomplete beta ratio, written to
-tests/data/beta_inc_log.inc.
+"""Reference values of the incomplete beta ratio in log space, written to
+tests/data/beta_log.inc.
 
 Every argument is a double; mpmath takes its exact binary value.  At
-mp.dps = 60 the smaller side of the distribution is summed directly by the
-hypergeometric series of ncf_mp.ratio_lower (DLMF 8.17.8):
-    x <= a/(a+b):  I_x(a, b) = x^a (1-x)^b / (a B(a, b)) 2F1(a+b, 1; a+1; x),
-    otherwise:     1 - I_x(a, b) = I_(1-x)(b, a) by the same series,
-the other side is 1 minus it, and the table holds ln I_x(a, b),
-ln(1 - I_x(a, b)) (mpmath.log1p of minus the small side where that is the
-one wanted) and ln dens = (a-1) ln x + (b-1) ln(1-x) - ln B(a, b), each
-rounded to the nearest double (17 significant digits).  The small side is
-never formed by subtraction, so tails far below the double range keep their
-full precision.
+mp.dps = 60 the ratio of the side below the mean comes from the series
+    I_x(a, b) = x^a (1-x)^b / (a B(a, b)) 2F1(a+b, 1; a+1; x)
+(DLMF 8.17.8, ncf_mp.ratio_lower, summed to the working precision), the
+other side's from the same series on (1-x, b, a), and each log is taken
+directly from the series value or as log1p(-value) of the other side, so
+that neither log loses digits when its ratio is near 1 or far below the
+double range.  The log density is
+    (a-1) ln x + (b-1) ln(1-x) - ln B(a, b),  ln B from mpmath.loggamma.
+Each value is rounded to the nearest double (17 significant digits).
 
-Tables: beta_log_fraction_rows (where the continued fraction converges:
-small, shifted and large shapes, the far tails on both sides) and
-beta_log_normal_rows (both shapes 1e5 or more near the mean, where the
-fraction needs more than 199 steps and the cube-root normal approximation
-answers).
+Two tables: beta_log_rows (shapes the continued fraction serves, including
+tails where I or 1 - I is far below the smallest double) and
+beta_log_normal_rows (both shapes 3e4 or more, x within half a standard
+deviation of the mean, where the fraction gives way to the cube-root
+normal approximation).
 """
 import os
 import mpmath as mp
-from ncf_mp import log_beta, ratio_lower
+from ncf_mp import ratio_lower, log_beta
 
 mp.mp.dps = 60
 
 
+def logs(x, a, b):
+    X, A, B = mp.mpf(x), mp.mpf(a), mp.mpf(b)
+    if X <= A / (A + B):
+        lower = ratio_lower(X, A, B)
+        log_lower, log_upper = mp.log(lower), mp.log1p(-lower)
+    else:
+        upper = ratio_lower(1 - X, B, A)
+        log_lower, log_upper = mp.log1p(-upper), mp.log(upper)
+    log_dens = (A - 1) * mp.log(X) + (B - 1) * mp.log1p(-X) - log_beta(A, B)
+    return log_lower, log_upper, log_dens
+
+
 def fmt(v):
-    if v != 0 and abs(v) < mp.mpf(2) ** -1074:
-        return "-0.0" if v < 0 else "0.0"  # below every double: rounds to zero
+    # Below half the smallest subnormal the nearest double is zero (of the
+    # value's sign), which is what the routine can return there.
+    if abs(v) < mp.mpf(2) ** -1075:
+        return "-0.0" if v < 0 else "0.0"
     return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
-def log_sides(x, a, b):
-    X, A, B = mp.mpf(x), mp.mpf(a), mp.mpf(b)
-    if X <= A / (A + B):
-        small = ratio_lower(X, A, B)
-        return mp.log(small), mp.log1p(-small)
-    small = ratio_lower(1 - X, B, A)
-    return mp.log1p(-small), mp.log(small)
-
-
 def row(x, a, b):
-    lower, upper = log_sides(x, a, b)
-    X, A, B = mp.mpf(x), mp.mpf(a), mp.mpf(b)
-    dens = (A - 1) * mp.log(X) + (B - 1) * mp.log1p(-X) - log_beta(A, B)
-    return "    {%r, %r, %r, %s, %s, %s}," % (x, a, b, fmt(lower), fmt(upper), fmt(dens))
+    lo, up, ld = logs(x, a, b)
+    return "    {%r, %r, %r, %s, %s, %s}," % (x, a, b, fmt(lo), fmt(up), fmt(ld))
 
 
 def mean_sd(a, b):
     m = a / (a + b)
-    return m, (a * b / ((a + b) ** 2 * (a + b + 1))) ** 0.5
+    sd = (a * b / ((a + b) ** 2 * (a + b + 1))) ** 0.5
+    return m, sd
 
 
-def nice(v):
-    return float(mp.nstr(mp.mpf(v), 8))
-
-
-fraction = [
-    (0.5, 2.0, 2.0), (0.9, 2.0, 3.0), (0.3, 2.0, 3.0), (0.5, 2.0, 3.0), (0.6, 3.0, 1.0),
-    (0.9, 7.0, 3.0), (0.5, 0.5, 0.5), (0.01, 0.5, 0.5), (0.99, 0.5, 0.5), (0.2, 0.25, 4.0),
-    (0.999, 0.01, 0.3), (1e-10, 0.1, 2.0), (0.7, 5.0, 0.2), (0.5, 1.0, 1.0),
-    # far lower tails
-    (1e-5, 50.0, 3.0), (1e-20, 100.0, 2.5), (1e-300, 3.0, 4.0), (0.01, 400.0, 30.0),
-    (0.1, 1000.0, 1000.0), (0.3, 2000.0, 500.0), (1e-100, 10.0, 1e6),
-    # far upper tails
-    (0.9999, 3.0, 200.0), (0.99, 1.5, 1000.0), (0.9, 30.0, 1500.0), (0.999999, 0.5, 40.0),
-    (0.7, 1000.0, 2000.0), (1 - 2.0 ** -40, 2.0, 30.0),
-]
-for a, b in ((20.0, 30.0), (300.0, 100.0), (1000.0, 1000.0), (4000.0, 4000.0), (3.0, 5000.0),
-             (5000.0, 150.0), (1e6, 50.0)):
-    m, sd = mean_sd(a, b)
-    for k in (-30.0, -8.0, -2.0, -0.5, 0.0, 0.5, 1.99, 2.01, 3.0, 8.0, 30.0):
-        x = nice(m + k * sd)
-        if 0.0 < x < 1.0:
+fraction = []
+xs = [1e-300, 1e-30, 1e-5, 0.001, 0.1, 0.3, 0.5, 0.7, 0.9, 0.999, 1 - 2.0 ** -40]
+shapes = [0.05, 0.5, 1.0, 2.0, 3.7, 25.0, 300.0]
+for a in shapes:
+    for b in shapes:
+        for x in xs:
             fraction.append((x, a, b))
+# Large shapes, from deep in either tail (ratios of e^-700 and far below)
+# to the mean.
+for a in (50.0, 1000.0, 4000.0):
+    for b in (2.0, 50.0, 1000.0, 4000.0):
+        m, sd = mean_sd(a, b)
+        for k in (-40, -20, -8, -3, -1, 0, 1, 3, 8, 20, 40):
+            x = float(mp.nstr(mp.mpf(m + k * sd), 8))
+            if 0.0 < x < 1.0:
+                fraction.append((x, a, b))
 
 normal = []
-for a, b in ((1e5, 1e5), (1e6, 1e6), (3e5, 2e5), (1e7, 1e6)):
+for a, b in ((3e4, 1e6), (1e5, 1e5), (2e5, 5e4), (1e6, 1e6), (1e7, 1e5)):
     m, sd = mean_sd(a, b)
-    for k in (-0.3, 0.0, 0.2):
-        normal.append((nice(m + k * sd), a, b))
+    for k in (-0.5, -0.2, 0, 0.2, 0.5):
+        normal.append((float(mp.nstr(mp.mpf(m + k * sd), 12)), a, b))
 
 here = os.path.dirname(os.path.abspath(__file__))
-tables = [(name, [row(*r) for r in rows])
-          for name, rows in (("beta_log_fraction_rows", fraction),
-                             ("beta_log_normal_rows", normal))]
-with open(os.path.join(here, "..", "data", "beta_inc_log.inc"), "w") as f:
+with open(os.path.join(here, "..", "data", "beta_log.inc"), "w") as f:
     f.write("// Generated by tests/reference/gen_beta_log.py with mpmath %s, mp.dps = 60:\n"
-            "// the smaller of I_x(a, b) and 1 - I_x(a, b) by the series\n"
-            "// x^a (1-x)^b / (a B(a, b)) 2F1(a+b, 1; a+1; x) (on (1-x, b, a) for the upper\n"
-            "// side), the other as 1 minus it, then both logs and\n"
-            "// ln dens = (a-1) ln x + (b-1) ln(1-x) - ln B(a, b), rounded to the nearest double.\n"
-            "// Rows: {x, a, b, ln I, ln(1 - I), ln dens}.\n" % mp.__version__)
-    for name, rows in tables:
-        f.write("static const beta_log_reference %s[] = {\n" % name)
-        f.write("\n".join(rows) + "\n};\n\n")
+            "// I_x(a, b) = x^a (1-x)^b / (a B(a, b)) 2F1(a+b, 1; a+1; x) summed to the working\n"
+            "// precision on the side below the mean (the other side's ratio from the same series\n"
+            "// on (1-x, b, a)); ln I and ln(1 - I) each taken as log of its series value or as\n"
+            "// log1p(-other side); log density (a-1) ln x + (b-1) ln(1-x) - ln B(a, b).  Each\n"
+            "// rounded to the nearest double.\n"
+            "// Rows: {x, a, b, ln I_x(a, b), ln(1 - I_x(a, b)), ln density}.\n" % mp.__version__)
+    f.write("static const beta_log_reference beta_log_rows[] = {\n")
+    f.write("\n".join(row(*r) for r in fraction) + "\n};\n\n")
+    f.write("// Both shapes 3e4 or more, x within half a standard deviation of the mean.\n")
+    f.write("static const beta_log_reference beta_log_normal_rows[] = {\n")
+    f.write("\n".join(row(*r) for r in normal) + "\n};\n")

@@ -1,0 +1,11 @@
+// The log density of the noncentral F distribution.
+#pragma once
+
+#include <cstdint>
+
+// ln f(x) of the noncentral F law with n1 and n2 degrees of freedom and
+// noncentrality lambda, for x >= 0.  0 on success (*out is the host's
+// missing value where the log density is infinite, as at x = 0 with
+// n1 != 2); 1 for an argument outside the domain, a failing beta or gamma
+// log density, or a Poisson sum that needs more than 1001 terms.
+int32_t ncf_log_density(double x, double n1, double n2, double lambda, double* out);

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Linux i386: the module, our own host, the command line and every test suite
+# built for 32-bit addresses (-m32, doubles in SSE2) and run, so that the
+# records the host reads are checked at their 32-bit offsets and sizes at run
+# time, not only by static_assert.  GoogleTest is built from Debian's sources
+# inside the tree.  Where the kernel cannot run 32-bit programs (some virtual
+# machines boot without ia32 emulation), they run under qemu-i386.  Last, the
+# 32-bit command line must print what the native one prints on the case file.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
+
+ensure_packages g++-multilib googletest cmake
+native_build
+build="$root/build-i386"
+
+probe_dir=$(mktemp -d)
+trap 'rm -rf "$probe_dir"' EXIT
+echo 'int main() { return 0; }' > "$probe_dir/probe.cpp"
+g++ -m32 "$probe_dir/probe.cpp" -o "$probe_dir/probe"
+runner=()
+if ! "$probe_dir/probe" 2>/dev/null; then
+  ensure_packages qemu-user
+  runner=(/usr/bin/qemu-i386)
+  echo "32-bit programs run under qemu-i386 here"
+fi
+emulator_option=()
+[ ${#runner[@]} -eq 0 ] || emulator_option=(-DCMAKE_CROSSCOMPILING_EMULATOR="${runner[0]}")
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i386.cmake" \
+  -DKELBRANT_GTEST_SOURCE=/usr/src/googletest -DKELBRANT_BENCH=OFF \
+  "${emulator_option[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+same_fnonct_output "linux-i386" "${runner[@]}" "$build/kelbrant"

@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+"""Writes tests/data/fnonct_cases.csv, the input of the cross-platform runs.
+
+The command line evaluates FNONCT for every row ("kelbrant fnonct --csv"),
+through the loaded module as a host would; two builds must print the same
+bytes.  The rows:
+  - x, df1, df2, p of every root in tests/data/fnonct.inc (the mpmath table);
+  - the statuses: missing arguments (".", nan, inf, -inf, an empty field),
+    each argument out of its domain in turn, and p above the central
+    probability (no noncentrality gives it);
+  - searches at the edges: p near 0 and 1, tiny and huge x, small and very
+    large degrees of freedom, noncentralities in the thousands.
+
+    python3 tests/reference/gen_fnonct_cases.py > tests/data/fnonct_cases.csv
+"""
+
+import os
+import re
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+STATUS_ROWS = [
+    # missing
+    ".,3,10,0.5", "2,nan,10,0.5", "2,3,inf,0.5", "2,3,10,-inf", "2,3,,0.5", "nan,nan,nan,nan",
+    # out of the domain, one argument at a time, and the first of several
+    "-1,3,10,0.5", "2,0,10,0.5", "2,-3,10,0.5", "2,3,0,0.5", "2,3,-1e-300,0.5",
+    "2,3,10,0", "2,3,10,1", "2,3,10,-0.5", "2,3,10,1.5", "-1,0,0,2",
+    # no noncentrality: p at or above the central probability (which is 0
+    # at x = 0, of either sign)
+    "2,3,10,0.9", "0.5,4,20,0.99", "10,2,2,0.999", "0,3,10,0.5", "-0,3,10,0.5",
+]
+
+EDGE_ROWS = [
+    "2,3,10,1e-300", "2,3,10,1e-12", "2,3,10,0.8", "2,3,10,0.8319",
+    "1e-300,3,10,1e-9", "1e-6,1,1,1e-9", "1e6,3,10,0.5", "1e300,3,10,0.5",
+    "1,0.001,10,0.3", "1,3,0.001,0.3", "1,1e6,1e6,0.3", "1.5,1e8,1e8,0.1",
+    "30,10,100,0.01", "60,5,1000,0.001", "200,2,50,0.5", "5,500,500,1e-6",
+    "0.7,2,1e9,0.2", "3,7.5,3.25,0.05",
+]
+
+
+def reference_rows():
+    with open(os.path.join(HERE, "..", "data", "fnonct.inc")) as f:
+        for line in f:
+            match = re.match(r"\s*\{([^,]+), ([^,]+), ([^,]+), ([^,]+),", line)
+            if match:
+                yield ",".join(field.strip() for field in match.groups())
+
+
+def main():
+    print("x,df1,df2,p")
+    for row in list(reference_rows()) + STATUS_ROWS + EDGE_ROWS:
+        print(row)
+
+
+if __name__ == "__main__":
+    main()
