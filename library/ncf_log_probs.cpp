@@ -23,7 +23,11 @@
 // beta terms and Poisson weights, to the record's tolerance (at least
 // 2^-54) relative to D; the tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
-// combined in logarithms about the larger of the two parts.  The sum runs
+// combined in logarithms about the larger of the two parts.  Deliberate
+// deviation: only the smaller tail is kept from these; the larger, whose
+// logarithm is then a small number formed as the log of a sum near 1, is
+// taken as ln(1 - e^w) from the smaller w, which keeps its relative
+// accuracy (ln P of -4e-10 would otherwise be good to 1e-7 only).  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below
 // the double range.  Any failure of the summation (start index, start
 // term or weight out of range, 1000 steps, D = 0) sends the routine to the
@@ -182,8 +186,13 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
 
     double log_d = static_cast<double>(elem_ln_ext(d < 0 ? -d : d));
     double sign = d > 0 ? 1.0 : -1.0;
-    rec->log_lower = log_add(log_ik, log_d, sign);
-    rec->log_upper = log_add(log_ik_complement, log_d, -sign);
+    double lower = log_add(log_ik, log_d, sign);
+    double upper = log_add(log_ik_complement, log_d, -sign);
+    // The larger tail is near 1, where its logarithm, formed about 0, is
+    // a small difference that has lost its relative accuracy: it comes
+    // from the smaller one instead, as ln(1 - e^w).
+    rec->log_lower = lower < upper ? lower : log1p_rel(-exp_fast(upper));
+    rec->log_upper = lower < upper ? log1p_rel(-exp_fast(lower)) : upper;
     return true;
 }
 
