@@ -6,10 +6,12 @@
 #include <cmath>
 
 #include "cli/eval_table.h"
+#include "library/bessel.h"
 #include "library/beta_log.h"
 #include "library/densities.h"
 #include "library/distributions.h"
 #include "library/gamma.h"
+#include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
 
 namespace {
@@ -82,6 +84,47 @@ void run_ncf_log_density(const double* a, int, double* out)
     out[0] = ncf_log_density(a[0], a[1], a[2], a[3], &out[1]);
 }
 
+// A selector given as a double (a form, a request mask): its integer value,
+// or -1 (no valid selector) when it is not an integer in the int32 range.
+int32_t selector(double v)
+{
+    if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::floor(v))
+        return -1;
+    return static_cast<int32_t>(v);
+}
+
+void run_bessel_i(const double* a, int, double* out)
+{
+    bessel_record record{};
+    record.z = a[0];
+    record.order = a[1];
+    record.form = selector(a[2]);
+    out[0] = bessel_i(&record);
+    out[1] = record.result;
+}
+
+// Omitted requests are 3 (both probabilities and the density), an omitted
+// tolerance 0.  The small-lower-tail flag starts at -1, so that the central
+// and end-point paths, which leave it alone, print nan there.
+void run_ncf_log_probs(const double* a, int count, double* out)
+{
+    ncf_log_record record{};
+    record.x = a[0];
+    record.n1 = a[1];
+    record.n2 = a[2];
+    record.lambda = a[3];
+    record.requests = count > 4 ? selector(a[4]) : 3;
+    record.tolerance = count > 5 ? a[5] : 0.0;
+    record.log_lower = record.log_upper = record.log_density = std::nan("");
+    record.small_lower_tail = -1;
+    out[0] = ncf_log_probs(&record);
+    out[1] = record.log_lower;
+    out[2] = record.log_upper;
+    out[3] = record.log_density;
+    if (record.small_lower_tail != -1)
+        out[4] = record.small_lower_tail;
+}
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -111,5 +154,14 @@ const eval_routine eval_library_routines[] = {
      run_beta_inc_log, "ln I_x(a, b), ln(1 - I_x(a, b)), ln Beta(a, b) density"},
     {"ncf_log_density", "x n1 n2 lambda", 4, 4, {{"status", true}, {"value", false}},
      run_ncf_log_density, "ln of the noncentral F density at x"},
+    {"bessel_i", "z order form", 3, 3, {{"error", true}, {"value", false}}, run_bessel_i,
+     "modified Bessel I_nu(z); form 0 plain, 1 e^-z I, 2 ln I"},
+    {"ncf_log_probs", "x n1 n2 lambda [requests [tolerance]]", 4, 6,
+     {{"status", true},
+      {"log_lower", false},
+      {"log_upper", false},
+      {"log_density", false},
+      {"small_lower_tail", true}},
+     run_ncf_log_probs, "ln P(F' <= x), ln P(F' > x), ln density; requests 1 probs, 2 density"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -1,0 +1,11 @@
+// Logarithms in extended precision for the log-space routines whose terms
+// are far larger than their results.
+#pragma once
+
+// ln B(a, b) for a, b > 0 in extended precision (no domain check): log
+// densities of large shapes subtract it from terms of its own size.
+long double log_beta_extended(double a, double b);
+
+// ln(1 - u) for 0 <= u < 1 in extended precision, accurate relative to a
+// small u.
+long double log_one_minus_extended(long double u);

@@ -1,0 +1,60 @@
+// The noncentral F distribution in logarithms: its log probabilities by
+// Poisson summation or by integration, and its log density on request.
+#pragma once
+
+#include <cstdint>
+
+#include "library/quadrature.h"
+
+// What ncf_log_probs is asked for (`requests`).
+constexpr int32_t ncf_log_want_probabilities = 1;  // ln P(F' <= x) and ln P(F' > x)
+constexpr int32_t ncf_log_want_density = 2;        // ln of the density at x
+
+// The record ncf_log_probs works on; the caller owns it.
+struct ncf_log_record {
+    double x;                 // in: the point, x >= 0
+    double n1;                // in: numerator degrees of freedom
+    double n2;                // in: denominator degrees of freedom
+    double lambda;            // in: noncentrality
+    double log_lower;         // out: ln P(F' <= x)
+    double log_upper;         // out: ln P(F' > x)
+    double log_density;       // out: ln of the density at x
+    double tolerance;         // in/out: relative tolerance (the summation raises it to 2^-54)
+    int32_t small_lower_tail;  // out: 1 when the normal approximation puts x in the lower tail
+    int32_t requests;         // in: ncf_log_want_* bits
+    double gamma_scale;       // working: (n2/2)/(x n1)
+    double bessel_order;      // working: nu = n1/2 - 1
+    double half_bessel_order;  // working: nu/2
+    double half_n2;           // working: n2/2
+    double root_lambda;       // working: sqrt(lambda)
+    double log_lambda;        // working: ln lambda
+    quadrature_state* quadrature;  // working: the integration's state
+};
+
+// The requested log probabilities and log density into the record.  0 on
+// success, 1 on failure.
+int32_t ncf_log_probs(ncf_log_record* record);
+
+// The integrand of ncf_log_probs' integration: the noncentral chi-square
+// density of the numerator times the gamma tail of the denominator at t,
+// exponent-scaled to base e.  The context is the ncf_log_record.
+int32_t ncf_integrand(double t, void* context, double* out);
+
+// How ncf_log_probs computed the probabilities, for the tests.
+constexpr int32_t ncf_log_path_none = 0;         // failure, or not requested
+constexpr int32_t ncf_log_path_end_point = 1;    // x = 0
+constexpr int32_t ncf_log_path_central = 2;      // lambda = 0: one incomplete beta ratio
+constexpr int32_t ncf_log_path_summation = 3;    // Poisson summation
+constexpr int32_t ncf_log_path_integration = 4;  // integration over the numerator
+
+struct ncf_log_trace {
+    int32_t path;         // one of ncf_log_path_*
+    int32_t steps;        // summation steps (0 when no summation ran)
+    int32_t summation_failed;  // 1 when the summation ran and failed
+    double difference;    // D, the summation's sum of weighted differences
+};
+
+// ncf_log_probs, filling *trace (which may be null); with force_integration
+// the probabilities skip the summation and come from the integration.
+int32_t ncf_log_probs_traced(ncf_log_record* record, int32_t force_integration,
+                             ncf_log_trace* trace);
