@@ -9,7 +9,6 @@
 // function, and the exact symmetry of log_beta.  pow_real's domain errors
 // run without an installed host here, so they come back as a quiet NaN.
 
-#include <cfenv>
 #include <cmath>
 
 #include "fuzz/fuzz_support.h"
@@ -105,23 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     double x = fuzz_double(in);
     double y = fuzz_double(in);
 
-    fuzz_env env;
-    fuzz_env_set(env, env_byte);
-    const bool nearest = std::fegetround() == FE_TONEAREST;
-    const double got = check(which, x, y, nearest);
-    uint16_t after = fuzz_x87_control();
-    fuzz_env_restore(env);
-    FUZZ_REQUIRE(after == env.x87_control, "routine %d changed the x87 control word %#x to %#x",
-                 which, env.x87_control, after);
-
-    // The x87 precision the host left (24 or 53 bits) changes no result.
-    if (nearest && fuzz_env_precision_bits(env_byte) != 64) {
-        fuzz_env_set(env, 0);
-        const double full = check(which, x, y, true);
-        fuzz_env_restore(env);
+    double full;
+    bool compared;
+    const double got = fuzz_run_in_env(
+        env_byte, [&](bool nearest) { return check(which, x, y, nearest); }, &full, &compared);
+    if (compared)
         FUZZ_REQUIRE(std::memcmp(&got, &full, sizeof got) == 0,
                      "routine %d (%a, %a): %a under %d-bit precision, %a under 64", which, x, y, got,
                      fuzz_env_precision_bits(env_byte), full);
-    }
     return 0;
 }

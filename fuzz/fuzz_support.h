@@ -74,6 +74,14 @@ inline int fuzz_env_precision_bits(uint8_t byte)
     return bits[(byte >> 2) & 3];
 }
 
+// One input run in the host's environment: call(nearest) under the
+// environment of env_byte, checked to give the x87 control word back as it
+// found it.  Under round-to-nearest with 24- or 53-bit precision the call
+// runs again at 64 bits into *full and *compared is set: the two results
+// must agree, since the routines raise the precision for their extended work.
+template <typename Result, typename Call>
+Result fuzz_run_in_env(uint8_t env_byte, Call call, Result* full, bool* compared);
+
 // Stops the run (libFuzzer keeps the input as a crash artifact) when a
 // promise of the routine does not hold.  `what` names the routine and its
 // arguments, printed exactly (hexadecimal floating point).
@@ -86,3 +94,23 @@ inline int fuzz_env_precision_bits(uint8_t byte)
             std::abort();                                                  \
         }                                                                  \
     } while (0)
+
+template <typename Result, typename Call>
+Result fuzz_run_in_env(uint8_t env_byte, Call call, Result* full, bool* compared)
+{
+    fuzz_env env;
+    fuzz_env_set(env, env_byte);
+    const bool nearest = std::fegetround() == FE_TONEAREST;
+    const Result got = call(nearest);
+    const uint16_t after = fuzz_x87_control();
+    fuzz_env_restore(env);
+    FUZZ_REQUIRE(after == env.x87_control, "the x87 control word changed from %#x to %#x",
+                 env.x87_control, after);
+    *compared = nearest && fuzz_env_precision_bits(env_byte) != 64;
+    if (*compared) {
+        fuzz_env_set(env, 0);
+        *full = call(true);
+        fuzz_env_restore(env);
+    }
+    return got;
+}
