@@ -11,8 +11,8 @@
 // beta_inc_log (on the complement, I_(r/(r+x))(n2/2, n1/2), when x > r);
 // the log density adds ln(dy/dx) = ln(r/(r+x)^2) to the beta one.
 //
-// lambda > 0: Paulson's cube-root normal approximation of the noncentral
-// F law (Patnaik's chi-square fit for the numerator),
+// lambda > 0: a cube-root normal approximation of the noncentral F law
+// (Paulson's, with Patnaik's chi-square fit of the noncentral numerator),
 //     z = ((1 - 2/(9 n2)) c - (1 - g)) / sqrt(2/(9 n2) c^2 + g),
 //     c = (n1 x/(n1 + lambda))^(1/3),  g = 2 (n1 + 2 lambda) / (9 (n1 + lambda)^2),
 // says which tail is the smaller: the lower when z <= -2 (small_lower_tail).
