@@ -23,16 +23,19 @@
 // beta terms and Poisson weights, to the record's tolerance (at least
 // 2^-54) relative to D; the tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
-// combined in logarithms about the larger of the two parts.  Deliberate
-// deviation: only the smaller tail is kept from these; the larger, whose
-// logarithm is then a small number formed as the log of a sum near 1, is
-// taken as ln(1 - e^w) from the smaller w, which keeps its relative
-// accuracy (ln P of -4e-10 would otherwise be good to 1e-7 only).  The sum runs
+// combined in logarithms about the larger of the two parts.  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below
-// the double range.  Any failure of the summation (start index, start
-// term or weight out of range, 1000 steps, D = 0) sends the routine to the
-// integration.  Above lambda = 500, and after a failed summation, the
-// smaller tail is integrated over the numerator chi-square variable t,
+// the double range, and the log of the start beta term takes ln B and
+// ln(1 - x') in extended precision too.  Any failure of the summation
+// (start index, start term or weight out of range, 1000 steps, D = 0)
+// sends the routine to the integration.
+// Deliberate deviation: of these two logs only the smaller tail's is kept;
+// the larger tail's, a small number formed as the log of a sum near 1,
+// has lost its relative accuracy there (ln P = -4e-10 would be good to
+// 1e-7 only), and is taken instead as ln(1 - e^w) from the smaller w.
+//
+// Above lambda = 500, and after a failed summation, the smaller tail is
+// integrated over the numerator chi-square variable t,
 //     P(F' <= x) = int_0^inf f(t) Q(n2/2, t c) dt,
 //     P(F' > x)  = int_0^inf f(t) P(n2/2, t c) dt,    c = (n2/2)/(x n1),
 // (f the noncentral chi-square density, ncf_integrand) by the exponential
