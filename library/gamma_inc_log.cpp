@@ -87,12 +87,8 @@ constexpr double centre_band_sqrt = 0.7;
 constexpr int32_t series_terms = 919;
 constexpr int32_t fraction_last_counter = 399;
 
-// The integration: tolerance the record's, 30 halvings; the kernel is
-// scaled by powers of e from an exponent below any it can reach.
+// The integration: tolerance the record's, 30 halvings.
 constexpr int32_t integration_halvings = 30;
-constexpr double scale_base_e = 2.718281828459045;
-constexpr int32_t start_sum_exponent = -100000;
-constexpr int32_t start_exponent = -2147483647;
 
 // ln(1 - e^w), the complement of a log probability w <= 0.
 double log_complement(double w) { return log1p_rel(-exp_fast(w)); }
@@ -199,26 +195,14 @@ bool integrated_upper(gamma_log_record* record)
     double p = ap - 1.0;
     record->power = p;
 
-    quadrature_state state{};
-    state.tolerance = record->tolerance;
-    state.lower = x;
-    state.kind = quadrature_half_line;
-    state.relative_only = 1;
-    state.max_halvings = integration_halvings;
     double log_ap = elem_ln(ap);
-    state.initial_step = log_ap > 1.0 ? 1.0 / log_ap : 1.0;
-    state.scale_base = scale_base_e;
-    state.scaling = 1;
-    state.sum_exponent = start_sum_exponent;
-    state.exponent = start_exponent;
-    state.abort = 0;
-    state.boundary_status = 1;
     double centre = p > 0.0 ? p : 0.0;
     if (centre < x)
         centre = (1.0 / ap + 1.0) * x;
-    state.centre = centre;
-    state.context = record;
-    state.integrand = gamma_kernel_integrand;
+    quadrature_state state;
+    quadrature_log_scaled(&state, x, centre, log_ap > 1.0 ? 1.0 / log_ap : 1.0,
+                          record->tolerance, integration_halvings, gamma_kernel_integrand,
+                          record);
     record->quadrature = &state;
 
     double integral;

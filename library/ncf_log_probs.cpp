@@ -77,13 +77,9 @@ constexpr double two_ninths_g = 0.222222222222222;
 constexpr double two_ninths = 0.2222222222222222;
 constexpr double lower_tail_z = -2.0;
 
-// The integration's settings: relative tolerance, halvings, and the
-// exponent-scaling start values (base e).
+// The integration's settings: relative tolerance and halvings.
 constexpr double integration_tolerance = 1.110223024625157e-15;
 constexpr int32_t integration_halvings = 10;
-constexpr double scale_base_e = 2.718281828459045;
-constexpr int32_t start_sum_exponent = -100000;
-constexpr int32_t start_exponent = -2147483647;
 
 // ln(e^u + s e^v), s = +1 or -1, about the larger of u and v.
 double log_add(double u, double v, double s)
@@ -209,22 +205,9 @@ bool integrated(ncf_log_record* rec)
     rec->root_lambda = elem_sqrt(rec->lambda);
     rec->log_lambda = elem_ln(rec->lambda);
 
-    quadrature_state state{};
-    state.tolerance = integration_tolerance;
-    state.lower = 0.0;
-    state.centre = rec->half_n2;
-    state.initial_step = 0.5 / elem_sqrt(rec->half_n2);
-    state.max_halvings = integration_halvings;
-    state.kind = quadrature_half_line;
-    state.relative_only = 1;
-    state.scale_base = scale_base_e;
-    state.scaling = 1;
-    state.sum_exponent = start_sum_exponent;
-    state.exponent = start_exponent;
-    state.boundary_status = 1;
-    state.abort = 0;
-    state.context = rec;
-    state.integrand = ncf_integrand;
+    quadrature_state state;
+    quadrature_log_scaled(&state, 0.0, rec->half_n2, 0.5 / elem_sqrt(rec->half_n2),
+                          integration_tolerance, integration_halvings, ncf_integrand, rec);
     rec->quadrature = &state;
 
     double integral;
