@@ -79,8 +79,6 @@ constexpr double asymptotic_tolerance = 1e-12;
 // From this shape on, the centre approximation and the lower-tail fraction
 // (near the centre the series would need some sqrt(62 a) terms).
 constexpr double large_shape = 10000000.0;
-constexpr double centre_band_relative = 0.02;
-constexpr double centre_band_sqrt = 0.7;
 
 // One term or step fewer than in gamma_inc: the series and fractions
 // succeed only within 919 terms and below a step counter of 400.
@@ -121,7 +119,6 @@ bool method_path(gamma_log_record* record)
 {
     double x = record->x;
     double a = record->shape;
-    double tol = record->tolerance;
     bool shifted = a < 1.0;
     double ap = shifted ? a + 1.0 : a;
     record->power = ap - 1.0;
@@ -129,11 +126,7 @@ bool method_path(gamma_log_record* record)
     gamma_log_density(x, ap, &d);
     bool lower = x <= ap || x <= 1.0;
 
-    int32_t method;
-    int32_t status;
-    double r = 0.0;
-    if (ap >= large_shape
-        && elem_abs(x - ap) <= centre_band_relative * ap + centre_band_sqrt * elem_sqrt(ap)) {
+    if (ap >= large_shape && gamma_centre_band(x, ap)) {
         double z = gamma_cube_root_variable(x, ap);
         double log_lower, log_upper, log_normal_density;
         if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
@@ -144,17 +137,11 @@ bool method_path(gamma_log_record* record)
         record->method = gamma_method_centre;
         return true;
     }
-    if (ap >= large_shape && lower) {
-        method = gamma_method_lower_fraction;
-        status = gamma_lower_fraction(x, ap, tol, fraction_last_counter, &r);
-    } else if (lower) {
-        method = gamma_method_series;
-        status = gamma_series(x, ap, tol, series_terms, &r);
-    } else {
-        method = gamma_method_upper_fraction;
-        status = gamma_upper_fraction(x, ap, tol, fraction_last_counter, &r);
-    }
-    if (status != 0)
+    const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
+                                        fraction_last_counter};
+    int32_t method;
+    double r = 0.0;
+    if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
         return false;
     record->work = r;
 
