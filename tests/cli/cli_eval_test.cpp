@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 TEST(CliEval, RoutinesPrintOneLinePerOutput)
 {
@@ -31,9 +31,7 @@ TEST(CliEval, RoutinesPrintOneLinePerOutput)
         {{"ncf_cdf", "2", "3", "10", "-1"}, "status 1\nvalue 0\n"},
     };
     for (const eval_case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.begin(), "eval");
-        const cli_run r = run_cli(args);
+        const cli_run r = run_eval(c.args);
         EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0];
     }
