@@ -94,12 +94,12 @@ TEST(CliLibrary, ArgumentCountsAndList)
     ASSERT_EQ(r.exit_status, 0);
     const char* rows[] = {
         "inverse_gaussian_cdf x lambda",
-        "gamma_inc        x a",
-        "gamma_inc_log    x a [tolerance]",
-        "beta_log_density x a b",
-        "gamma_log_density x a",
-        "normal_log_tails z",
-        "mills_ratio      z",
+        "gamma_inc            x a",
+        "gamma_inc_log        x a [tolerance]",
+        "beta_log_density     x a b",
+        "gamma_log_density    x a",
+        "normal_log_tails     z",
+        "mills_ratio          z",
     };
     for (const char* row : rows)
         EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;
