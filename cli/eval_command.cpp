@@ -50,7 +50,8 @@ void list_routines()
         for (const eval_routine* r = table; r->name != nullptr; ++r) {
             join_outputs(r, outputs, sizeof outputs);
             name_width = std::max(name_width, static_cast<int>(std::strlen(r->name)));
-            arguments_width = std::max(arguments_width, static_cast<int>(std::strlen(r->arguments)));
+            arguments_width =
+                std::max(arguments_width, static_cast<int>(std::strlen(r->arguments)));
             outputs_width = std::max(outputs_width, static_cast<int>(std::strlen(outputs)));
         }
     }

@@ -55,7 +55,8 @@ constexpr double gamma_centre_band_relative = 0.02;
 constexpr double gamma_centre_band_sqrt = 0.7;
 inline bool gamma_centre_band(double x, double a)
 {
-    return elem_abs(x - a) <= gamma_centre_band_relative * a + gamma_centre_band_sqrt * elem_sqrt(a);
+    return elem_abs(x - a)
+           <= gamma_centre_band_relative * a + gamma_centre_band_sqrt * elem_sqrt(a);
 }
 
 // The cube-root variable of the Wilson-Hilferty approximation:

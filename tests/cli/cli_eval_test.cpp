@@ -82,7 +82,8 @@ TEST(CliEval, ListColumnsLineUpWhateverTheLongestEntry)
     const cli_run r = run_cli({"eval", "--list"});
     ASSERT_EQ(r.exit_status, 0);
     std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = r.out.find('\n', start)) != std::string::npos; start = end + 1)
+    size_t start = 0;
+    for (size_t end; (end = r.out.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(r.out.substr(start, end - start));
     ASSERT_FALSE(lines.empty());
     // Arguments: after the name and its padding; outputs: after " -> ";
