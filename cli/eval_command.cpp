@@ -8,6 +8,7 @@
 //
 // kelbrant eval --list: the routines, their arguments and outputs.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,17 +29,37 @@ const eval_routine* find_routine(const char* name)
     return nullptr;
 }
 
+// The output names of a row, separated by spaces.
+void join_outputs(const eval_routine* r, char* outputs, size_t size)
+{
+    outputs[0] = '\0';
+    for (int i = 0; i < eval_max_outputs && r->outputs[i].name != nullptr; ++i) {
+        if (i > 0)
+            std::strncat(outputs, " ", size - std::strlen(outputs) - 1);
+        std::strncat(outputs, r->outputs[i].name, size - std::strlen(outputs) - 1);
+    }
+}
+
+// One row per routine in aligned columns (name, arguments, outputs,
+// summary), each column as wide as its widest entry.
 void list_routines()
 {
+    char outputs[128];
+    int name_width = 0, arguments_width = 0, outputs_width = 0;
     for (const eval_routine* table : eval_tables) {
         for (const eval_routine* r = table; r->name != nullptr; ++r) {
-            char outputs[128] = "";
-            for (int i = 0; i < eval_max_outputs && r->outputs[i].name != nullptr; ++i) {
-                if (i > 0)
-                    std::strncat(outputs, " ", sizeof outputs - std::strlen(outputs) - 1);
-                std::strncat(outputs, r->outputs[i].name, sizeof outputs - std::strlen(outputs) - 1);
-            }
-            std::printf("%-16s %-22s -> %-24s %s\n", r->name, r->arguments, outputs, r->summary);
+            join_outputs(r, outputs, sizeof outputs);
+            name_width = std::max(name_width, static_cast<int>(std::strlen(r->name)));
+            arguments_width =
+                std::max(arguments_width, static_cast<int>(std::strlen(r->arguments)));
+            outputs_width = std::max(outputs_width, static_cast<int>(std::strlen(outputs)));
+        }
+    }
+    for (const eval_routine* table : eval_tables) {
+        for (const eval_routine* r = table; r->name != nullptr; ++r) {
+            join_outputs(r, outputs, sizeof outputs);
+            std::printf("%-*s %-*s -> %-*s %s\n", name_width, r->name, arguments_width,
+                        r->arguments, outputs_width, outputs, r->summary);
         }
     }
 }

@@ -26,6 +26,11 @@
 // (its error after u_11 is of order mu^-12), hence its use from nu = 35 and
 // the recurrence down from 35 + f otherwise.
 //
+// The plain and scaled forms are e^(result) of a logarithm held as a
+// double, so its rounding, up to 2^-53 |ln I|, is a relative error of the
+// value: about 1e-13 where I_nu(z) nears overflow, and more for the scaled
+// form of arguments in the thousands and beyond.
+//
 // Flags: the error flag is raised for nu < 0 or z < 0 (or NaN; result
 // -DBL_MAX), for a series that has not met its tolerance within 98 terms,
 // for a Hankel sum that reaches its 49th term, and when the plain or scaled

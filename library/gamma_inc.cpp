@@ -54,9 +54,8 @@ constexpr int32_t fraction_last_counter = 400;
 
 // From this shape on, the centre approximation and the lower-tail fraction.
 constexpr double large_shape = 10000.0;
-// Half-width of the centre band: 0.02 a + 0.7 sqrt(a).
-constexpr double centre_band_relative = 0.02;
-constexpr double centre_band_sqrt = 0.7;
+constexpr gamma_method_limits limits = {large_shape, tolerance, series_terms,
+                                        fraction_last_counter};
 
 constexpr double one_third = 0.3333333333333333;
 constexpr double one_over_sqrt_2pi = 0.3989422804014327;
@@ -121,20 +120,13 @@ int32_t gamma_inc(double x, double a, double* p, double* q, double* density)
 
     double value;
     double e;
-    if (ap >= large_shape
-        && elem_abs(x - ap) <= centre_band_relative * ap + centre_band_sqrt * elem_sqrt(ap)) {
+    if (ap >= large_shape && gamma_centre_band(x, ap)) {
         lower = centre_approximation(x, ap, &value);
         e = exp_fast(d);
     } else {
         double r;
-        int32_t status;
-        if (ap >= large_shape && lower)
-            status = gamma_lower_fraction(x, ap, tolerance, fraction_last_counter, &r);
-        else if (lower)
-            status = gamma_series(x, ap, tolerance, series_terms, &r);
-        else
-            status = gamma_upper_fraction(x, ap, tolerance, fraction_last_counter, &r);
-        if (status != 0)
+        int32_t method;
+        if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
             return fail(p, q, density);
 
         value = exp_fast(elem_ln(r) + d);

@@ -79,20 +79,14 @@ constexpr double asymptotic_tolerance = 1e-12;
 // From this shape on, the centre approximation and the lower-tail fraction
 // (near the centre the series would need some sqrt(62 a) terms).
 constexpr double large_shape = 10000000.0;
-constexpr double centre_band_relative = 0.02;
-constexpr double centre_band_sqrt = 0.7;
 
 // One term or step fewer than in gamma_inc: the series and fractions
 // succeed only within 919 terms and below a step counter of 400.
 constexpr int32_t series_terms = 919;
 constexpr int32_t fraction_last_counter = 399;
 
-// The integration: tolerance the record's, 30 halvings; the kernel is
-// scaled by powers of e from an exponent below any it can reach.
+// The integration: tolerance the record's, 30 halvings.
 constexpr int32_t integration_halvings = 30;
-constexpr double scale_base_e = 2.718281828459045;
-constexpr int32_t start_sum_exponent = -100000;
-constexpr int32_t start_exponent = -2147483647;
 
 // ln(1 - e^w), the complement of a log probability w <= 0.
 double log_complement(double w) { return log1p_rel(-exp_fast(w)); }
@@ -125,7 +119,6 @@ bool method_path(gamma_log_record* record)
 {
     double x = record->x;
     double a = record->shape;
-    double tol = record->tolerance;
     bool shifted = a < 1.0;
     double ap = shifted ? a + 1.0 : a;
     record->power = ap - 1.0;
@@ -133,11 +126,7 @@ bool method_path(gamma_log_record* record)
     gamma_log_density(x, ap, &d);
     bool lower = x <= ap || x <= 1.0;
 
-    int32_t method;
-    int32_t status;
-    double r = 0.0;
-    if (ap >= large_shape
-        && elem_abs(x - ap) <= centre_band_relative * ap + centre_band_sqrt * elem_sqrt(ap)) {
+    if (ap >= large_shape && gamma_centre_band(x, ap)) {
         double z = gamma_cube_root_variable(x, ap);
         double log_lower, log_upper, log_normal_density;
         if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
@@ -148,17 +137,11 @@ bool method_path(gamma_log_record* record)
         record->method = gamma_method_centre;
         return true;
     }
-    if (ap >= large_shape && lower) {
-        method = gamma_method_lower_fraction;
-        status = gamma_lower_fraction(x, ap, tol, fraction_last_counter, &r);
-    } else if (lower) {
-        method = gamma_method_series;
-        status = gamma_series(x, ap, tol, series_terms, &r);
-    } else {
-        method = gamma_method_upper_fraction;
-        status = gamma_upper_fraction(x, ap, tol, fraction_last_counter, &r);
-    }
-    if (status != 0)
+    const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
+                                        fraction_last_counter};
+    int32_t method;
+    double r = 0.0;
+    if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
         return false;
     record->work = r;
 
@@ -199,26 +182,14 @@ bool integrated_upper(gamma_log_record* record)
     double p = ap - 1.0;
     record->power = p;
 
-    quadrature_state state{};
-    state.tolerance = record->tolerance;
-    state.lower = x;
-    state.kind = quadrature_half_line;
-    state.relative_only = 1;
-    state.max_halvings = integration_halvings;
     double log_ap = elem_ln(ap);
-    state.initial_step = log_ap > 1.0 ? 1.0 / log_ap : 1.0;
-    state.scale_base = scale_base_e;
-    state.scaling = 1;
-    state.sum_exponent = start_sum_exponent;
-    state.exponent = start_exponent;
-    state.abort = 0;
-    state.boundary_status = 1;
     double centre = p > 0.0 ? p : 0.0;
     if (centre < x)
         centre = (1.0 / ap + 1.0) * x;
-    state.centre = centre;
-    state.context = record;
-    state.integrand = gamma_kernel_integrand;
+    quadrature_state state;
+    quadrature_log_scaled(&state, x, centre, log_ap > 1.0 ? 1.0 / log_ap : 1.0,
+                          record->tolerance, integration_halvings, gamma_kernel_integrand,
+                          record);
     record->quadrature = &state;
 
     double integral;

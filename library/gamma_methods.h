@@ -30,6 +30,35 @@ int32_t gamma_lower_fraction(double x, double a, double tolerance, int32_t last_
 int32_t gamma_upper_fraction(double x, double a, double tolerance, int32_t last_counter,
                              double* out);
 
+// Which method forms R: the tolerance and limits of the caller, and the
+// shape from which a lower tail (x at or below the centre) takes the lower
+// fraction instead of the series.
+struct gamma_method_limits {
+    double large_shape;             // lower fraction from this shape on
+    double tolerance;               // relative tolerance of every method
+    int32_t series_terms;           // max_terms of gamma_series
+    int32_t fraction_last_counter;  // last_counter of both fractions
+};
+
+// R for the lower tail (lower nonzero) or the upper one: the lower fraction
+// for a >= large_shape, else the series, below; Legendre's fraction above.
+// The method used (gamma_method_series, _lower_fraction or _upper_fraction)
+// into *method, and the method's status returned.
+int32_t gamma_ratio(double x, double a, int32_t lower, const gamma_method_limits* limits,
+                    int32_t* method, double* out);
+
+// Whether x lies in the centre band of the shape a,
+//     |x - a| <= 0.02 a + 0.7 sqrt(a),
+// where, for a large shape, the cube-root approximation replaces the series
+// (which would need some sqrt(62 a) terms there) and the fractions.
+constexpr double gamma_centre_band_relative = 0.02;
+constexpr double gamma_centre_band_sqrt = 0.7;
+inline bool gamma_centre_band(double x, double a)
+{
+    return elem_abs(x - a)
+           <= gamma_centre_band_relative * a + gamma_centre_band_sqrt * elem_sqrt(a);
+}
+
 // The cube-root variable of the Wilson-Hilferty approximation:
 //     z = sqrt(9a) ((x/a)^(1/3) - (1 - 1/(9a))),
 // nearly standard normal for a gamma variable of large shape a.

@@ -1,5 +1,7 @@
 // Logarithms in extended precision for the log-space routines whose terms
-// are far larger than their results.
+// are far larger than their results.  They compute in the extended format
+// as the x87 stands: callers run them inside a stretch at 64-bit precision
+// (elem_extended_begin).
 #pragma once
 
 // ln B(a, b) for a, b > 0 in extended precision (no domain check): log

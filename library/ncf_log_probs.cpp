@@ -11,8 +11,8 @@
 // beta_inc_log (on the complement, I_(r/(r+x))(n2/2, n1/2), when x > r);
 // the log density adds ln(dy/dx) = ln(r/(r+x)^2) to the beta one.
 //
-// lambda > 0: Paulson's cube-root normal approximation of the noncentral
-// F law (Patnaik's chi-square fit for the numerator),
+// lambda > 0: a cube-root normal approximation of the noncentral F law
+// (Paulson's, with Patnaik's chi-square fit of the noncentral numerator),
 //     z = ((1 - 2/(9 n2)) c - (1 - g)) / sqrt(2/(9 n2) c^2 + g),
 //     c = (n1 x/(n1 + lambda))^(1/3),  g = 2 (n1 + 2 lambda) / (9 (n1 + lambda)^2),
 // says which tail is the smaller: the lower when z <= -2 (small_lower_tail).
@@ -23,16 +23,19 @@
 // beta terms and Poisson weights, to the record's tolerance (at least
 // 2^-54) relative to D; the tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
-// combined in logarithms about the larger of the two parts.  Deliberate
-// deviation: only the smaller tail is kept from these; the larger, whose
-// logarithm is then a small number formed as the log of a sum near 1, is
-// taken as ln(1 - e^w) from the smaller w, which keeps its relative
-// accuracy (ln P of -4e-10 would otherwise be good to 1e-7 only).  The sum runs
+// combined in logarithms about the larger of the two parts.  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below
-// the double range.  Any failure of the summation (start index, start
-// term or weight out of range, 1000 steps, D = 0) sends the routine to the
-// integration.  Above lambda = 500, and after a failed summation, the
-// smaller tail is integrated over the numerator chi-square variable t,
+// the double range, and the log of the start beta term takes ln B and
+// ln(1 - x') in extended precision too.  Any failure of the summation
+// (start index, start term or weight out of range, 1000 steps, D = 0)
+// sends the routine to the integration.
+// Deliberate deviation: of these two logs only the smaller tail's is kept;
+// the larger tail's, a small number formed as the log of a sum near 1,
+// has lost its relative accuracy there (ln P = -4e-10 would be good to
+// 1e-7 only), and is taken instead as ln(1 - e^w) from the smaller w.
+//
+// Above lambda = 500, and after a failed summation, the smaller tail is
+// integrated over the numerator chi-square variable t,
 //     P(F' <= x) = int_0^inf f(t) Q(n2/2, t c) dt,
 //     P(F' > x)  = int_0^inf f(t) P(n2/2, t c) dt,    c = (n2/2)/(x n1),
 // (f the noncentral chi-square density, ncf_integrand) by the exponential
@@ -74,13 +77,9 @@ constexpr double two_ninths_g = 0.222222222222222;
 constexpr double two_ninths = 0.2222222222222222;
 constexpr double lower_tail_z = -2.0;
 
-// The integration's settings: relative tolerance, halvings, and the
-// exponent-scaling start values (base e).
+// The integration's settings: relative tolerance and halvings.
 constexpr double integration_tolerance = 1.110223024625157e-15;
 constexpr int32_t integration_halvings = 10;
-constexpr double scale_base_e = 2.718281828459045;
-constexpr int32_t start_sum_exponent = -100000;
-constexpr int32_t start_exponent = -2147483647;
 
 // ln(e^u + s e^v), s = +1 or -1, about the larger of u and v.
 double log_add(double u, double v, double s)
@@ -206,22 +205,9 @@ bool integrated(ncf_log_record* rec)
     rec->root_lambda = elem_sqrt(rec->lambda);
     rec->log_lambda = elem_ln(rec->lambda);
 
-    quadrature_state state{};
-    state.tolerance = integration_tolerance;
-    state.lower = 0.0;
-    state.centre = rec->half_n2;
-    state.initial_step = 0.5 / elem_sqrt(rec->half_n2);
-    state.max_halvings = integration_halvings;
-    state.kind = quadrature_half_line;
-    state.relative_only = 1;
-    state.scale_base = scale_base_e;
-    state.scaling = 1;
-    state.sum_exponent = start_sum_exponent;
-    state.exponent = start_exponent;
-    state.boundary_status = 1;
-    state.abort = 0;
-    state.context = rec;
-    state.integrand = ncf_integrand;
+    quadrature_state state;
+    quadrature_log_scaled(&state, 0.0, rec->half_n2, 0.5 / elem_sqrt(rec->half_n2),
+                          integration_tolerance, integration_halvings, ncf_integrand, rec);
     rec->quadrature = &state;
 
     double integral;
@@ -240,8 +226,8 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
                                                  ncf_log_trace* trace)
 {
     double x = rec->x, n1 = rec->n1, n2 = rec->n2, lambda = rec->lambda;
-    if (!(n1 > min_degrees && n1 <= int32_max_double) || !(n2 > min_degrees && n2 <= int32_max_double)
-        || !(lambda >= 0.0) || !(x >= 0.0))
+    if (!(n1 > min_degrees && n1 <= int32_max_double)
+        || !(n2 > min_degrees && n2 <= int32_max_double) || !(lambda >= 0.0) || !(x >= 0.0))
         return 1;
     bool want_probabilities = (rec->requests & ncf_log_want_probabilities) != 0;
     bool want_density = (rec->requests & ncf_log_want_density) != 0;

@@ -80,3 +80,11 @@ int32_t trapezoid_side_sum(int32_t adaptive, int32_t* count, double step_factor,
 // the node by step_factor.  0, 1, or `boundary_status` for an end point
 // reached while the previous term is not negligible.
 int32_t trapezoid_node(double* out, double* node, double step_factor, quadrature_state* state);
+
+// Sets up *state for a half-line integral [lower, inf) by a purely relative
+// test, exponent-scaled to base e from exponents below any the integrand
+// reaches, a non-negligible end point failing it; the integral is then
+// result * e^E, E the final `exponent`.
+void quadrature_log_scaled(quadrature_state* state, double lower, double centre,
+                           double initial_step, double tolerance, int32_t max_halvings,
+                           integrand_callback integrand, void* context);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 TEST(CliEval, RoutinesPrintOneLinePerOutput)
 {
@@ -31,9 +31,7 @@ TEST(CliEval, RoutinesPrintOneLinePerOutput)
         {{"ncf_cdf", "2", "3", "10", "-1"}, "status 1\nvalue 0\n"},
     };
     for (const eval_case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.begin(), "eval");
-        const cli_run r = run_cli(args);
+        const cli_run r = run_eval(c.args);
         EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0];
     }
@@ -73,4 +71,47 @@ TEST(CliEval, ListShowsEveryRoutineWithArgumentsAndOutputs)
     EXPECT_TRUE(contains(r.out, "x a b")) << r.out;
     EXPECT_TRUE(contains(r.out, "status value density")) << r.out;
     EXPECT_TRUE(contains(r.out, "mantissa exponent")) << r.out;
+}
+
+TEST(CliEval, ListColumnsLineUpWhateverTheLongestEntry)
+{
+    // Each column is as wide as its widest entry, so the arguments, the
+    // "->" and the summary start at one column on every row, also past the
+    // longest name (inverse_gaussian_cdf) and the longest argument list
+    // (ncf_log_probs).
+    const cli_run r = run_cli({"eval", "--list"});
+    ASSERT_EQ(r.exit_status, 0);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = r.out.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(r.out.substr(start, end - start));
+    ASSERT_FALSE(lines.empty());
+    // Arguments: after the name and its padding; outputs: after " -> ";
+    // summary: after the first run of two or more spaces that follows the
+    // outputs on some row (the row with the widest outputs has none).
+    const size_t arguments = lines.front().find_first_not_of(' ', lines.front().find(' '));
+    const size_t arrow = lines.front().find(" -> ");
+    size_t summary = std::string::npos;
+    for (const std::string& line : lines) {
+        const size_t gap = line.find("  ", arrow + 4);
+        if (gap != std::string::npos) {
+            summary = line.find_first_not_of(' ', gap);
+            break;
+        }
+    }
+    ASSERT_NE(summary, std::string::npos) << r.out;
+    for (const std::string& line : lines) {
+        ASSERT_GT(line.size(), summary) << line;
+        EXPECT_EQ(line.find_first_not_of(' ', line.find(' ')), arguments) << line;
+        EXPECT_EQ(line.find(" -> "), arrow) << line;
+        // The summary starts at its column: a space before it, the
+        // outputs (single spaces between names) and their padding before that.
+        EXPECT_EQ(line[summary - 1], ' ') << line;
+        EXPECT_NE(line[summary], ' ') << line;
+        std::string outputs = line.substr(arrow + 4, summary - 1 - (arrow + 4));
+        outputs.erase(outputs.find_last_not_of(' ') + 1);
+        EXPECT_EQ(outputs.find("  "), std::string::npos) << line;
+    }
+    EXPECT_TRUE(contains(r.out, "inverse_gaussian_cdf x lambda")) << r.out;
+    EXPECT_TRUE(contains(r.out, "x n1 n2 lambda [requests [tolerance]] ->")) << r.out;
 }

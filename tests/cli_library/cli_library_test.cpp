@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 namespace {
-
-cli_run eval(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "eval");
-    return run_cli(args);
-}
 
 // The value printed after "name " on its line.
 double field(const std::string& out, const std::string& name)
@@ -57,7 +51,7 @@ TEST(CliLibrary, ExactOutputs)
         {{"mills_ratio", "nan"}, "status 1\nvalue nan\n"},
     };
     for (const eval_case& c : cases) {
-        const cli_run r = eval(c.args);
+        const cli_run r = run_eval(c.args);
         EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
     }
@@ -66,46 +60,46 @@ TEST(CliLibrary, ExactOutputs)
 TEST(CliLibrary, ValuesAndMethods)
 {
     // ln Q(10, 2000) from the asymptotic expansion (no method reported).
-    cli_run r = eval({"gamma_inc_log", "2000", "10"});
+    cli_run r = run_eval({"gamma_inc_log", "2000", "10"});
     ASSERT_EQ(r.exit_status, 0) << r.err;
     EXPECT_NEAR(field(r.out, "log_upper"), -1944.3891974568222, 2e-9);
     EXPECT_NE(r.out.find("method nan\n"), std::string::npos) << r.out;
 
     // The tolerance is the optional third argument; x above a takes the
     // upper-tail fraction (method 3): ln Q(2, 3) = ln 4 - 3.
-    r = eval({"gamma_inc_log", "3", "2", "1e-12"});
+    r = run_eval({"gamma_inc_log", "3", "2", "1e-12"});
     ASSERT_EQ(r.exit_status, 0) << r.err;
     EXPECT_NEAR(field(r.out, "log_upper"), -1.6137056388801094, 1e-11);
     EXPECT_NE(r.out.find("method 3\n"), std::string::npos) << r.out;
 
-    r = eval({"gamma_inc", "0.5", "0.5"});
+    r = run_eval({"gamma_inc", "0.5", "0.5"});
     ASSERT_EQ(r.exit_status, 0) << r.err;
     EXPECT_NEAR(field(r.out, "p"), 0.68268949213708590, 2e-16);
 
-    r = eval({"normal_log_tails", "40"});
+    r = run_eval({"normal_log_tails", "40"});
     EXPECT_NEAR(field(r.out, "log_upper"), -804.60844201375390, 1e-12);
     EXPECT_NE(r.out.find("log_lower -0\n"), std::string::npos) << r.out;
 
-    r = eval({"mills_ratio", "5"});
+    r = run_eval({"mills_ratio", "5"});
     EXPECT_NEAR(field(r.out, "value"), 0.19280810471531576, 1e-16);
 }
 
 TEST(CliLibrary, ArgumentCountsAndList)
 {
-    EXPECT_NE(eval({"gamma_inc_log", "3"}).exit_status, 0);
-    EXPECT_NE(eval({"gamma_inc_log", "3", "2", "0", "1"}).exit_status, 0);
-    EXPECT_NE(eval({"mills_ratio"}).exit_status, 0);
+    EXPECT_NE(run_eval({"gamma_inc_log", "3"}).exit_status, 0);
+    EXPECT_NE(run_eval({"gamma_inc_log", "3", "2", "0", "1"}).exit_status, 0);
+    EXPECT_NE(run_eval({"mills_ratio"}).exit_status, 0);
 
-    const cli_run r = eval({"--list"});
+    const cli_run r = run_eval({"--list"});
     ASSERT_EQ(r.exit_status, 0);
     const char* rows[] = {
         "inverse_gaussian_cdf x lambda",
-        "gamma_inc        x a",
-        "gamma_inc_log    x a [tolerance]",
-        "beta_log_density x a b",
-        "gamma_log_density x a",
-        "normal_log_tails z",
-        "mills_ratio      z",
+        "gamma_inc            x a",
+        "gamma_inc_log        x a [tolerance]",
+        "beta_log_density     x a b",
+        "gamma_log_density    x a",
+        "normal_log_tails     z",
+        "mills_ratio          z",
     };
     for (const char* row : rows)
         EXPECT_NE(r.out.find(row), std::string::npos) << row << "\n" << r.out;

@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 namespace {
-
-cli_run eval(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "eval");
-    return run_cli(args);
-}
 
 // The value printed after "name " at the start of a line.
 double field(const std::string& out, const std::string& name)
@@ -57,7 +51,7 @@ TEST(CliLibraryB, ExactOutputs)
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nsmall_lower_tail nan\n"},
     };
     for (const eval_case& c : cases) {
-        const cli_run r = eval(c.args);
+        const cli_run r = run_eval(c.args);
         EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
     }
@@ -66,39 +60,39 @@ TEST(CliLibraryB, ExactOutputs)
 TEST(CliLibraryB, Values)
 {
     // I_0(800) overflows: the flag is set and the value stays ln I.
-    cli_run r = eval({"bessel_i", "800", "0", "0"});
+    cli_run r = run_eval({"bessel_i", "800", "0", "0"});
     ASSERT_EQ(r.exit_status, 0) << r.err;
     EXPECT_EQ(field(r.out, "error"), 1.0);
     EXPECT_NEAR(field(r.out, "value"), 795.73891195074501878, 1e-12);
-    r = eval({"bessel_i", "800", "0", "1"});  // e^-800 I_0(800)
+    r = run_eval({"bessel_i", "800", "0", "1"});  // e^-800 I_0(800)
     EXPECT_EQ(field(r.out, "error"), 0.0);
     EXPECT_NEAR(field(r.out, "value"), 0.014106945005869183979, 1e-16);
 
     // The noncentral F at lambda = 1000: integration, the lower tail is the
     // small one; ln P(F' <= 6; 4, 20, 1000) from mpmath.
-    r = eval({"ncf_log_probs", "6", "4", "20", "1000"});
+    r = run_eval({"ncf_log_probs", "6", "4", "20", "1000"});
     ASSERT_EQ(r.exit_status, 0) << r.err;
     EXPECT_EQ(field(r.out, "status"), 0.0);
     EXPECT_NEAR(field(r.out, "log_lower"), -197.51698829421133, 1e-10);
     EXPECT_EQ(field(r.out, "small_lower_tail"), 1.0);
 
     // Central: the tail flag is left alone; ln P(F <= 1; 3, 3) = ln 0.5.
-    r = eval({"ncf_log_probs", "1", "3", "3", "0", "1"});
+    r = run_eval({"ncf_log_probs", "1", "3", "3", "0", "1"});
     EXPECT_NEAR(field(r.out, "log_lower"), -0.69314718055994531, 1e-14);
     EXPECT_NE(r.out.find("log_density nan\nsmall_lower_tail nan\n"), std::string::npos) << r.out;
 
     // A tolerance as sixth argument.
-    r = eval({"ncf_log_probs", "2", "3", "10", "5", "1", "1e-10"});
+    r = run_eval({"ncf_log_probs", "2", "3", "10", "5", "1", "1e-10"});
     EXPECT_NEAR(field(r.out, "log_lower"), -0.92607322761118982, 1e-9);
 }
 
 TEST(CliLibraryB, ArgumentCountsAndList)
 {
-    EXPECT_NE(eval({"bessel_i", "1", "2"}).exit_status, 0);
-    EXPECT_NE(eval({"ncf_log_probs", "1", "2", "3"}).exit_status, 0);
-    EXPECT_NE(eval({"ncf_log_probs", "1", "2", "3", "4", "3", "0", "9"}).exit_status, 0);
+    EXPECT_NE(run_eval({"bessel_i", "1", "2"}).exit_status, 0);
+    EXPECT_NE(run_eval({"ncf_log_probs", "1", "2", "3"}).exit_status, 0);
+    EXPECT_NE(run_eval({"ncf_log_probs", "1", "2", "3", "4", "3", "0", "9"}).exit_status, 0);
 
-    const cli_run r = eval({"--list"});
+    const cli_run r = run_eval({"--list"});
     ASSERT_EQ(r.exit_status, 0);
     EXPECT_NE(r.out.find("error value"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("status log_lower log_upper log_density small_lower_tail"),

@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 namespace {
-
-cli_run eval(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "eval");
-    return run_cli(args);
-}
 
 // The number printed on the line "name value".
 double printed(const std::string& out, const std::string& name)
@@ -48,7 +42,7 @@ TEST(CliEvalLogSpace, FixedOutputs)
         {{"ncf_log_density", "1", "3", "10", "3e5"}, "status 1\nvalue nan\n"},
     };
     for (const eval_case& c : cases) {
-        const cli_run r = eval(c.args);
+        const cli_run r = run_eval(c.args);
         EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
     }
@@ -58,7 +52,7 @@ TEST(CliEvalLogSpace, Values)
 {
     // ln I_0.9(2, 3) = ln 0.9963 and ln(1 - I) = ln 0.0037, through the
     // exchange; the log density is ln(12 x (1-x)^2).
-    const cli_run b = eval({"beta_inc_log", "0.9", "2", "3"});
+    const cli_run b = run_eval({"beta_inc_log", "0.9", "2", "3"});
     ASSERT_EQ(b.exit_status, 0) << b.err;
     ASSERT_EQ(b.out.compare(0, 9, "status 0\n"), 0) << b.out;
     EXPECT_NEAR(printed(b.out, "log_lower"), std::log(0.9963), 1e-15);
@@ -66,7 +60,7 @@ TEST(CliEvalLogSpace, Values)
     EXPECT_NEAR(printed(b.out, "log_density"), std::log(12.0 * 0.9 * 0.01), 1e-14);
 
     // The origin with n1 = 2: e^(-lambda/2).
-    const cli_run f = eval({"ncf_log_density", "0", "2", "5", "3"});
+    const cli_run f = run_eval({"ncf_log_density", "0", "2", "5", "3"});
     ASSERT_EQ(f.exit_status, 0) << f.err;
     ASSERT_EQ(f.out.compare(0, 9, "status 0\n"), 0) << f.out;
     EXPECT_NEAR(printed(f.out, "value"), -1.5, 1e-15);
@@ -74,10 +68,10 @@ TEST(CliEvalLogSpace, Values)
 
 TEST(CliEvalLogSpace, ArgumentCounts)
 {
-    EXPECT_NE(eval({"beta_inc_log", "0.5", "2"}).exit_status, 0);
-    EXPECT_NE(eval({"beta_inc_log", "0.5", "2", "3", "0", "1"}).exit_status, 0);
-    EXPECT_NE(eval({"ncf_log_density", "1", "3", "10"}).exit_status, 0);
-    const cli_run list = eval({"--list"});
+    EXPECT_NE(run_eval({"beta_inc_log", "0.5", "2"}).exit_status, 0);
+    EXPECT_NE(run_eval({"beta_inc_log", "0.5", "2", "3", "0", "1"}).exit_status, 0);
+    EXPECT_NE(run_eval({"ncf_log_density", "1", "3", "10"}).exit_status, 0);
+    const cli_run list = run_eval({"--list"});
     EXPECT_TRUE(contains(list.out, "beta_inc_log")) << list.out;
     EXPECT_TRUE(contains(list.out, "ncf_log_density")) << list.out;
 }

@@ -15,10 +15,12 @@
 #include <vector>
 
 #include "fnonct/fnonct.h"
+#include "library/bessel.h"
 #include "library/beta_log.h"
 #include "library/densities.h"
 #include "library/distributions.h"
 #include "library/gamma.h"
+#include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
 #include "ncf/ncf.h"
 #include "numeric/elementary.h"
@@ -44,7 +46,9 @@ void set_control_word(uint16_t cw) { __asm__ volatile("fldcw %0" : : "m"(cw)); }
 
 // One routine under test: a name and a call that turns up to four arguments
 // into one double (a status, where the routine has one, is folded into the
-// result so that a changed status shows as well).
+// result so that a changed status shows as well; it is taken before the
+// result is read, since the order in which a call's arguments are evaluated
+// is unspecified).
 struct routine_case {
     const char* name;
     double (*call)(const double* args);
@@ -119,19 +123,22 @@ std::vector<routine_case> routine_cases()
         {"ncf_cdf",
          [](const double* a) {
              double out = 0.0;
-             return status_or(ncf_cdf(a[0], a[1], a[2], a[3], &out), out);
+             int32_t status = ncf_cdf(a[0], a[1], a[2], a[3], &out);
+             return status_or(status, out);
          },
          grid({statistics, degrees, degrees, {0.0, 0.6, 9.0, 120.0, 2000.0}})},
         {"beta_log_density",
          [](const double* a) {
              double out = 0.0;
-             return status_or(beta_log_density(a[0], a[1], a[2], &out), out);
+             int32_t status = beta_log_density(a[0], a[1], a[2], &out);
+             return status_or(status, out);
          },
          grid({{1e-6, 0.03, 0.4, 0.77, 0.999}, shapes, shapes})},
         {"gamma_log_density",
          [](const double* a) {
              double out = 0.0;
-             return status_or(gamma_log_density(a[0], a[1], &out), out);
+             int32_t status = gamma_log_density(a[0], a[1], &out);
+             return status_or(status, out);
          },
          joined(grid({{1e-3, 0.3, 2.0, 9.5, 60.0, 700.0}, shapes}),
                 near_mode({10.0, 37.5, 400.0, 9e3, 2e6}))},
@@ -175,15 +182,44 @@ std::vector<routine_case> routine_cases()
         {"ncf_log_density",
          [](const double* a) {
              double out = 0.0;
-             return status_or(ncf_log_density(a[0], a[1], a[2], a[3], &out), out);
+             int32_t status = ncf_log_density(a[0], a[1], a[2], a[3], &out);
+             return status_or(status, out);
          },
          grid({statistics, degrees, degrees, {0.0, 0.6, 9.0, 120.0, 2000.0}})},
+        {"bessel_i",
+         [](const double* a) {
+             double sum = 0.0;
+             for (int32_t form : {bessel_form_plain, bessel_form_scaled, bessel_form_log}) {
+                 bessel_record record{};
+                 record.z = a[0];
+                 record.order = a[1];
+                 record.form = form;
+                 int32_t error = bessel_i(&record);
+                 sum = 3.0 * sum + status_or(error, record.result);
+             }
+             return sum;
+         },
+         grid({{0.3, 1.9, 4.0, 11.0, 13.0, 17.0, 60.0, 900.0}, {0.0, 0.4, 2.5, 5.6, 20.0, 36.5, 400.0}})},
+        {"ncf_log_probs",
+         [](const double* a) {
+             ncf_log_record record{};
+             record.x = a[0];
+             record.n1 = a[1];
+             record.n2 = a[2];
+             record.lambda = a[3];
+             record.requests = ncf_log_want_probabilities | ncf_log_want_density;
+             int32_t status = ncf_log_probs(&record);
+             return status_or(status, record.log_lower + 3.0 * record.log_upper
+                                          + 5.0 * record.log_density);
+         },
+         grid({{0.7, 2.9, 15.0}, {1.0, 3.0, 12.0}, {3.0, 12.0}, {0.0, 9.0, 120.0, 700.0}})},
         {"inverse_gaussian_cdf", [](const double* a) { return inverse_gaussian_cdf(a[0], a[1]); },
          grid({{1e-3, 0.2, 0.9, 1.0, 1.7, 6.0, 40.0}, {0.01, 0.5, 2.0, 30.0, 800.0}})},
         {"fnonct_search",
          [](const double* a) {
              double lambda = 0.0;
-             return status_or(fnonct_search(a[0], a[1], a[2], a[3], &lambda), lambda);
+             int32_t status = fnonct_search(a[0], a[1], a[2], a[3], &lambda);
+             return status_or(status, lambda);
          },
          grid({statistics, degrees, degrees, {0.01, 0.2, 0.5, 0.95}})},
     };

@@ -1,5 +1,6 @@
 // Running build/kelbrant as a user does: a child process with its own
 // standard input, output and error (temporary files), and its exit status.
+// Shared by the command-line test programs.
 #pragma once
 
 #include <fcntl.h>
@@ -88,6 +89,13 @@ inline cli_run run_cli(const std::vector<std::string>& args, const std::string& 
     std::remove(out_path.c_str());
     std::remove(err_path.c_str());
     return run;
+}
+
+// kelbrant eval with the routine and its arguments.
+inline cli_run run_eval(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "eval");
+    return run_cli(args);
 }
 
 inline bool contains(const std::string& text, const std::string& part)
