@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/run_cli.h"
+#include "support/run_cli.h"
 
 namespace {
 
