@@ -36,6 +36,10 @@
 // step for ln P = ln p, which behaves well when the start lies far out in
 // the tail; later passes work on P itself.  The search has converged when
 // two successive passes see probabilities within 1e-7 p of each other.
+// The two distribution functions are prepared once each (ncf_cdf_prepare)
+// and evaluated at every lam with ncf_cdf_at, which reuses what depends on
+// x, df1, df2 and the start index, and shares the Poisson weight between
+// them: the same results as ncf_cdf calls, at about half the cost.
 //
 // Deviation: the step of the converging pass is not evaluated again, so a
 // negative, infinite or NaN estimate would pass as the root.  That happens

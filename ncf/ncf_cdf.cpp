@@ -47,6 +47,15 @@
 // lies near or below the bottom of the double range, or the running sum is
 // itself below about 2^-916; ordinary arguments stay in the double loop.
 
+// Repeated calls.  The noncentrality search evaluates one (x, df1, df2), and
+// one with df1 + 2, at a run of noncentralities.  ncf_cdf_prepare keeps in a
+// record of the caller's what depends on x, df1 and df2 alone (x', y' and
+// their logarithms, shared with beta_inc), ncf_cdf_at keeps there what
+// depends on the start index alone (I_k, u_k, ln k!) while k repeats, and
+// records evaluated at the same noncentrality may share the start weight.
+// The operations and their order are those of a single call, so every
+// result is the same bit for bit.
+
 #include "ncf/ncf.h"
 
 #include <limits>
@@ -113,8 +122,8 @@ int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, in
            && n < step_limit) {
         if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * summation_tolerance)) {
             ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
-            sb = sb + ub;                               // I_(jb-1) - I_k
-            pb = jb * inv_lam * pb;                     // p_(jb-1)
+            sb = sb + ub;                                    // I_(jb-1) - I_k
+            pb = jb * inv_lam * pb;                          // p_(jb-1)
             v = pb * sb;
             s = static_cast<double>(static_cast<real>(s) + v);
             if (guarded && !(std::fabs(v) >= double_loop_floor)) {
