@@ -1,23 +1,62 @@
-// e^x = 2^(x log2 e) by the split form of 2^t (see exp2_split.h).
+// e^x, to within 0.51 units in the last place.
 //
-// The product t = x log2 e is rounded once to the 64-bit significand (the
-// whole computation runs at 64-bit precision, whatever the host set): an
-// absolute error d in t becomes a relative error d ln 2 in e^x, and near the
-// ends of the double range |t| reaches 1075, so a double t (error up to
-// 2^-43 there) would cost some hundreds of units in the last place where the
-// extended one (error 2^-54) costs a fraction of one.
+// Method (Tang's table-driven reduction).  With k = round(x 128/ln 2),
+// j = k mod 128 and n = (k - j)/128,
+//
+//     e^x = 2^n 2^(j/128) e^r,   r = x - k ln 2/128,   |r| <= ln 2/256,
+//
+// where k ln 2/128 is subtracted in two parts, the first exact (its
+// constant has 35 significant bits and |k| < 2^18) and the difference with
+// it exact as well (Sterbenz), so r carries one rounding only.  e^r - 1 is
+// its Taylor series to the r^5 term (the first omitted one, r^6/720, is
+// below 2^-60), 2^(j/128) comes from the table of exp_table.h as hi + lo,
+// and the result is assembled as hi + (lo + hi (e^r - 1)), where only the
+// last addition rounds at the level of the result's last place.  The power
+// of two 2^n is built from its bits and multiplies exactly.
+//
+// This is the split form of 2^t, t = x log2 e: n is floor(t), and
+// 2^(j/128) e^r is 2^f for the fraction f = t - n, with 2^f - 1 accurate for
+// small f (j = 0, the series alone).  Deviation: the fraction is not formed
+// as t - n from a rounded t, whose error grows with |t| (up to 0.71 units
+// in the last place near the ends of the range); reducing x itself by steps
+// of ln 2/128 keeps the error at 0.51 whatever the size of x, and needs no
+// extended arithmetic, so it costs a fraction of the x87 route.
+//
+// The range: for |x| <= 708 the result and every step stay normal doubles.
+// Beyond it (the last 1.8 units below the overflow bound, the subnormal
+// results, the overflows and NaN) the x87 split form runs: t = x log2 e
+// rounded once to the 64-bit significand, n = floor(t), (2^f - 1) + 1 by
+// F2XM1, and the scaling by FSCALE, at 64-bit precision whatever the host
+// set, so that a subnormal result is rounded once.
 //
 // No range checks: e^x beyond DBL_MAX is +inf, below the smallest normal it
 // is subnormal or 0.  Callers that must not see either compare x with
 // log_min_normal and log_max_double first.
 
+#include <cstring>
+
 #include "numeric/exp2_split.h"
+#include "numeric/exp_table.h"
 #include "numeric/primitives.h"
+
+namespace {
+
+// |x| up to this takes the table path: 2^n stays within 2^-1022 .. 2^1021.
+constexpr double table_path_bound = 708.0;
+
+// 1.5 * 2^52: added to a double of magnitude below 2^51, it rounds that
+// double to an integer held in the low bits of the sum.
+constexpr double round_shift = 6755399441055744.0;
+
+// The Taylor coefficients 1/2, 1/6, 1/24, 1/120 of e^r - 1 beyond r, lowest
+// power first (the doubles nearest those fractions).
+constexpr double exp_series[] = {0.5, 0.16666666666666666, 0.041666666666666664,
+                                 0.008333333333333333};
 
 // log2 e to the 64-bit significand (the value FLDL2E loads).
 constexpr long double log2_e_ext = 1.4426950408889634073599246810018921374L;
 
-double exp_fast(double x)
+double exp_outside(double x)
 {
     uint16_t saved = elem_extended_begin();
     long double t = x;
@@ -26,4 +65,27 @@ double exp_fast(double x)
     elem_extended_hold(r);
     elem_extended_end(saved);
     return static_cast<double>(r);
+}
+
+}  // namespace
+
+double exp_fast(double x)
+{
+    if (!(x >= -table_path_bound && x <= table_path_bound))
+        return exp_outside(x);
+
+    double shifted = x * exp_steps_per_unit + round_shift;
+    uint64_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    const int32_t k = static_cast<int32_t>(static_cast<uint32_t>(bits));
+    const double kd = shifted - round_shift;
+    const double r = (x - kd * exp_step_hi) - kd * exp_step_lo;
+
+    const int32_t j = k & 127;
+    const int32_t n = (k - j) / 128;
+    const double series =
+        r + r * r * (exp_series[0] + r * (exp_series[1] + r * (exp_series[2] + r * exp_series[3])));
+    const exp_table_entry& entry = exp_table[j];
+    const double value = entry.hi + (entry.lo + entry.hi * series);
+    return value * elem_pow2(n);
 }
