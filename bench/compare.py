@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""Alternates build/kelbrant_bench and the SciPy peer on the benchmark grid
+and prints, round by round, each side's time per call and the ratio SciPy /
+kelbrant, then the median ratio and the ratio of each side's best round.
+
+The machines this runs on share their cores with others, and their speed
+drifts by a third and more from one minute to the next; two programs timed
+a minute apart can differ by that much for no reason of their own.  Short
+alternating rounds put both sides under the same conditions; the median
+ratio and the ratio of the best rounds (each side at its least disturbed)
+are the comparisons to quote.
+
+Run with Debian's python3 and python3-scipy, after the default build:
+
+    bench/compare.py [ROUNDS]          (default 5)
+"""
+import json
+import os
+import statistics
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import scipy_peer  # noqa: E402
+
+from scipy.special import ncfdtr, ncfdtrinc  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BENCH = os.path.join(HERE, "..", "build", "kelbrant_bench")
+GRID = os.path.join(HERE, "grid.csv")
+
+
+def kelbrant_round():
+    out = subprocess.run([BENCH, "--benchmark_format=json", "--benchmark_min_time=0.3"],
+                         check=True, capture_output=True, text=True).stdout
+    best = {}
+    # The program names its grid on the first line, before the JSON report.
+    for b in json.loads(out[out.index("{"):])["benchmarks"]:
+        if b.get("aggregate_name") == "best":
+            if b["run_name"].startswith("fnonct_evaluate"):
+                best["fnonct"] = b["us_per_eval"] * 1e6
+            else:
+                best["cdf"] = b["us_per_call"] * 1e6
+    return best
+
+
+def scipy_round(n, c):
+    x, df1, df2, p, ncp = c["x"], c["df1"], c["df2"], c["p"], c["ncp"]
+    return {
+        "fnonct": scipy_peer.best_per_call(lambda: ncfdtrinc(df1, df2, p, x), n, 5),
+        "cdf": scipy_peer.best_per_call(lambda: ncfdtr(df1, df2, ncp, x), n, 20),
+    }
+
+
+def main():
+    rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 5
+    n, c = scipy_peer.load(GRID)
+    ratios = {"fnonct": [], "cdf": []}
+    best_k = {"fnonct": float("inf"), "cdf": float("inf")}
+    best_s = dict(best_k)
+    print("grid: %s (%d rows); microseconds per call, best of repeats" % (GRID, n))
+    print("round  FNONCT  ncfdtrinc  ratio   ncf_cdf  ncfdtr  ratio")
+    for i in range(rounds):
+        k = kelbrant_round()
+        s = scipy_round(n, c)
+        for key in ratios:
+            ratios[key].append(s[key] / k[key])
+            best_k[key] = min(best_k[key], k[key])
+            best_s[key] = min(best_s[key], s[key])
+        print("%5d  %6.3f  %9.3f  %5.2f   %7.3f  %6.3f  %5.2f"
+              % (i + 1, k["fnonct"], s["fnonct"], ratios["fnonct"][-1],
+                 k["cdf"], s["cdf"], ratios["cdf"][-1]))
+    print("median ratio SciPy/kelbrant: FNONCT %.2f, distribution function %.2f"
+          % (statistics.median(ratios["fnonct"]), statistics.median(ratios["cdf"])))
+    print("best of all rounds: FNONCT %.3f, ncfdtrinc %.3f, ratio %.2f; "
+          "ncf_cdf %.3f, ncfdtr %.3f, ratio %.2f"
+          % (best_k["fnonct"], best_s["fnonct"], best_s["fnonct"] / best_k["fnonct"],
+             best_k["cdf"], best_s["cdf"], best_s["cdf"] / best_k["cdf"]))
+
+
+if __name__ == "__main__":
+    main()
