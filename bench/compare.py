@@ -5,8 +5,11 @@ kelbrant, then the median ratio and the ratio of each side's best round.
 
 The machines this runs on share their cores with others, and their speed
 drifts by a third and more from one minute to the next; two programs timed
-a minute apart can differ by that much for no reason of their own.  Short
-alternating rounds put both sides under the same conditions; the median
+a minute apart can differ by that much for no reason of their own, and one
+processor of a machine can be slower than its other (its sibling thread
+busy with someone else's work).  Each round pins both sides to one
+processor, the rounds go round the processors, and the two sides alternate
+within a round, so that both run under the same conditions; the median
 ratio and the ratio of the best rounds (each side at its least disturbed)
 are the comparisons to quote.
 
@@ -59,17 +62,21 @@ def main():
     best_k = {"fnonct": float("inf"), "cdf": float("inf")}
     best_s = dict(best_k)
     print("grid: %s (%d rows); microseconds per call, best of repeats" % (GRID, n))
-    print("round  FNONCT  ncfdtrinc  ratio   ncf_cdf  ncfdtr  ratio")
+    cpus = sorted(os.sched_getaffinity(0))
+    print("round  cpu  FNONCT  ncfdtrinc  ratio   ncf_cdf  ncfdtr  ratio")
     for i in range(rounds):
+        cpu = cpus[i % len(cpus)]
+        os.sched_setaffinity(0, {cpu})  # this process, and the benchmark it starts
         k = kelbrant_round()
         s = scipy_round(n, c)
         for key in ratios:
             ratios[key].append(s[key] / k[key])
             best_k[key] = min(best_k[key], k[key])
             best_s[key] = min(best_s[key], s[key])
-        print("%5d  %6.3f  %9.3f  %5.2f   %7.3f  %6.3f  %5.2f"
-              % (i + 1, k["fnonct"], s["fnonct"], ratios["fnonct"][-1],
+        print("%5d  %3d  %6.3f  %9.3f  %5.2f   %7.3f  %6.3f  %5.2f"
+              % (i + 1, cpu, k["fnonct"], s["fnonct"], ratios["fnonct"][-1],
                  k["cdf"], s["cdf"], ratios["cdf"][-1]))
+    os.sched_setaffinity(0, set(cpus))
     print("median ratio SciPy/kelbrant: FNONCT %.2f, distribution function %.2f"
           % (statistics.median(ratios["fnonct"]), statistics.median(ratios["cdf"])))
     print("best of all rounds: FNONCT %.3f, ncfdtrinc %.3f, ratio %.2f; "
