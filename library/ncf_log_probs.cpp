@@ -51,6 +51,7 @@
 #include "library/beta_log.h"
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
+#include "ncf/ncf.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -137,15 +138,7 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
         rec->tolerance = min_tolerance;
     double x = rec->x, n1 = rec->n1, n2 = rec->n2;
     double xp, yp;
-    if (n1 < n2) {
-        double m = x * (n1 / n2);
-        yp = 1.0 / (m + 1.0);
-        xp = m * yp;
-    } else {
-        double r = n2 / n1;
-        xp = x / (x + r);
-        yp = r / (x + r);
-    }
+    ncf_beta_argument(x, n1, n2, &xp, &yp);
     double a = n1 * 0.5, b = n2 * 0.5, h = rec->lambda * 0.5;
     if (start_factor * h > int32_max_double)
         return false;

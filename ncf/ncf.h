@@ -25,6 +25,9 @@ int32_t beta_fraction(double xs, double p, double q, double tolerance, double* v
 // for 0 < x < 1 and large a, b.
 double beta_normal_deviate(double x, double a, double b);
 
+// x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
+void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
+
 // P(F' <= x) of the noncentral F distribution with df1, df2 degrees of
 // freedom and noncentrality ncp into *out.  Status 0 on success, 1 on failure.
 int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out);

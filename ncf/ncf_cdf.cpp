@@ -27,10 +27,10 @@
 // the sum stops when both have, or fails after 1000 steps.  The running sum
 // is rounded to double after every addition, and I_k is added at the end.
 //
-// x' and y' = 1 - x' are both formed directly: x' = m/(m+1), y' = 1/(m+1)
-// with m = x df1/df2 when df1 < df2, and x' = x/(x+r), y' = r/(x+r) with
-// r = df2/df1 otherwise; the log of the start term takes ln(1+t) of the one
-// nearer to 1.
+// x' and y' = 1 - x' are both formed directly (ncf_beta_argument): x' =
+// m/(m+1), y' = 1/(m+1) with m = x df1/df2 when df1 < df2, and x' = x/(x+r),
+// y' = r/(x+r) with r = df2/df1 otherwise; the log of the start term takes
+// ln(1+t) of the one nearer to 1.
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about
@@ -175,15 +175,7 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
         return;
 
     double xp, yp;
-    if (df1 < df2) {
-        double m = x * (df1 / df2);
-        yp = 1.0 / (m + 1.0);
-        xp = m * yp;
-    } else {
-        double r = df2 / df1;
-        xp = x / (x + r);
-        yp = r / (x + r);
-    }
+    ncf_beta_argument(x, df1, df2, &xp, &yp);
     point->xp = xp;
     point->yp = yp;
     point->a = df1 * 0.5;
