@@ -76,6 +76,13 @@ def exp_table(rng):
     # Multiples of ln 2: t = x log2 e falls next to an integer, where the
     # floor of the split form changes.
     xs += [float(k * mpmath.log(2)) for k in range(-1021, 1024, 31)]
+    # Half-way between multiples of ln 2/128, where the table index of the
+    # reduction changes, and both sides of |x| = 708, where the table path
+    # hands over to the x87 split form.
+    step = mpmath.log(2) / 128
+    xs += [float((k + mpf(1) / 2) * step) for k in range(-130000, 130000, 2011)]
+    xs += [707.99999999999989, 708.0, 708.00000000000011, -707.99999999999989, -708.0,
+           -708.00000000000011, 709.0, -708.2]
     xs += [709.782712893384, -708.3964185, 1.0, -1.0, 0.5]
     rows = [((x,), mpmath.exp(mpf(x))) for x in dedupe(xs)]
     write("exp", "reference = exp(x).", ["x"], rows)
