@@ -14,7 +14,8 @@
 // last addition rounds at the level of the result's last place.  The power
 // of two 2^n is built from its bits and multiplies exactly.
 //
-// This is the split form of 2^t, t = x log2 e: n is floor(t), and
+// This is the split form of 2^t, t = x log2 e: n is floor(t) (or the
+// integer just above t, when t lies within 1/256 below it), and
 // 2^(j/128) e^r is 2^f for the fraction f = t - n, with 2^f - 1 accurate for
 // small f (j = 0, the series alone).  Deviation: the fraction is not formed
 // as t - n from a rounded t, whose error grows with |t| (up to 0.71 units
@@ -23,7 +24,7 @@
 // extended arithmetic, so it costs a fraction of the x87 route.
 //
 // The range: for |x| <= 708 the result and every step stay normal doubles.
-// Beyond it (the last 1.8 units below the overflow bound, the subnormal
+// Beyond it (x from 708 to the overflow bound 709.78, the subnormal
 // results, the overflows and NaN) the x87 split form runs: t = x log2 e
 // rounded once to the 64-bit significand, n = floor(t), (2^f - 1) + 1 by
 // F2XM1, and the scaling by FSCALE, at 64-bit precision whatever the host
