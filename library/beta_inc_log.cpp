@@ -49,6 +49,7 @@
 #include "library/beta_log.h"
 
 #include "library/densities.h"
+#include "library/log_complement.h"
 #include "ncf/ncf.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -66,11 +67,11 @@ constexpr double normal_other_shape = 100.0;
 
 // ln(1 - e^w) for w <= 0; below the normal range e^w is no double and the
 // complement's log is 0 to double precision.
-double log_complement(double w)
+double log_complement_or_zero(double w)
 {
     if (w < log_min_normal)
         return 0.0;
-    return log1p_rel(-exp_fast(w));
+    return log_complement(w);
 }
 
 // The routine itself; beta_inc_log runs it at 64-bit x87 precision.
@@ -145,7 +146,7 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
         w = static_cast<double>(elem_ln_ext(xs) + log_dens + tail);
         if (w > 0.0)
             w = 0.0;
-        w_complement = log_complement(w);
+        w_complement = log_complement_or_zero(w);
     } else if ((p > normal_large_shape && q > normal_other_shape)
                || (q > normal_large_shape && p > normal_other_shape)) {
         double log_phi;

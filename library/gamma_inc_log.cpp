@@ -59,6 +59,7 @@
 
 #include "library/densities.h"
 #include "library/gamma_methods.h"
+#include "library/log_complement.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -87,9 +88,6 @@ constexpr int32_t fraction_last_counter = 399;
 
 // The integration: tolerance the record's, 30 halvings.
 constexpr int32_t integration_halvings = 30;
-
-// ln(1 - e^w), the complement of a log probability w <= 0.
-double log_complement(double w) { return log1p_rel(-exp_fast(w)); }
 
 // The asymptotic expansion for x far above a; false when it has not
 // settled within its useful terms.
@@ -210,7 +208,7 @@ bool integrated_upper(gamma_log_record* record)
     } else {
         if (!(u > dp))
             return false;
-        record->log_upper = u + log1p_rel(-exp_fast(dp - u));
+        record->log_upper = u + log_complement(dp - u);
         record->log_density = elem_ln(a) - elem_ln(x) + dp;
     }
     record->log_lower = log_complement(record->log_upper);

@@ -49,6 +49,7 @@
 #include "library/ncf_log.h"
 
 #include "library/beta_log.h"
+#include "library/log_complement.h"
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
 #include "ncf/ncf.h"
@@ -183,8 +184,8 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
     // The larger tail is near 1, where its logarithm, formed about 0, is
     // a small difference that has lost its relative accuracy: it comes
     // from the smaller one instead, as ln(1 - e^w).
-    rec->log_lower = lower < upper ? lower : log1p_rel(-exp_fast(upper));
-    rec->log_upper = lower < upper ? log1p_rel(-exp_fast(lower)) : upper;
+    rec->log_lower = lower < upper ? lower : log_complement(upper);
+    rec->log_upper = lower < upper ? log_complement(lower) : upper;
     return true;
 }
 
@@ -209,7 +210,7 @@ bool integrated(ncf_log_record* rec)
     if (status != 0)
         return false;
     double w = elem_ln(integral) + static_cast<double>(state.exponent);
-    double other = log1p_rel(-exp_fast(w));
+    double other = log_complement(w);
     rec->log_lower = rec->small_lower_tail ? w : other;
     rec->log_upper = rec->small_lower_tail ? other : w;
     return true;

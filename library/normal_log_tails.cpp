@@ -17,6 +17,7 @@
 // branch: both tails are ln 0.5.
 
 #include "library/densities.h"
+#include "library/log_complement.h"
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -48,10 +49,10 @@ int32_t normal_log_tails(double z, double* lower, double* upper, double* log_den
 
     if (z > 0.0) {
         *upper = v;
-        *lower = log1p_rel(-exp_fast(v));
+        *lower = log_complement(v);
     } else {
         *lower = v;
-        *upper = log1p_rel(-exp_fast(v));
+        *upper = log_complement(v);
     }
     return 0;
 }
