@@ -24,21 +24,11 @@ import random
 import mpmath
 from mpmath import mp, mpf
 
+from library_rows import dedupe, fmt, log_uniform, split
+
 mp.dps = 60
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "data")
-
-
-def fmt(v):
-    return repr(float(v)).replace("inf", "INFINITY")
-
-
-def split(ref):
-    """(hi, rel) for an mpf reference."""
-    hi = float(ref)
-    if hi == 0.0 or ref == 0:
-        return hi, 0.0
-    return hi, float((ref - mpf(hi)) / mpf(hi))
 
 
 def write(name, formula, columns, rows):
@@ -53,21 +43,6 @@ def write(name, formula, columns, rows):
             hi, rel = split(ref)
             out.write("{%s, %s, %s},\n" % (", ".join(fmt(a) for a in args), fmt(hi), fmt(rel)))
     print("%s: %d rows" % (path, len(rows)))
-
-
-def log_uniform(rng, lo_exp, hi_exp):
-    return 10.0 ** rng.uniform(lo_exp, hi_exp)
-
-
-def dedupe(values):
-    seen = set()
-    out = []
-    for v in values:
-        key = tuple(v) if isinstance(v, tuple) else v
-        if key not in seen:
-            seen.add(key)
-            out.append(v)
-    return out
 
 
 def exp_table(rng):
