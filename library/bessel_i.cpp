@@ -92,6 +92,20 @@ int32_t ceiling(double v)
     return n < v ? n + 1 : n;
 }
 
+// The backward recurrence over count steps down from the orders `upper`
+// and `lower` (the fractional part of the order plus count + 1 and plus
+// count), its two start values by `start`.
+double recurrence_log(bessel_record* r, int32_t count, double upper, double lower,
+                      double (*start)(bessel_record*))
+{
+    r->method_order = upper;
+    r->upper_start = start(r);
+    r->method_order = lower;
+    r->lower_start = start(r);
+    r->start_count = count;
+    return bessel_i_recurrence_log(r);
+}
+
 // Fills the method's logarithm into record->result (ln I, or ln(e^-z I)
 // with record->scaled set) and names the method.
 int32_t evaluate_log(bessel_record* r)
@@ -131,22 +145,13 @@ int32_t evaluate_log(bessel_record* r)
     double f = r->order_fraction;
     r->two_over_z = 2.0 / z;
     if (z > debye_start_argument) {
-        r->method_order = f + (debye_start_count + 1);
-        r->upper_start = bessel_i_debye_log(r);
-        r->method_order = f + debye_start_count;
-        r->lower_start = bessel_i_debye_log(r);
-        r->start_count = debye_start_count;
-        r->result = bessel_i_recurrence_log(r);
+        r->result = recurrence_log(r, debye_start_count, f + (debye_start_count + 1),
+                                   f + debye_start_count, bessel_i_debye_log);
         return bessel_method_recurrence_debye;
     }
     // Here 2 <= z <= 12, so m is at most 37.
     int32_t m = ceiling(r->half_z_squared + 1.0);
-    r->method_order = m + f + 1.0;
-    r->upper_start = bessel_i_series_log(r);
-    r->method_order = m + f;
-    r->lower_start = bessel_i_series_log(r);
-    r->start_count = m;
-    r->result = bessel_i_recurrence_log(r);
+    r->result = recurrence_log(r, m, m + f + 1.0, m + f, bessel_i_series_log);
     return bessel_method_recurrence_series;
 }
 
