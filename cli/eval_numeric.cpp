@@ -3,6 +3,7 @@
 
 #include "cli/eval_table.h"
 #include "fnonct/fnonct.h"
+#include "fnonct/fnonct_solve.h"
 #include "ncf/ncf.h"
 #include "numeric/primitives.h"
 
@@ -40,6 +41,19 @@ void run_fnonct_search(const double* a, int, double* out)
     out[0] = fnonct_search(a[0], a[1], a[2], a[3], &out[1]);
 }
 
+void run_fnonct_solve(const double* a, int, double* out)
+{
+    out[0] = fnonct_solve(a[0], a[1], a[2], a[3], &out[1]);
+}
+
+void run_ncp_interval(const double* a, int count, double* out)
+{
+    const double confidence = count > 3 ? a[3] : 0.95;
+    const double alternative = count > 4 ? a[4] : 0.0;  // ncp_two_sided
+    out[0] = ncp_interval(a[0], a[1], a[2], confidence, static_cast<int32_t>(alternative),
+                          &out[1], &out[2]);
+}
+
 }  // namespace
 
 const eval_routine eval_numeric_routines[] = {
@@ -62,5 +76,11 @@ const eval_routine eval_numeric_routines[] = {
      "noncentral F distribution function P(F' <= x)"},
     {"fnonct_search", "x df1 df2 p", 4, 4, {{"status", true}, {"value", false}},
      run_fnonct_search, "noncentrality lambda with ncf_cdf(x, df1, df2, lambda) = p"},
+    {"fnonct_solve", "x df1 df2 p", 4, 4, {{"outcome", true}, {"value", false}},
+     run_fnonct_solve,
+     "lambda, outcome 0 ok, 1 missing, 2 invalid, 3 no root, 4 search failed"},
+    {"ncp_interval", "f df1 df2 [confidence [alternative]]", 3, 5,
+     {{"outcome", true}, {"lower", false}, {"upper", false}}, run_ncp_interval,
+     "confidence limits for lambda; alternative 0 two-sided, 1 less, 2 greater"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -3,8 +3,18 @@
 
 #include <cstdint>
 
+// fnonct_search's statuses.  A caller that only needs success tests for 0.
+enum fnonct_search_status : int32_t {
+    fnonct_search_found = 0,    // lambda in *result
+    fnonct_search_no_root = 1,  // no lambda gives p: p above the central probability
+                         // P0 (x = 0 included), or arguments outside the
+                         // search's domain
+    fnonct_search_failed = 2,   // a root exists (p <= P0) but the search did not reach it
+};
+
 // The noncentrality lambda >= 0 with ncf_cdf(x, df1, df2, lambda) = p into
-// *result.  Status 0 on success, 1 on failure (then *result is not to be used).
+// *result.  Returns a fnonct_search_status; *result is to be used only with
+// fnonct_search_found.
 int32_t fnonct_search(double x, double df1, double df2, double p, double* result);
 
 // The evaluate callback the host calls for every FNONCT(x, df1, df2, p).

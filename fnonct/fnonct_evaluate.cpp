@@ -19,25 +19,8 @@
 
 #include "fnonct/argument_list.h"
 #include "fnonct/fnonct.h"
+#include "fnonct/fnonct_solve.h"
 #include "numeric/host_link.h"
-
-namespace {
-
-// The argument that fails its domain first (1-based), or 0.
-int32_t first_argument_out_of_domain(double x, double df1, double df2, double p)
-{
-    if (!(x >= 0.0))
-        return 1;
-    if (!(df1 > 0.0))
-        return 2;
-    if (!(df2 > 0.0))
-        return 3;
-    if (!(p > 0.0 && p < 1.0))
-        return 4;
-    return 0;
-}
-
-}  // namespace
 
 int32_t fnonct_evaluate(void* argument_list, double* result)
 {
@@ -51,7 +34,7 @@ int32_t fnonct_evaluate(void* argument_list, double* result)
     const double df1 = *argument_entry_at(argument_list, 2)->value;
     const double df2 = *argument_entry_at(argument_list, 3)->value;
     const double p = *argument_entry_at(argument_list, 4)->value;
-    const int32_t failing = first_argument_out_of_domain(x, df1, df2, p);
+    const int32_t failing = fnonct_argument_out_of_domain(x, df1, df2, p);
     if (failing != 0) {
         argument_entry_at(argument_list, failing)->flags |= argument_domain_flag;
         host_missing_value(result);

@@ -114,8 +114,15 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     fnonct_search_trace& t = trace != nullptr ? *trace : local;
     t = fnonct_search_trace{};
 
-    if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p != 0.0 && p <= p_upper_limit))
-        return 1;
+    if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p != 0.0 && p <= p_upper_limit)) {
+        // Above the search's upper limit a root may still exist (p <= P0):
+        // tell that apart from no root at all.
+        double central;
+        bool above_limit = x > 0.0 && df1 > 0.0 && df2 > 0.0 && p > p_upper_limit && p < 1.0;
+        if (above_limit && ncf_cdf(x, df1, df2, 0.0, &central) == 0 && p <= central)
+            return fnonct_search_failed;
+        return fnonct_search_no_root;
+    }
 
     // The distribution function at (x, df1, df2) and, for the derivative, at
     // (x df1/(df1 + 2), df1 + 2, df2): each prepared once for all its calls.
@@ -125,13 +132,13 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     double p0;
     ++t.cdf_calls;
     if (ncf_cdf_at(&at_x, 0.0, &p0, nullptr) != 0)
-        return 1;
+        return fnonct_search_failed;
     t.central = p0;
     if (p > p0)
-        return 1;
+        return fnonct_search_no_root;
     if (p == p0) {
         *result = 0.0;
-        return 0;
+        return fnonct_search_found;
     }
 
     double bound = 2.0 * elem_ln(p0 / p);
@@ -180,12 +187,12 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
         double pl, pl2;
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x, lam, &pl, nullptr) != 0)
-            return 1;
+            return fnonct_search_failed;
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x2, lam, &pl2, nullptr) != 0)
-            return 1;
+            return fnonct_search_failed;
         if (pl == 0.0 && pl2 == 0.0)
-            return 1;
+            return fnonct_search_failed;
         if (pass == 1)
             next = lam + (2.0 * pl / (pl2 - pl)) * elem_ln(p / pl);
         else
@@ -193,12 +200,12 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
         if (std::fabs(p_prev - pl) < tol) {
             *result = next;
             if (!(next >= 0.0 && next <= max_double))
-                return 1;
-            return pass < newton_pass_limit ? 0 : 1;
+                return fnonct_search_failed;
+            return pass < newton_pass_limit ? fnonct_search_found : fnonct_search_failed;
         }
         p_prev = pl;
         lam = next;
     }
     *result = next;
-    return 1;
+    return fnonct_search_failed;
 }

@@ -104,8 +104,8 @@ outputs fuzz_fnonct_search(double x, double df1, double df2, double p)
     double lam = untouched;
     fnonct_search_trace t;
     int32_t status = fnonct_search_traced(x, df1, df2, p, &lam, &t);
-    FUZZ_REQUIRE(status == 0 || status == 1, "fnonct_search(%a, %a, %a, %a) status %d", x, df1, df2,
-                 p, status);
+    FUZZ_REQUIRE(status >= fnonct_search_found && status <= fnonct_search_failed,
+                 "fnonct_search(%a, %a, %a, %a) status %d", x, df1, df2, p, status);
     FUZZ_REQUIRE(t.phase1_passes <= fnonct_phase1_pass_limit && t.phase2_passes <= newton_pass_cap
                      && t.cdf_calls <= search_cdf_call_cap,
                  "fnonct_search(%a, %a, %a, %a): %d + %d passes, %d calls", x, df1, df2, p,
