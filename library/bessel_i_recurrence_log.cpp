@@ -21,7 +21,6 @@
 
 #include "library/bessel.h"
 
-#include "ncf/ncf.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

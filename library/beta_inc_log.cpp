@@ -50,7 +50,7 @@
 
 #include "library/densities.h"
 #include "library/log_complement.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -52,7 +52,7 @@
 #include "library/log_complement.h"
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -53,6 +53,7 @@
 // The result is clamped to [0, 1].
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"

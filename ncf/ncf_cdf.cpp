@@ -57,6 +57,8 @@
 // result is the same bit for bit.
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
+#include "ncf/ncf_prepared.h"
 
 #include <limits>
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "support/reference_table.h"
 
 namespace {
