@@ -55,7 +55,7 @@ __attribute__((noinline)) double recurrence_log_extended(const bessel_record* re
             base += e * ln_2;
         }
     }
-    return static_cast<double>(elem_ln_ext(lo) + base);
+    return static_cast<double>(elem_ln_table_ext(lo) + base);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Reference table for the extended-precision logarithm of a double
-(elem_ln_ext in numeric/elementary.h), tests/robustness.
+(elem_ln_table_ext in numeric/elementary.h), tests/robustness.
 
 Writes tests/data/elementary_ln.inc, rows {x, hi, lo}: x an exact double and
 ln x = hi + lo, hi the double nearest ln x and lo the double nearest the
