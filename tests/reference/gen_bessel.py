@@ -28,7 +28,7 @@ from Debye when z > 12.
 """
 import os
 import mpmath as mp
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 50
 

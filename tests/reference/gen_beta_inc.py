@@ -19,7 +19,7 @@ needs more than 199 steps and gives way to the normal approximation).
 import os
 import mpmath as mp
 from ncf_mp import incomplete_beta, log_beta
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 50
 

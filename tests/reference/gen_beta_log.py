@@ -22,7 +22,7 @@ normal approximation).
 import os
 import mpmath as mp
 from ncf_mp import ratio_lower, log_beta
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 60
 

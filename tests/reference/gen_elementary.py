@@ -19,7 +19,7 @@ import random
 
 import mpmath
 from mpmath import mp, mpf
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.dps = 50
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "elementary_ln.inc")

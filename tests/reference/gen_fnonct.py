@@ -18,7 +18,7 @@ dP/dlam}.
 import os
 import mpmath as mp
 from ncf_mp import ncf_cdf
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 30
 

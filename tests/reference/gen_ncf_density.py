@@ -19,7 +19,7 @@ numerically at a few rows and asserts agreement to 1e-20 relative.
 import os
 import mpmath as mp
 import ncf_mp
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 40
 

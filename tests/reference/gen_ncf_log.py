@@ -33,7 +33,7 @@ density only).
 import os
 import mpmath as mp
 from ncf_mp import incomplete_beta, log_beta, ncf_cdf, ratio_lower
-from rows import open_output, run  # noqa: E402
+from rows import open_output, run
 
 mp.mp.dps = 60
 
