@@ -56,12 +56,31 @@ def test_hostile_values(ufunc, _):
         got = ufunc(*args)
     low, high = RANGES[ufunc.__name__]
     answered = ~np.isnan(got)
-    assert ((got[answered] >= low) & (got[answered] <= high)).all(), ufunc.__name__
+    if ufunc is kelbrant.ncf_cdf:
+        answered &= ~tiny_degrees(args[1], args[2])  # a known fault, below
+    bad = answered & ~((got >= low) & (got <= high))
+    assert not bad.any(), (ufunc.__name__, [tuple(a[i] for a in args) for i in np.flatnonzero(bad)[:5]])
     any_nan = np.any([np.isnan(a) for a in args], axis=0)
     assert np.isnan(got[any_nan]).all()
     # Each row alone gives what it gave in the array.
     for i in range(0, len(got), max(1, len(got) // 200)):
         assert np.array_equal(ufunc(*[a[i] for a in args]), got[i], equal_nan=True)
+
+
+def tiny_degrees(df1, df2):
+    return (df1 <= 2.0 ** -10) | (df2 <= 2.0 ** -10)
+
+
+@pytest.mark.xfail(strict=True, reason="ncf_cdf exceeds 1 when a degree of freedom is far below 1")
+def test_ncf_cdf_with_tiny_degrees_of_freedom_stays_a_probability():
+    # Found by the test above: at df2 = 1e-9 the Poisson sum ends above 1.
+    x, df1, df2, nc = np.array([
+        (1e9, 14.416278544357864, 1e-9, 27.258967005882646),            # 1 + 4.1e-11
+        (np.finfo(np.float64).max, 1e-300, 1e-9, 10.484529540266468),  # 1.0053
+        (2.0 ** 31 - 1, 49.44953702473586, 1e-9, 44.66393441479057),    # 1 + 3.0e-11
+    ]).T
+    got = kelbrant.ncf_cdf(x, df1, df2, nc)
+    assert (np.isnan(got) | (got <= 1.0)).all(), got
 
 
 def test_fnonct_status_agrees_with_fnonct_on_hostile_values():

@@ -6,7 +6,7 @@
 // The element functions below only fill the core routine's arguments or
 // record and read back its answer: a failing status becomes NaN, and the
 // values the core writes for ln 0 and ln(+inf) (-+1.7976931348623157e308,
-// and -2^512 in the Bessel log form) become -inf and +inf.
+// and bessel_log_zero in the Bessel log form) become -inf and +inf.
 //
 // Each loop runs without the GIL, whatever the array size, and leaves the
 // floating-point exception flags as it found them: the core reaches its
@@ -35,21 +35,19 @@
 #include "library/gamma.h"
 #include "library/ncf_log.h"
 #include "ncf/ncf.h"
+#include "numeric/constants.h"
 
 namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
-// What the log-space routines write for ln 0 (negated) and ln(+inf).
-constexpr double log_of_infinity = 1.7976931348623157e308;
-// What bessel_i's log form writes for ln I_nu(0), nu > 0, i.e. ln 0.
-constexpr double bessel_log_of_zero = -0x1p512;
-
+// The log-space routines write max_double for ln(+inf) and -max_double for
+// ln 0.
 double log_value(double v)
 {
-    if (v == log_of_infinity)
+    if (v == max_double)
         return infinity;
-    if (v == -log_of_infinity)
+    if (v == -max_double)
         return -infinity;
     return v;
 }
@@ -201,7 +199,7 @@ double bessel_value(const double* a, int32_t form)
     r.z = a[1];
     r.form = form;
     if (bessel_i(&r) == 0)
-        return form == bessel_form_log && r.result == bessel_log_of_zero ? -infinity : r.result;
+        return form == bessel_form_log && r.result == bessel_log_zero ? -infinity : r.result;
     if (form == bessel_form_log)
         return not_a_number;
     // The error flag stands either for a value beyond the double range (the
