@@ -49,8 +49,8 @@ SOURCES = [os.path.relpath(path, HERE) for path in
 
 # The module's floating-point flags (CMakeLists.txt): no contraction into
 # fused multiply-adds, no errno from the elementary functions; then its
-# release optimisation, which overrides Python's own -O level.
-FLAGS = ["-std=c++17", "-ffp-contract=off", "-fno-math-errno", "-O3", "-DNDEBUG",
+# release optimisation, which overrides Python's own -O level and -g.
+FLAGS = ["-std=c++17", "-ffp-contract=off", "-fno-math-errno", "-O3", "-DNDEBUG", "-g0",
          "-fvisibility=hidden"]
 
 
@@ -101,9 +101,14 @@ class sdist_with_core(sdist):
 
 
 setup(
+    package_dir={"": "src"},
+    packages=["kelbrant"],
     ext_modules=[Extension(
         "kelbrant._core",
         sources=SOURCES,
+        # Any header changed rebuilds the extension.
+        depends=[os.path.relpath(path, HERE) for path in
+                 core_files(ROOT, ["*.h"]) + [os.path.join(ROOT, f) for f in HOST_LINK[1:]]],
         include_dirs=[ROOT, numpy.get_include()],
         extra_compile_args=FLAGS,
         language="c++",

@@ -12,7 +12,8 @@ ensure_packages g++ python3-dev python3-numpy python3-setuptools python3-wheel p
   python3-venv python3-pytest python3-dask python3-distributed
 
 venv="$root/build-python/venv"
-rm -rf "$venv"
+# A fresh environment and a fresh build (pip builds in python/build).
+rm -rf "$venv" "$root/python/build"
 /usr/bin/python3 -m venv --system-site-packages "$venv"
 "$venv/bin/pip" install --no-build-isolation --no-index --quiet "$root/python" >&2
 # From the build folder, so that the installed package is the one imported.
