@@ -1,13 +1,11 @@
 """kelbrant.fnonct on a dask.distributed cluster of two worker processes:
 the ufunc travels to the workers by name, and their answers are the
 in-process answers bit for bit."""
+import dask.array as da
+import distributed
 import numpy as np
-import pytest
 
 import kelbrant
-
-da = pytest.importorskip("dask.array")
-distributed = pytest.importorskip("distributed")
 
 DESIGNS = 100_000
 

@@ -1,10 +1,11 @@
 """kelbrant: the noncentrality of the noncentral F distribution (FNONCT) and
 the module's log-space distribution functions, as NumPy ufuncs.
 
-Every function but ncp_interval is a numpy.ufunc over float64: it
-broadcasts, takes out=, gives scalars for scalars and runs without the GIL,
-so that threads and Dask workers call it in parallel.  Where there is no
-answer the value is NaN; fnonct_status tells why, elementwise.
+Every function but ncp_interval and ncp_interval_status is a numpy.ufunc
+over float64: it broadcasts, takes out=, gives scalars for scalars and runs
+without the GIL, so that threads and Dask workers call it in parallel.
+Where there is no answer the value is NaN; fnonct_status tells why,
+elementwise.
 """
 
 from kelbrant._core import (  # noqa: F401
