@@ -22,13 +22,11 @@ ensure_packages() {
       apt_updated=0
     fi
   done
-  # Another apt may hold the lock (a machine shared by several builds): wait.
-  local wait_for_lock=(-o DPkg::Lock::Timeout=600)
   if [ $apt_updated -eq 0 ]; then
-    $sudo_cmd apt-get "${wait_for_lock[@]}" update -qq >&2
+    $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq >&2
     apt_updated=1
   fi
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get "${wait_for_lock[@]}" install -y -qq "${missing[@]}" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >&2
 }
 
 # The native build every other step starts from.
