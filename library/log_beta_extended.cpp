@@ -22,13 +22,11 @@
 
 #include "library/log_extended.h"
 
+#include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
 
 namespace {
-
-// Where Stirling's formula takes over, as in log_gamma and log_beta.
-constexpr double stirling_from = 15.0;
 
 constexpr long double ln_sqrt_2pi_ext = 0.9189385332046727417803297364056176398614L;
 

@@ -21,7 +21,7 @@
 // with I_k = I_x'(a + k, b) at k = trunc(1.16 lambda/2) in logarithms
 // (beta_inc_log) and D summed outward from k by the recurrences of the
 // beta terms and Poisson weights, to the record's tolerance (at least
-// 2^-54) relative to D; the tails are then
+// 5.551115123125785e-16) relative to D; the tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
 // combined in logarithms about the larger of the two parts.  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below
@@ -69,8 +69,8 @@ constexpr double min_degrees = 0.0009765625;
 // Largest noncentrality summed; above it the integration answers.
 constexpr double summation_max_lambda = 500.0;
 
-// Smallest tolerance of the summation: 2^-54.
-constexpr double min_tolerance = 5.551115123125785e-16;
+// Smallest tolerance of the summation, 5.551115123125785e-16.
+constexpr double min_tolerance = min_relative_tolerance;
 
 // itrmax of the summation, both directions together (as in ncf_cdf).
 constexpr int32_t step_limit = 1000;

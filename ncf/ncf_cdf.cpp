@@ -83,7 +83,7 @@ constexpr double summation_tolerance = eps_53;
 
 // 2^-969: the smallest term the double loop accepts.  At and above it,
 // term * summation_tolerance is at least 2^-1022 and so a normal double.
-constexpr double double_loop_floor = 2.004168360008973e-292;
+constexpr double double_loop_floor = pow2_minus_969;
 
 // The returned step count when the double loop meets a term below its floor.
 constexpr int32_t left_double_range = -1;
