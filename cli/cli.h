@@ -85,9 +85,9 @@ struct number_format {
 
 constexpr number_format plain_numbers = {'.', default_missing_words};
 
-// Read one value: surrounding blanks are ignored; a missing word reads as the
-// host's missing value, "inf", "infinity" and "nan" with a sign or none as the
-// infinity or NaN they name (both missing to the module); otherwise decimal
+// Read one value: surrounding blanks are ignored; "inf", "infinity" and "nan"
+// with a sign or none read as the infinity or NaN they name (both missing to
+// the module), another missing word as the host's missing value; otherwise decimal
 // or scientific notation with the format's decimal mark, nothing else.  A
 // number beyond the double range is value_overflow; one below it rounds to
 // a subnormal or zero, as correctly rounded reading gives.

@@ -101,8 +101,8 @@ void print_routine_help(const eval_routine* r)
     print_wrapped(stdout, r->summary, 0, 0);
     std::printf("\n\nPrints one line per output: %s.\n", outputs);
     if (r->statuses != nullptr) {
-        std::printf("\n%s: ", r->outputs[0].name);
-        print_wrapped(stdout, r->statuses, static_cast<int>(std::strlen(r->outputs[0].name)) + 2, 2);
+        std::printf("\n%s:", r->outputs[0].name);
+        print_wrapped(stdout, r->statuses, static_cast<int>(std::strlen(r->outputs[0].name)) + 1, 2);
         std::printf("\nExit status 1 when %s is not 0.\n", r->outputs[0].name);
     } else {
         std::printf("\nThe routine has no status; it always answers (exit 0).\n");

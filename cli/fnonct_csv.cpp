@@ -241,13 +241,19 @@ void evaluate_row(void* context, int index)
         row->outcome = fnonct_evaluate_row(job->module, row->value, &row->evaluation);
 }
 
-std::string trimmed_value(const csv_record& r, size_t i)
+// A field's value for a message: blanks trimmed, control characters (a NUL,
+// a line break inside quotes) shown as '?' so that the message stays one line.
+std::string message_value(const csv_record& r, size_t i)
 {
     std::string v(csv_value(r, i), csv_value_length(r, i));
     const size_t begin = v.find_first_not_of(" \t");
     if (begin == std::string::npos)
         return "";
-    return v.substr(begin, v.find_last_not_of(" \t") + 1 - begin);
+    v = v.substr(begin, v.find_last_not_of(" \t") + 1 - begin);
+    for (char& c : v)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '?';
+    return v;
 }
 
 // The message of an error or failed row, on the messages stream.
@@ -261,7 +267,7 @@ void report_row(const batch* b, const csv_row& row)
     const char* text_pointers[host_argument_count] = {};
     if (row.record.fields.size() == b->layout.width) {
         for (int k = 0; k < host_argument_count; ++k) {
-            texts[k] = trimmed_value(row.record, b->layout.column[k]);
+            texts[k] = message_value(row.record, b->layout.column[k]);
             text_pointers[k] = texts[k].c_str();
         }
     }

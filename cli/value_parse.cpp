@@ -75,11 +75,6 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
     while (length > 0 && is_blank(text[length - 1]))
         --length;
 
-    if (in_word_list(text, length, format->missing_words)) {
-        const uint64_t bits = host_missing_value_bits();
-        std::memcpy(value, &bits, sizeof bits);
-        return value_missing;
-    }
     const char* word = text;
     size_t word_length = length;
     bool negative = false;
@@ -94,6 +89,11 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
     }
     if (same_word(word, word_length, "inf", 3) || same_word(word, word_length, "infinity", 8)) {
         *value = negative ? -HUGE_VAL : HUGE_VAL;
+        return value_missing;
+    }
+    if (in_word_list(text, length, format->missing_words)) {
+        const uint64_t bits = host_missing_value_bits();
+        std::memcpy(value, &bits, sizeof bits);
         return value_missing;
     }
     if (word_length == 0)

@@ -43,7 +43,7 @@ TEST(CliEvalLogSpace, FixedOutputs)
     };
     for (const eval_case& c : cases) {
         const cli_run r = run_eval(c.args);
-        EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.exit_status, eval_exit_status(c.out)) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
     }
 }
