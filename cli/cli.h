@@ -25,12 +25,17 @@ struct command_info {
     const char* name;
     const char* usage;    // synopsis lines after "kelbrant ", separated by '\n'
     const char* summary;  // one line for the program's help
-    void (*print_help)(std::FILE* out);  // the rest of `kelbrant NAME --help`, after the usage lines
+    // The rest of `kelbrant NAME --help`, after the usage lines, each line
+    // after `indent` (the program's help indents the commands' under a heading).
+    void (*print_help)(std::FILE* out, const char* indent);
     int (*run)(int argc, char** argv, const char* argv0);  // arguments after NAME
 };
 
 extern const command_info fnonct_command_info;
 extern const command_info eval_command_info;
+
+// Print `text` line by line, each line that is not empty after `indent`.
+void print_lines(std::FILE* out, const char* indent, const char* text);
 
 // `kelbrant NAME --help` on `out`: the usage lines, then the help text.
 void print_command_help(std::FILE* out, const command_info* command);
@@ -155,7 +160,7 @@ extern const char* const fnonct_argument_domains[host_argument_count];
 
 // The FNONCT outcomes for the help texts, from the same table: each word,
 // its exit status on the command line and what it means.
-void print_fnonct_outcomes(std::FILE* out);
+void print_fnonct_outcomes(std::FILE* out, const char* indent);
 
 // ---------------------------------------------------------------------------
 // FNONCT evaluations (fnonct_outcome.cpp)

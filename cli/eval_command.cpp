@@ -1,9 +1,9 @@
 // kelbrant eval ROUTINE ARG...: one routine of the numeric code, run
 // directly on the copy linked into this program, after our host's vector has
 // been installed in that copy (so the host's missing value and math-error
-// service are the ones the routine meets).  One "name value" line per output:
+// service are the ones the routine meets). One "name value" line per output:
 // integers as such, numbers with %.17g, the host's missing value as ".",
-// anything the routine left untouched as "nan".  A math error raised inside
+// anything the routine left untouched as "nan". A math error raised inside
 // the routine unwinds to our host and ends the command with exit 1.
 //
 // kelbrant eval --list: the routines, their arguments and outputs;
@@ -126,24 +126,26 @@ const option_spec eval_options[] = {{"--help", false}, {"--list", false}, {nullp
 
 int eval_usage(const char* detail) { return usage_error(&eval_command_info, detail); }
 
-void print_eval_help(std::FILE* out)
+void print_eval_help(std::FILE* out, const char* indent)
 {
-    std::fputs(
-        "Run one routine of the numeric code directly, on the copy linked into this\n"
-        "program (with our host's vector installed in it, so that the routine meets the\n"
-        "same missing value and math-error service as in the module), and print one\n"
-        "'name value' line per output, the status first where the routine has one:\n"
-        "numbers with 17 significant digits (%.17g), the host's missing value as '.',\n"
-        "and 'nan' for an output the routine left untouched.\n"
+    print_lines(out, indent,
+        "Run one routine of the numeric code directly, on the copy linked into\n"
+        "this program (with our host's vector installed in it, so that the\n"
+        "routine meets the same missing value and math-error service as in the\n"
+        "module), and print one 'name value' line per output, the status first\n"
+        "where the routine has one: numbers with 17 significant digits (%.17g),\n"
+        "the host's missing value as '.', and 'nan' for an output the routine\n"
+        "left untouched.\n"
         "\n"
         "Options:\n"
         "      --list           list the routines, their arguments and outputs\n"
-        "  -h, --help           print this help; 'kelbrant eval ROUTINE --help' prints\n"
-        "                       the routine's own, with the meaning of its status\n"
+        "  -h, --help           print this help; 'kelbrant eval ROUTINE --help'\n"
+        "                       prints the routine's own, with what its status\n"
+        "                       means\n"
         "\n"
-        "Exit status: 0 success; 1 the routine's status reports a failure, or a math\n"
-        "error ended it (the error record on standard error); 2 usage error.\n",
-        out);
+        "Exit status: 0 success; 1 the routine's status reports a failure, or a\n"
+        "math error ended it (its record on standard error); 2 usage error; 1\n"
+        "also when the output cannot be written.\n");
 }
 
 int eval_run(int argc, char** argv, const char*)

@@ -1,5 +1,5 @@
 // kelbrant fnonct: FNONCT through the module interface, as the statistical
-// host calls it.  The module file is loaded at run time and attached to our
+// host calls it. The module file is loaded at run time and attached to our
 // host; one evaluation goes through the evaluate callback with a real
 // argument list.  --csv streams a table of rows instead (fnonct_csv.cpp).
 
@@ -16,65 +16,70 @@ namespace {
 // Most threads --threads accepts.
 constexpr long thread_limit = 256;
 
-void print_fnonct_help(std::FILE* out)
+void print_fnonct_help(std::FILE* out, const char* indent)
 {
-    std::fputs(
-        "Print the noncentrality lambda >= 0 at which the noncentral F distribution with\n"
-        "DF1 and DF2 degrees of freedom has P(F' <= X) = P.  The module file is loaded\n"
-        "and FNONCT evaluated through its evaluate callback, as the statistical host\n"
-        "calls it.  lambda is printed with 17 significant digits (%.17g).\n"
+    print_lines(out, indent,
+        "Print the noncentrality lambda >= 0 at which the noncentral F\n"
+        "distribution with DF1 and DF2 degrees of freedom has P(F' <= X) = P.\n"
+        "The module file is loaded and FNONCT evaluated through its evaluate\n"
+        "callback, as the statistical host calls it. lambda is printed with 17\n"
+        "significant digits (%.17g).\n"
         "\n"
-        "Numbers are decimal or scientific (2, 0.5, 1e-3).  'NA', '.', 'nan', 'inf'\n"
-        "(any case, either sign) and an empty argument are missing values.  A number\n"
-        "beyond the range of a double is an error.\n"
+        "Numbers are decimal or scientific (2, 0.5, 1e-3). 'NA', '.', 'nan',\n"
+        "'inf' (any case, either sign) and an empty argument are missing values.\n"
+        "A number beyond the range of a double is an error.\n"
         "\n"
         "Options:\n"
         "      --module=PATH    the module file (default: kelbrant.so beside the\n"
-        "                       program, else in the installation's library folder)\n"
-        "      --csv            read a table from FILE, or from standard input when FILE\n"
-        "                       is absent or '-', and write it back with lambda,status\n"
+        "                       program, else in the installation's library\n"
+        "                       folder)\n"
+        "      --csv            read a table from FILE, or from standard input\n"
+        "                       when FILE is absent or '-', and write it back\n"
+        "                       with lambda and status appended\n"
         "      --columns=X,DF1,DF2,P\n"
-        "                       the columns holding x, df1, df2 and p, by header name\n"
-        "                       or 1-based position\n"
+        "                       the columns holding x, df1, df2 and p, by\n"
+        "                       header name or 1-based position\n"
         "      --header=WHEN    yes, no, or guess (the default; see below)\n"
-        "      --sep=CHAR       the field separator: ',' (default), ';' or tab ('\\t')\n"
+        "      --sep=CHAR       the field separator: ',' (default), ';' or tab\n"
+        "                       ('\\t')\n"
         "      --decimal=CHAR   the decimal mark: '.' (default) or ','\n"
-        "      --na=WORDS       comma-separated words that mark a missing value (any\n"
-        "                       case; default 'NA,.,nan,': the last, empty word is the\n"
-        "                       empty field)\n"
+        "      --na=WORDS       comma-separated words that mark a missing value,\n"
+        "                       in any case (default 'NA,.,nan,': the last,\n"
+        "                       empty word is the empty field)\n"
         "      --threads=N      evaluate on N threads, 1 to 256 (default: one per\n"
         "                       processor); the output is the same on any number\n"
         "  -h, --help           print this help\n"
         "\n"
-        "The table (--csv) follows RFC 4180 as R and pandas write it: quoted fields\n"
-        "(\"\" for a quote inside), a UTF-8 byte-order mark, LF, CRLF or CR line endings,\n"
-        "lines of any length.  The first line is a header when none of its fields reads\n"
-        "as a number and at least one is not a missing-value word; --header overrides\n"
-        "the guess.  Without --columns, the columns are those named x, df1, df2 and p\n"
-        "in the header (any case); else the four columns of a four-column table; else\n"
-        "columns 2 to 5 when the first of five has an empty name (a row-name column).\n"
+        "Tables (--csv) follow RFC 4180 as R and pandas write them: quoted\n"
+        "fields (\"\" for a quote inside), a UTF-8 byte-order mark, LF, CRLF or\n"
+        "CR line endings, lines of any length. The first line is a header when\n"
+        "none of its fields reads as a number and at least one is not a\n"
+        "missing-value word; --header overrides the guess. Without --columns,\n"
+        "the columns are those named x, df1, df2 and p in the header (any case);\n"
+        "else the four of a four-column table; else columns 2 to 5 when the\n"
+        "first of five has an empty name (a row-name column).\n"
         "\n"
-        "Every input line that is not blank gives exactly one output row, in input\n"
-        "order (a quoted field spanning lines gives one), or is the header.  Each\n"
-        "output row is the input row as it stood, then lambda (empty unless the status\n"
-        "is ok) and the status, with the input's separator and decimal mark; the\n"
-        "output header is the input's, or x,df1,df2,p for the chosen columns when\n"
-        "there is none.  A row with another number of fields than the header, or an\n"
-        "unreadable field, is an error row: its fields stay empty when the count is\n"
-        "wrong, and a message naming its line goes to standard error.  When standard\n"
-        "input is a pipe, rows are answered as they arrive.\n"
+        "Every input line that is not blank gives exactly one output row, in\n"
+        "input order (a quoted field spanning lines gives one), or is the\n"
+        "header. An output row is the input row as it stood, then lambda\n"
+        "(empty unless the status is ok) and the status, with the input's\n"
+        "separator and decimal mark. The output header is the input's, or\n"
+        "x,df1,df2,p for the chosen columns when there is none. A row with\n"
+        "another number of fields than the header (its fields are then written\n"
+        "empty), or with a field that is not a number, is an error row, and a\n"
+        "message naming its line goes to standard error. When the input is a\n"
+        "pipe, rows are answered as they arrive.\n"
         "\n"
-        "Outcomes (the status column; the exit status of a single evaluation, whose\n"
-        "output is '.' and one line on standard error when there is no lambda):\n",
-        out);
-    print_fnonct_outcomes(out);
-    std::fputs(
+        "Outcomes (the status column; for one evaluation, the exit status, with\n"
+        "'.' printed and one line on standard error when there is no lambda):\n");
+    print_fnonct_outcomes(out, indent);
+    print_lines(out, indent,
         "  error        exit 1  (--csv) a malformed row\n"
         "\n"
-        "Exit status: 0 lambda found (--csv: every row without an error); 1 no value,\n"
-        "or --csv with an error row or a failed row; 2 usage error; 3 the module or the\n"
-        "input could not be opened; 4 the search failed although a lambda exists.\n",
-        out);
+        "Exit status: 0 lambda found, or every row answered; 1 no value, or an\n"
+        "error row; 2 usage error; 3 the module or the input could not be\n"
+        "opened; 4 the search failed although a lambda exists (--csv: a failed\n"
+        "row and no error row); 1 also when the output cannot be written.\n");
 }
 
 const option_spec fnonct_options[] = {
@@ -271,7 +276,7 @@ const command_info fnonct_command_info = {
     "fnonct",
     "fnonct [OPTION]... X DF1 DF2 P\n"
     "fnonct [OPTION]... --csv [FILE]",
-    "the noncentrality lambda with P(F' <= X) = P, for one case or a table",
+    "lambda with P(F' <= X) = P, for one case or a table",
     print_fnonct_help,
     fnonct_run,
 };

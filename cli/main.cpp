@@ -58,18 +58,31 @@ void print_program_help(std::FILE* out)
                "      --version  print the version\n",
                out);
     for (const command_info* c : commands) {
-        std::fprintf(out, "\nkelbrant %s:\n", c->name);
-        c->print_help(out);
+        // Indented under its heading, which makes it a section of its own
+        // in the manual page.
+        std::fprintf(out, "\nThe %s command:\n", c->name);
+        c->print_help(out, "  ");
     }
 }
 
 }  // namespace
 
+void print_lines(std::FILE* out, const char* indent, const char* text)
+{
+    while (*text != '\0') {
+        const char* end = std::strchr(text, '\n');
+        const int n = static_cast<int>(end != nullptr ? end - text : std::strlen(text));
+        std::fprintf(out, "%s%.*s\n", n > 0 ? indent : "", n, text);
+        text = end != nullptr ? end + 1 : text + n;
+    }
+}
+
 void print_command_help(std::FILE* out, const command_info* command)
 {
     bool first = true;
     print_usage_lines(out, command, &first);
-    command->print_help(out);
+    std::fputc('\n', out);
+    command->print_help(out, "");
 }
 
 int usage_error(const command_info* command, const char* detail)

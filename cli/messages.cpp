@@ -23,10 +23,10 @@ const outcome_text outcome_texts[] = {
     {outcome_missing, "missing", "missing value for {argument}", exit_failure,
      "an argument is missing"},
     {outcome_invalid, "invalid", "{argument} = {value} is out of its domain {domain}",
-     exit_failure, "an argument is out of its domain: x >= 0, df1 > 0, df2 > 0, 0 < p < 1"},
+     exit_failure, "out of its domain (x >= 0, df1 > 0, df2 > 0, 0 < p < 1)"},
     {outcome_no_solution, "no-solution",
      "no noncentrality parameter gives probability {p} at x = {x} (df1 = {df1}, df2 = {df2})",
-     exit_failure, "no lambda exists: p is above the central probability at x"},
+     exit_failure, "no lambda exists: p is above the central probability"},
     {outcome_search_failed, "failed",
      "the search did not reach the noncentrality parameter that gives probability {p} at "
      "x = {x} (df1 = {df1}, df2 = {df2})",
@@ -75,11 +75,11 @@ bool outcome_is_error(outcome_id id) { return std::strcmp(find_text(id)->word, "
 
 int outcome_exit_status(outcome_id id) { return find_text(id)->exit_status; }
 
-void print_fnonct_outcomes(std::FILE* out)
+void print_fnonct_outcomes(std::FILE* out, const char* indent)
 {
     for (const outcome_text& t : outcome_texts)
         if (t.help != nullptr)
-            std::fprintf(out, "  %-12s exit %d  %s\n", t.word, t.exit_status, t.help);
+            std::fprintf(out, "%s  %-12s exit %d  %s\n", indent, t.word, t.exit_status, t.help);
 }
 
 void format_reason(outcome_id id, const message_fields* fields, char* out, size_t size)
