@@ -86,9 +86,13 @@ constexpr char default_missing_words[] = "NA,.,nan,";
 struct number_format {
     char decimal;               // '.' or ','
     const char* missing_words;  // comma-separated, matched in any case
+    bool digit_words;           // some missing word starts with a digit ("999")
 };
 
-constexpr number_format plain_numbers = {'.', default_missing_words};
+constexpr number_format plain_numbers = {'.', default_missing_words, false};
+
+// The format with this decimal mark and these missing words.
+number_format make_number_format(char decimal, const char* missing_words);
 
 // Read one value: surrounding blanks are ignored; "inf", "infinity" and "nan"
 // with a sign or none read as the infinity or NaN they name (both missing to

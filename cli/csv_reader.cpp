@@ -101,17 +101,25 @@ void skip_byte_order_mark(csv_reader* r)
         hand_back(r, start);
 }
 
+// An unquoted field's value is its raw text; a quoted one's is gathered in
+// record->text.
 void open_field(csv_record* record)
 {
     record->fields.push_back(
-        csv_field{record->raw.size(), record->raw.size(), record->text.size(), record->text.size(), false});
+        csv_field{record->raw.size(), record->raw.size(), record->raw.size(), record->raw.size(), false});
 }
 
 void close_field(csv_record* record)
 {
     csv_field& f = record->fields.back();
     f.raw_end = record->raw.size();
-    f.value_end = record->text.size();
+    f.value_end = f.quoted ? record->text.size() : record->raw.size();
+}
+
+// A character with no meaning outside quotes.
+inline bool ordinary(char c, char separator)
+{
+    return c != separator && c != '\n' && c != '\r' && c != '"';
 }
 
 enum scan_state { at_field_start, unquoted, quoted, quote_in_quoted };
@@ -134,6 +142,7 @@ bool scan_record(csv_reader* r, csv_record* record, int first, size_t* open_quot
                 record->raw.size() == r->literal_quote_at && record->line == r->literal_quote_line;
             if (ch == '"' && !literal) {
                 record->fields.back().quoted = true;
+                record->fields.back().value_begin = record->text.size();
                 *open_quote = record->raw.size();
                 record->raw += ch;
                 state = quoted;
@@ -178,8 +187,18 @@ bool scan_record(csv_reader* r, csv_record* record, int first, size_t* open_quot
                 next_byte(r);
             break;
         } else {
+            // The ordinary characters that follow in the buffer go in at once.
+            size_t end = r->position;
+            if (r->pending_position >= r->pending.size())
+                while (end < r->filled && ordinary(r->buffer[end], r->separator))
+                    ++end;
             record->raw += ch;
-            record->text += ch;
+            record->raw.append(r->buffer.data() + r->position, end - r->position);
+            if (record->fields.back().quoted) {  // after a closing quote
+                record->text += ch;
+                record->text.append(r->buffer.data() + r->position, end - r->position);
+            }
+            r->position = end;
         }
     }
     close_field(record);

@@ -30,8 +30,9 @@
 #include <vector>
 
 // One field of a record: [raw_begin, raw_end) in csv_record::raw is the field
-// as it stood in the input, quotes included; [value_begin, value_end) in
-// csv_record::text is its value, quotes removed and "" read as ".
+// as it stood in the input, quotes included; [value_begin, value_end) is its
+// value, quotes removed and "" read as ": in csv_record::text for a quoted
+// field, in csv_record::raw (the same as its raw text) for another.
 struct csv_field {
     size_t raw_begin, raw_end;
     size_t value_begin, value_end;
@@ -40,14 +41,17 @@ struct csv_field {
 
 struct csv_record {
     std::string raw;   // the record as it stood, line ending excluded
-    std::string text;  // the fields' values, one after another
+    std::string text;  // the quoted fields' values, one after another
     std::vector<csv_field> fields;
     long line;                // physical line (from 1) on which the record starts
     bool unterminated_quote;  // a quoted field was never closed (see above)
 };
 
 // A field's value and its raw text, as views into the record.
-inline const char* csv_value(const csv_record& r, size_t i) { return r.text.data() + r.fields[i].value_begin; }
+inline const char* csv_value(const csv_record& r, size_t i)
+{
+    return (r.fields[i].quoted ? r.text : r.raw).data() + r.fields[i].value_begin;
+}
 inline size_t csv_value_length(const csv_record& r, size_t i) { return r.fields[i].value_end - r.fields[i].value_begin; }
 inline const char* csv_raw(const csv_record& r, size_t i) { return r.raw.data() + r.fields[i].raw_begin; }
 inline size_t csv_raw_length(const csv_record& r, size_t i) { return r.fields[i].raw_end - r.fields[i].raw_begin; }

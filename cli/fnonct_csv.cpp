@@ -345,9 +345,9 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
     batch b{};
     b.module = module;
     b.options = options;
-    b.format = number_format{options->decimal, options->missing_words != nullptr
-                                                   ? options->missing_words
-                                                   : default_missing_words};
+    b.format = make_number_format(options->decimal, options->missing_words != nullptr
+                                                        ? options->missing_words
+                                                        : default_missing_words);
     b.messages = messages;
     b.from_pipe = fileno(in) >= 0 && !is_regular_file(in);
     csv_reader_init(&b.reader, in, options->separator);

@@ -7,7 +7,6 @@
 // goes through std::to_chars with 17 significant digits in general form,
 // which is defined to give the text printf("%.17g") gives.
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -18,27 +17,33 @@
 
 namespace {
 
+// ASCII letters in lower case; every other byte as it is (no locale).
+inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool same_word(const char* text, size_t length, const char* word, size_t word_length)
 {
     if (word_length != length)
         return false;
     for (size_t i = 0; i < length; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(word[i])))
+        if (lower(text[i]) != lower(word[i]))
             return false;
     return true;
 }
 
+// Whether text is one of the comma-separated words of `list`, in any case.
 bool in_word_list(const char* text, size_t length, const char* list)
 {
     for (;;) {
-        const char* comma = std::strchr(list, ',');
-        const size_t n = comma != nullptr ? static_cast<size_t>(comma - list) : std::strlen(list);
-        if (same_word(text, length, list, n))
+        size_t i = 0;
+        while (i < length && list[i] != ',' && list[i] != '\0' && lower(list[i]) == lower(text[i]))
+            ++i;
+        if (i == length && (list[i] == ',' || list[i] == '\0'))
             return true;
-        if (comma == nullptr)
+        while (list[i] != ',' && list[i] != '\0')
+            ++i;
+        if (list[i] == '\0')
             return false;
-        list = comma + 1;
+        list += i + 1;
     }
 }
 
@@ -65,6 +70,15 @@ value_kind out_of_range(const char* text, size_t length, double* value)
 
 }  // namespace
 
+number_format make_number_format(char decimal, const char* missing_words)
+{
+    number_format format{decimal, missing_words, false};
+    for (const char* w = missing_words; *w != '\0'; ++w)
+        if ((w == missing_words || w[-1] == ',') && *w >= '0' && *w <= '9')
+            format.digit_words = true;
+    return format;
+}
+
 value_kind parse_value(const char* text, size_t length, const number_format* format,
                        double* value)
 {
@@ -74,6 +88,21 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
     }
     while (length > 0 && is_blank(text[length - 1]))
         --length;
+
+    // The common case first: a field that starts with a digit is a number
+    // or nothing, unless a missing word starts with a digit too.  from_chars
+    // alone decides it: whatever it does not take makes the field invalid.
+    if (length > 0 && text[0] >= '0' && text[0] <= '9' && format->decimal == '.' &&
+        !format->digit_words) {
+        double parsed = 0.0;
+        const std::from_chars_result r = std::from_chars(text, text + length, parsed);
+        if (r.ptr != text + length)
+            return value_invalid;
+        if (r.ec == std::errc::result_out_of_range)
+            return out_of_range(text, length, value);
+        *value = parsed;
+        return r.ec == std::errc() ? value_number : value_invalid;
+    }
 
     const char* word = text;
     size_t word_length = length;
