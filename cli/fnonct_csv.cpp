@@ -33,15 +33,7 @@
 #include "cli/csv_reader.h"
 #include "host/workers.h"
 
-#if defined(_WIN32)
-#include <sys/stat.h>
-#include <sys/types.h>
-#define fstat _fstat
-#define stat _stat
-#define S_ISREG(m) (((m) & _S_IFMT) == _S_IFREG)
-#else
-#include <sys/stat.h>
-#endif
+#include <sys/stat.h>  // MinGW has fstat and S_ISREG as well
 
 namespace {
 
