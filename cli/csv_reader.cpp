@@ -10,6 +10,7 @@
 #include <cstring>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <poll.h>
@@ -209,6 +210,11 @@ bool scan_record(csv_reader* r, csv_record* record, int first, size_t* open_quot
 
 void csv_reader_init(csv_reader* reader, std::FILE* in, char separator)
 {
+#if defined(_WIN32)
+    // Every byte as it stands: no CRLF translation, no end at a Ctrl-Z.
+    if (fileno(in) >= 0)
+        _setmode(fileno(in), _O_BINARY);
+#endif
     reader->in = in;
     reader->separator = separator;
     reader->buffer.assign(csv_read_size, '\0');
