@@ -68,6 +68,22 @@ value_kind out_of_range(const char* text, size_t length, double* value)
     return value_number;
 }
 
+// Text that from_chars must take whole: a number, one beyond the double
+// range, or nothing.
+value_kind read_decimal(const char* text, size_t length, double* value)
+{
+    double parsed = 0.0;
+    const std::from_chars_result r = std::from_chars(text, text + length, parsed);
+    if (r.ptr != text + length)
+        return value_invalid;
+    if (r.ec == std::errc::result_out_of_range)
+        return out_of_range(text, length, value);
+    if (r.ec != std::errc())
+        return value_invalid;
+    *value = parsed;
+    return value_number;
+}
+
 }  // namespace
 
 number_format make_number_format(char decimal, const char* missing_words)
@@ -94,14 +110,7 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
     // alone decides it: whatever it does not take makes the field invalid.
     if (length > 0 && text[0] >= '0' && text[0] <= '9' && format->decimal == '.' &&
         !format->digit_words) {
-        double parsed = 0.0;
-        const std::from_chars_result r = std::from_chars(text, text + length, parsed);
-        if (r.ptr != text + length)
-            return value_invalid;
-        if (r.ec == std::errc::result_out_of_range)
-            return out_of_range(text, length, value);
-        *value = parsed;
-        return r.ec == std::errc() ? value_number : value_invalid;
+        return read_decimal(text, length, value);
     }
 
     const char* word = text;
@@ -144,16 +153,7 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
                 c = '.';
         digits = converted.data();
     }
-    double parsed = 0.0;
-    const std::from_chars_result r = std::from_chars(digits, digits + digits_length, parsed);
-    if (r.ptr != digits + digits_length)
-        return value_invalid;
-    if (r.ec == std::errc::result_out_of_range)
-        return out_of_range(digits, digits_length, value);
-    if (r.ec != std::errc())
-        return value_invalid;
-    *value = parsed;
-    return value_number;
+    return read_decimal(digits, digits_length, value);
 }
 
 size_t format_number(double value, char decimal, char* out)

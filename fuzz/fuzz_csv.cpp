@@ -31,21 +31,6 @@
 
 namespace {
 
-const host_module& attached()
-{
-    static host_module module;
-    static bool done = false;
-    if (!done) {
-        char error[256];
-        if (host_attach_static(&module, error, sizeof error) != 0) {
-            std::fprintf(stderr, "cannot attach the module: %s\n", error);
-            std::abort();
-        }
-        done = true;
-    }
-    return module;
-}
-
 // Physical lines, split at LF, CRLF and lone CR; a last line without an
 // ending counts when it is not empty.
 std::vector<std::string> physical_lines(const std::string& text)
@@ -106,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::FILE* out = open_memstream(&out_text, &out_size);
     std::FILE* messages = std::fopen("/dev/null", "w");
     FUZZ_REQUIRE(in != nullptr && out != nullptr && messages != nullptr, "cannot open the streams");
-    const int status = fnonct_csv_stream(&attached(), &options, in, "input", out, messages);
+    const int status = fnonct_csv_stream(&fuzz_attached_module(), &options, in, "input", out, messages);
     std::fclose(in);
     std::fclose(out);
     std::fclose(messages);
