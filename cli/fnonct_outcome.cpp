@@ -16,6 +16,7 @@
 #include "cli/cli.h"
 #include "fnonct/argument_list.h"
 #include "fnonct/fnonct_solve.h"
+#include "host/linked_module.h"
 
 namespace {
 

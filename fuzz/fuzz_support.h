@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "host/host.h"
+#include "host/linked_module.h"
 
 // The bytes of one input, consumed front to back; past the end every byte
 // reads as 0, so a short input is a valid input.

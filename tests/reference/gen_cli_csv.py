@@ -26,17 +26,13 @@ to 1e-10 relative; every other field must match exactly).
     gen_cli_csv.py --check   regenerate into a temporary folder and compare
 """
 import csv
-import io
 import os
 import re
-import shutil
-import sys
-import tempfile
 
 import mpmath as mp
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ncf_mp import ncf_cdf  # noqa: E402
+import rows
+from ncf_mp import ncf_cdf
 
 mp.mp.dps = 30
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -121,18 +117,18 @@ def fnonct(x, df1, df2, p):
 def expected_output(text, opts, header, columns):
     sep = opts["sep"]
     out = []
-    rows = [r for r in records(text.lstrip("\ufeff"), sep) if r[0].strip(" \t" if sep != "\t" else " ")]
+    table = [r for r in records(text.lstrip("\ufeff"), sep) if r[0].strip(" \t" if sep != "\t" else " ")]
     if header:
-        out.append(rows[0][0] + sep + "lambda" + sep + "status")
-        width = len(rows[0][1])
-        rows = rows[1:]
+        out.append(table[0][0] + sep + "lambda" + sep + "status")
+        width = len(table[0][1])
+        table = table[1:]
     else:
         width = 4
         names = [""] * width
         for k, c in enumerate(columns):
             names[c] = NAMES[k]
         out.append(sep.join(names + ["lambda", "status"]))
-    for raw, fields in rows:
+    for raw, fields in table:
         if len(fields) != width:
             out.append(sep * (width - 1) + sep + sep + "error")
             continue
@@ -158,35 +154,14 @@ def cases():
             yield name, options, header == "yes", [int(c) - 1 for c in columns.split(",")]
 
 
-def write_all(folder):
+def main():
     for name, options, header, columns in cases():
         with open(os.path.join(DATA, name), encoding="utf-8", newline="") as f:
             text = f.read()
         result = expected_output(text, options_of(options), header, columns)
-        path = os.path.join(folder, name + ".expected")
-        with open(path + ".tmp", "w", encoding="utf-8", newline="") as f:
-            f.write(result)
-        os.replace(path + ".tmp", path)
-
-
-def main():
-    if "--check" in sys.argv[1:]:
-        folder = tempfile.mkdtemp()
-        try:
-            write_all(folder)
-            differ = [n for n, _, _, _ in cases()
-                      if open(os.path.join(folder, n + ".expected"), encoding="utf-8").read()
-                      != open(os.path.join(DATA, n + ".expected"), encoding="utf-8").read()]
-        finally:
-            shutil.rmtree(folder)
-        if differ:
-            print("differ:", " ".join(differ))
-            return 1
-        print("every expected output regenerates unchanged")
-        return 0
-    write_all(DATA)
-    return 0
+        with rows.open_output(os.path.join(DATA, name + ".expected")) as out:
+            out.write(result)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    rows.run(main)
