@@ -1,9 +1,9 @@
 // kelbrant eval ROUTINE ARG...: one routine of the numeric code, run
 // directly on the copy linked into this program, after our host's vector has
 // been installed in that copy (so the host's missing value and math-error
-// service are the ones the routine meets). One "name value" line per output:
+// service are the ones the routine meets).  One "name value" line per output:
 // integers as such, numbers with %.17g, the host's missing value as ".",
-// anything the routine left untouched as "nan". A math error raised inside
+// anything the routine left untouched as "nan".  A math error raised inside
 // the routine unwinds to our host and ends the command with exit 1.
 //
 // kelbrant eval --list: the routines, their arguments and outputs;

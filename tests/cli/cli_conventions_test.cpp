@@ -171,7 +171,8 @@ TEST(CliConventions, InstalledProgramFindsItsModule)
                            out + "'"),
               0);
     EXPECT_EQ(file_contents(out).compare(0, 9, "3.5590979"), 0) << file_contents(out);
-    if (!file_contents(std::string(KELBRANT_BUILD_DIR) + "/kelbrant.1").empty())
+    if (!file_contents(std::string(KELBRANT_BUILD_DIR) + "/kelbrant.1").empty()) {
         EXPECT_EQ(shell_status("test -s '" + prefix + "/share/man/man1/kelbrant.1'"), 0);
+    }
     shell_status("rm -rf '" + prefix + "'");
 }

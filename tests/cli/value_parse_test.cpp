@@ -34,8 +34,9 @@ TEST(ValueParse, WritesWhatPrintfWritesAndReadsWhatStrtodReads)
         const double read = std::strtod(theirs, nullptr);
         const value_kind kind = parse_value(theirs, std::strlen(theirs), &plain_numbers, &back);
         ASSERT_EQ(kind, std::isinf(read) ? value_overflow : value_number) << theirs;
-        if (kind == value_number)
+        if (kind == value_number) {
             ASSERT_EQ(back, read) << theirs;
+        }
     };
     for (const double v : specials) {
         check(v);
@@ -91,7 +92,8 @@ TEST(ValueParse, WordsMarksAndLimits)
         const number_format format = make_number_format(c.decimal, c.words);
         double v = -1.0;
         EXPECT_EQ(parse_value(c.text, std::strlen(c.text), &format, &v), c.kind) << "'" << c.text << "'";
-        if (c.kind == value_number)
+        if (c.kind == value_number) {
             EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
