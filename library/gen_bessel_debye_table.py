@@ -17,8 +17,8 @@ u_k(t) is t^k times a polynomial in t^2 of degree k:
 
 and the 77 coefficients c_(k,j), k = 1..11, j = 0..k, are written k by k,
 j rising, each rounded to the nearest double and printed as the shortest
-decimal that reads back as that double, to library/bessel_debye_table.h.  The script also
-checks u_1 = (3t - 5t^3)/24 and u_2 = (81t^2 - 462t^4 + 385t^6)/1152.
+decimal that reads back as that double, to library/bessel_debye_table.h.
+The script also checks u_1 = (3t - 5t^3)/24 and u_2 = (81t^2 - 462t^4 + 385t^6)/1152.
 
 Run: python3 library/gen_bessel_debye_table.py
 """

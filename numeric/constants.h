@@ -23,9 +23,10 @@ constexpr double eps_53 = 1.110223024625157e-16;
 constexpr double min_relative_tolerance = 0x1.4000000000002p-51;
 
 // The double just below 2^512, 0x1.fffffffffffffp+511 =
-// 1.3407807929942596e+154: a magnitude far from overflow whose square
-// overflows.  It bounds running sums and recurrences that are rescaled or
-// abandoned past it, and its negative stands for ln 0.
+// 1.3407807929942596e+154: a magnitude far from overflow, whose square is
+// still finite (that of 2^512 is not).  It bounds running sums and
+// recurrences that are rescaled or abandoned past it, and its negative
+// stands for ln 0.
 constexpr double below_2_512 = 0x1.fffffffffffffp+511;
 
 // 2^1023 = 8.98846567431158e+307, the largest power of two.
