@@ -133,7 +133,9 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 
     double v;
     int32_t steps;
-    const int32_t fraction_status = beta_fraction(xs, p, q, rec->tolerance, &v, &steps);
+    const int32_t fraction_status =
+        beta_fraction(xs, 1.0 - xs, p, q, rec->tolerance, beta_fraction_itrmax, &v,
+                      &steps);
     rec->fraction = v;
     double w, w_complement;
     if (fraction_status == 0) {

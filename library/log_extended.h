@@ -8,6 +8,10 @@
 // densities of large shapes subtract it from terms of its own size.
 long double log_beta_extended(double a, double b);
 
+// ln Gamma(x) for x > 0 in extended precision (no domain check), good to
+// about 1e-18 absolute below 30.
+long double log_gamma_extended(long double x);
+
 // ln(1 - u) for 0 <= u < 1 in extended precision, accurate relative to a
 // small u.
 long double log_one_minus_extended(long double u);

@@ -120,7 +120,8 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
         p += 1.0;
     double v;
     int32_t steps;
-    bool converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+    bool converged = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax,
+                                   &v, &steps) == 0;
     if (trace != nullptr) {
         trace->steps = steps;
         trace->swapped = swapped;
