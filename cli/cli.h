@@ -25,6 +25,11 @@ enum value_kind { value_number, value_missing, value_invalid };
 // the others as the NaN or infinity they name.
 value_kind parse_value(const char* text, size_t length, double* value);
 
+// An option with a value, as "--name VALUE" or "--name=VALUE": true when
+// argv[*i] is that option; *value is then its value (null when none
+// follows) and *i the index of the last word used.
+bool option_argument(int argc, char** argv, int* i, const char* name, const char** value);
+
 // The usage text; `out` is stdout for --help and stderr for usage errors.
 void print_usage(std::FILE* out);
 int usage_error(const char* detail);
@@ -42,6 +47,11 @@ enum outcome_id {
     outcome_wrong_field_count,
     outcome_not_a_number,
     outcome_line_too_long,
+    outcome_search_failed,    // ci, power: a root exists but the search did not reach it
+    outcome_power_at_alpha,   // power: the target power is not above alpha
+    outcome_size_unreachable,  // power: no whole size up to the bound
+    outcome_root_unreachable,  // power: no effect size or level in range
+    outcome_ci_field_count,   // ci --csv: a row without 3 or 4 fields
 };
 
 // The values a message may name.  Unused fields stay null.
@@ -92,7 +102,12 @@ outcome_id describe_evaluation(const host_evaluation* evaluation, const char* co
 int fnonct_command(int argc, char** argv, const char* argv0);
 int fnonct_csv(const host_module* module, const char* path, int threads);
 int eval_command(int argc, char** argv);
+int ci_command(int argc, char** argv);
+int power_command(int argc, char** argv);
 
 // Print a double as the command line does: %.17g, "nan" for any NaN but the
 // host's missing value, which prints as ".".
 void print_number(std::FILE* out, double value);
+// A value on stdout as %.17g (inf and nan as printf spells them), for the
+// commands that load no module: none of their values is the missing value.
+void print_plain(double value);

@@ -28,6 +28,12 @@ const outcome_text outcome_texts[] = {
     {outcome_wrong_field_count, "error", "expected 4 fields x,df1,df2,p, found {detail}"},
     {outcome_not_a_number, "error", "{argument} is not a number: '{value}'"},
     {outcome_line_too_long, "error", "line longer than {detail} characters"},
+    {outcome_search_failed, "failed", "{detail}: a solution exists but the search did not reach it"},
+    {outcome_power_at_alpha, "no-solution",
+     "power {p} is not above alpha {value}: with no effect the power is alpha itself"},
+    {outcome_size_unreachable, "no-solution", "no whole {argument} up to {value} reaches power {p}"},
+    {outcome_root_unreachable, "no-solution", "no {argument} in [{domain}] gives power {p}"},
+    {outcome_ci_field_count, "error", "expected 3 or 4 fields F,df1,df2[,n], found {detail}"},
 };
 
 const outcome_text* find_text(outcome_id id)

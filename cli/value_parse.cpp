@@ -1,4 +1,5 @@
-// Reading the command line's numbers, and printing them back.
+// Reading the command line's numbers and option values, and printing
+// numbers back.
 //
 // A number is decimal or scientific ("2", "-0.5", "1e-3", ".25"), as strtod
 // reads it, but nothing strtod accepts beyond that: no hexadecimal, and its
@@ -91,4 +92,22 @@ void print_number(std::FILE* out, double value)
         std::fputs("nan", out);
     else
         std::fprintf(out, "%.17g", value);
+}
+
+void print_plain(double value) { std::printf("%.17g", value); }
+
+bool option_argument(int argc, char** argv, int* i, const char* name, const char** value)
+{
+    const char* arg = argv[*i];
+    const size_t length = std::strlen(name);
+    if (std::strncmp(arg, name, length) != 0)
+        return false;
+    if (arg[length] == '=') {
+        *value = arg + length + 1;
+        return true;
+    }
+    if (arg[length] != '\0')
+        return false;
+    *value = *i + 1 < argc ? argv[++*i] : nullptr;
+    return true;
 }
