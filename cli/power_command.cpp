@@ -187,13 +187,11 @@ int power_command(int argc, char** argv)
     }
     if (outcome == design_unreachable)
         return report_unreachable(&size, &effect, &alpha, &power, bound);
-    message_fields fields{};
-    char reason[512];
-    if (outcome == design_invalid) {
-        fields.detail = "power";
+    if (outcome == design_invalid)
         return usage_error("power: an argument is out of its domain (df and sizes > 0, "
                            "groups >= 2 whole, n-per-group > 1, effect >= 0, 0 < alpha, power < 1)");
-    }
+    message_fields fields{};
+    char reason[512];
     fields.detail = "power";
     format_reason(outcome_search_failed, &fields, reason, sizeof reason);
     std::fprintf(stderr, "kelbrant: power: %s\n", reason);

@@ -56,3 +56,34 @@ def log_uniform(rng, lo, hi):
 
 def mpmath_line(dps):
     return "mpmath %s, mp.dps = %d." % (mpmath.__version__, dps)
+
+
+def write_through_temporary(folder, file_name, fill):
+    """Write folder/file_name by fill(out) into a temporary file in the same
+    folder, then rename it into place, so that a reader never sees half a
+    table."""
+    import tempfile
+    with tempfile.TemporaryDirectory(dir=folder) as tmp:
+        path = os.path.join(tmp, file_name)
+        with open(path, "w") as out:
+            fill(out)
+        os.replace(path, os.path.join(folder, file_name))
+
+
+def generate_or_check(file_name, write, dps):
+    """The generators' main: write(folder) at mp.dps = dps into tests/data,
+    or with --check into a temporary folder, compared with the committed
+    table (exit status 1 when they differ)."""
+    import filecmp
+    import sys
+    import tempfile
+    mpmath.mp.dps = dps
+    if len(sys.argv) > 1 and sys.argv[1] == "--check":
+        with tempfile.TemporaryDirectory() as tmp:
+            write(tmp)
+            same = filecmp.cmp(os.path.join(tmp, file_name), os.path.join(OUT, file_name),
+                               shallow=False)
+        print("same" if same else "DIFFERENT")
+        return 0 if same else 1
+    write(OUT)
+    return 0
