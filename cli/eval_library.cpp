@@ -185,8 +185,8 @@ const eval_routine eval_library_routines[] = {
      run_ncf_log_probs, "ln P(F' <= x), ln P(F' > x), ln density; requests 1 probs, 2 density"},
     {"beta_inc_inverse", "p a b [tail]", 3, 4,
      {{"status", true}, {"x", false}, {"y", false}}, run_beta_inc_inverse,
-     "x with I_x(a, b) = p (tail 0) or 1 - I_x(a, b) = p (tail 1); y = 1 - x"},
+     "x and y = 1 - x with I_x(a, b) = p (tail 1: upper)"},
     {"f_quantile", "p df1 df2 [tail]", 3, 4, {{"status", true}, {"f", false}}, run_f_quantile,
-     "central F quantile: P(F <= f) = p (tail 0) or P(F > f) = p (tail 1)"},
+     "central F quantile: P(F <= f) = p (tail 1: upper)"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -91,10 +91,6 @@ namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-// Relative tolerance of the continued fraction: 2^-54 plus one unit in the
-// last place, the smallest relative change its convergence test can see.
-constexpr double fraction_tolerance = 5.551115123125785e-16;
-
 // Step limit of the fraction: 0.35 sqrt(2147483647) is about 16200 steps
 // at the largest shapes accepted; 20000 covers them with room.
 constexpr int32_t fraction_step_limit = 20000;
@@ -123,9 +119,6 @@ constexpr double stirling_shape = 15.0;
 constexpr double log_min_subnormal = -744.4400719213812;
 
 constexpr double min_subnormal = 0x1p-1074;
-
-// ln(2 pi).
-constexpr double ln_2pi = 1.8378770664093453;
 
 // D(t) = t - ln(1 + t), t > -1, with ln(1 + t) given (formed by the caller
 // from logarithms it holds, since 1 + t itself may have lost its digits
@@ -164,7 +157,7 @@ long double log_density(double x, long double ln_x, long double ln_y, double a, 
         long double stirling = lgamma_corr(a) + lgamma_corr(b) - lgamma_corr(a + b);
         return -static_cast<long double>(a) * log_remainder(tx, ln_x + ln_c - ln_a)
              - static_cast<long double>(b) * log_remainder(ty, ln_y + ln_c - ln_b)
-             + 0.5L * (ln_a + ln_b - ln_c - ln_2pi) - stirling - ln_x - ln_y;
+             + 0.5L * (ln_a + ln_b - ln_c) - ln_sqrt_2pi_ext - stirling - ln_x - ln_y;
     }
     // a - 1 and b - 1 exact in extended (in double, a - 1 for a = 0.1 is
     // off by 5e-17, which ln x = -460 would make 2e-14).
@@ -199,7 +192,7 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
         p += 1.0;
     double v;
     int32_t steps;
-    if (beta_fraction(xs, ys, p, q, fraction_tolerance, fraction_step_limit, &v, &steps) != 0)
+    if (beta_fraction(xs, ys, p, q, beta_fraction_tolerance_floor, fraction_step_limit, &v, &steps) != 0)
         return 1;
     // The combination in extended precision: for a first shape far below
     // one the closed-form term ys/p0 carries nearly all of the ratio, and

@@ -58,7 +58,7 @@
 namespace {
 
 // 2^-54 plus one unit in the last place: the floor of the record's tolerance.
-constexpr double tolerance_floor = 5.551115123125785e-16;
+constexpr double tolerance_floor = beta_fraction_tolerance_floor;
 
 // The normal approximation serves shapes with one above 5000 and the other
 // above 100, where the fraction's 199 steps are not enough near the mean.

@@ -33,8 +33,6 @@ namespace {
 // Where Stirling's formula takes over, as in log_gamma and log_beta.
 constexpr double stirling_from = 15.0;
 
-constexpr long double ln_sqrt_2pi_ext = 0.9189385332046727417803297364056176398614L;
-
 }  // namespace
 
 long double log_beta_extended(double a, double b)

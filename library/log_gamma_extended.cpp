@@ -27,8 +27,6 @@ namespace {
 // Where Stirling's formula is taken: its omitted term is 4e-22 from here on.
 constexpr double stirling_shifted_from = 30.0;
 
-constexpr long double ln_sqrt_2pi_ext = 0.9189385332046727417803297364056176398614L;
-
 }  // namespace
 
 long double log_gamma_extended(long double x)
