@@ -81,7 +81,7 @@
 
 #include "library/log_complement.h"
 #include "library/log_extended.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/normal_quantile_rational.h"
@@ -152,8 +152,8 @@ long double log_density(double x, long double ln_x, long double ln_y, double a, 
         long double c = static_cast<long double>(a) + b;
         long double tx = (x * c - a) / a;
         long double ty = -tx * a / b;
-        long double ln_a = elem_ln_ext(a), ln_b = elem_ln_ext(b);
-        long double ln_c = elem_ln_ext(c);
+        long double ln_a = elem_ln_table_ext(a), ln_b = elem_ln_table_ext(b);
+        long double ln_c = elem_ln_fyl2x_ext(c);
         long double stirling = lgamma_corr(a) + lgamma_corr(b) - lgamma_corr(a + b);
         return -static_cast<long double>(a) * log_remainder(tx, ln_x + ln_c - ln_a)
              - static_cast<long double>(b) * log_remainder(ty, ln_y + ln_c - ln_b)
@@ -172,7 +172,7 @@ long double log_density(double x, long double ln_x, long double ln_y, double a, 
 long double log_complement_extended(long double w)
 {
     if (w > -elem_ln2_ext)
-        return elem_ln_ext(-elem_exp2m1_ext(w / elem_ln2_ext));
+        return elem_ln_fyl2x_ext(-elem_exp2m1_ext(w / elem_ln2_ext));
     return log_complement(static_cast<double>(w));
 }
 
@@ -200,10 +200,10 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
     // rounding of it a hundredfold.
     *w = (swapped ? ln_y : ln_x) + ld;
     if (!shifted)
-        *w += elem_ln_ext(static_cast<long double>(v) / p);
+        *w += elem_ln_fyl2x_ext(static_cast<long double>(v) / p);
     else
-        *w += elem_ln_ext((ys + static_cast<long double>(v) * xs * (static_cast<long double>(p0) + q) / p)
-                          / p0);
+        *w += elem_ln_fyl2x_ext(
+            (ys + static_cast<long double>(v) * xs * (static_cast<long double>(p0) + q) / p) / p0);
     return 0;
 }
 
@@ -217,7 +217,7 @@ int32_t tail_log(double x, double a, double b, int32_t tail, long double* log_ta
                  double* log_dens)
 {
     const double y = 1.0 - x;
-    const long double ln_x = elem_ln_ext(x);
+    const long double ln_x = elem_ln_table_ext(x);
     const long double ln_y = log1p_rel(-x);
     const long double ld = log_density(x, ln_x, ln_y, a, b);
     bool swapped = a + 2.0 * elem_sqrt(a * b / (a + b + 1.0)) < (a + b) * x
@@ -267,7 +267,7 @@ int32_t solve_lower_half(double s, int32_t tail, double a, double b, double* roo
 {
     // ln s and ln T in extended precision: for s = 1e-300 a double's
     // spacing at ln s (1.1e-13) would be the relative error of x.
-    const long double log_s = elem_ln_ext(s);
+    const long double log_s = elem_ln_table_ext(s);
     const double sign = tail == quantile_lower_tail ? 1.0 : -1.0;
     double lo = 0.0, hi = 0.5;  // the root lies in (lo, hi]
     // The series start where it lies well below the mean (its leading
@@ -372,7 +372,7 @@ int32_t beta_inc_inverse(double prob, int32_t tail, double a, double b, double* 
             status = quantile_not_converged;
         } else {
             double r;
-            if (lt >= elem_ln_ext(s)) {
+            if (lt >= elem_ln_table_ext(s)) {
                 status = solve_lower_half(s, quantile_lower_tail, a, b, &r);
                 root_x = r;
                 root_y = 1.0 - r;

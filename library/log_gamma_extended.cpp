@@ -37,7 +37,7 @@ long double log_gamma_extended(long double x)
         product *= z;
         z += 1.0L;
     }
-    long double stirling = (z - 0.5L) * elem_ln_ext(z) - z + ln_sqrt_2pi_ext
+    long double stirling = (z - 0.5L) * elem_ln_fyl2x_ext(z) - z + ln_sqrt_2pi_ext
                          + lgamma_corr(static_cast<double>(z));
-    return product == 1.0L ? stirling : stirling - elem_ln_ext(product);
+    return product == 1.0L ? stirling : stirling - elem_ln_fyl2x_ext(product);
 }
