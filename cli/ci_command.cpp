@@ -71,7 +71,7 @@ bool read_number(const char* name, const char* text, double* value)
     return true;
 }
 
-// The reason an interval was not given, on stderr; texts are F, DF1, DF2, N
+// The reason an interval was not given; texts are F, DF1, DF2, N
 // as given (N may be null).
 void report(fnonct_outcome outcome, const double* values, const char* const* texts, double level,
             char* out, size_t size)

@@ -9,7 +9,7 @@
 // and effect size f has
 //     df1 = k - 1, df2 = k (n - 1), lambda = k n f^2,
 // the noncentralities as the R package pwr (pwr.f2.test, pwr.anova.test)
-// and G*Power define them.  The power rises with the size, the effect size
+// defines them.  The power rises with the size, the effect size
 // and the level, so each unknown is the root of one monotone equation:
 //   power       f_test_power directly;
 //   size        the smallest whole size whose power reaches the target
