@@ -207,7 +207,7 @@ int interval_csv(const char* path, const ci_options& options)
             fields.detail = detail;
             format_reason(outcome_line_too_long, &fields, reason, sizeof reason);
             std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::puts(",,,,,,,,,,error");
+            std::printf(",,,,,,,,,,%s\n", outcome_word(outcome_line_too_long));
             status = exit_failure;
             first = false;
             continue;
@@ -250,7 +250,7 @@ int interval_csv(const char* path, const ci_options& options)
         if (bad_field) {
             format_reason(id, &fields, reason, sizeof reason);
             std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::puts(",,,,,,,error");
+            std::printf(",,,,,,,%s\n", outcome_word(id));
             status = exit_failure;
             continue;
         }
@@ -265,11 +265,11 @@ int interval_csv(const char* path, const ci_options& options)
         print_limit(interval.f2_upper, with_n);
         print_limit(interval.eta2_lower, with_n);
         print_limit(interval.eta2_upper, with_n);
-        const char* word = ok                          ? "ok"
-                         : outcome == fnonct_missing ? "missing"
-                         : outcome == fnonct_invalid ? "invalid"
-                                                     : "failed";
-        std::printf(",%s\n", word);
+        const outcome_id row_id = ok                          ? outcome_ok
+                                : outcome == fnonct_missing ? outcome_missing
+                                : outcome == fnonct_invalid ? outcome_invalid
+                                                            : outcome_search_failed;
+        std::printf(",%s\n", outcome_word(row_id));
     }
     if (in != stdin)
         std::fclose(in);
