@@ -36,47 +36,11 @@ import mpmath
 from mpmath import mp, mpf
 
 import library_rows
+from gen_gamma import series_lower, upper_fraction
 from library_rows import dedupe, log_uniform, mpmath_line, write_table
 
 DPS = 50
 CHECK_DPS = 70
-
-
-def series_lower(a, x):
-    """P(a, x) = x^a e^-x / Gamma(a+1) sum_(i>=0) x^i / ((a+1)...(a+i))."""
-    term, total, i = mpf(1), mpf(1), 0
-    eps = mpf(2) ** (-mp.prec - 8)
-    while True:
-        i += 1
-        term = term * x / (a + i)
-        total += term
-        if term < eps * total:
-            break
-    return mpmath.exp(a * mpmath.log(x) - x - mpmath.loggamma(a + 1)) * total
-
-
-def upper_fraction(a, x):
-    """Q(a, x) by Legendre's continued fraction in its even contraction
-    (A&S 6.5.31), modified Lentz."""
-    tiny = mpf(10) ** (-mp.dps * 3)
-    eps = mpf(2) ** (-mp.prec - 8)
-    b = x + 1 - a
-    c = 1 / tiny
-    d = 1 / b
-    h = d
-    for i in range(1, 1000000):
-        an = -i * (i - a)
-        b += 2
-        d = an * d + b
-        d = tiny if d == 0 else d
-        c = b + an / c
-        c = tiny if c == 0 else c
-        d = 1 / d
-        delta = d * c
-        h *= delta
-        if abs(delta - 1) < eps:
-            return mpmath.exp(a * mpmath.log(x) - x - mpmath.loggamma(a)) * h
-    raise RuntimeError("fraction did not settle: a=%r x=%r" % (a, x))
 
 
 def smaller_tail(a, x):

@@ -30,7 +30,9 @@ import ncf_mp
 mp.mp.dps = 40
 
 
-def log_density(x, n1, n2, lam):
+def mixture(x, n1, n2, lam):
+    """The log of the mixture's k-th term without the Jacobian, as a function
+    of k, with the Jacobian ln dy/dx, the shapes a, b, h and y."""
     x, n1, n2, lam = mp.mpf(x), mp.mpf(n1), mp.mpf(n2), mp.mpf(lam)
     a, b, h = n1 / 2, n2 / 2, lam / 2
     q = n1 * x / n2
@@ -44,6 +46,11 @@ def log_density(x, n1, n2, lam):
         return (w + (a + k - 1) * log_y + (b - 1) * log_1my
                 - ncf_mp.log_beta(a + k, b))
 
+    return log_term, jac, a, b, h, y
+
+
+def log_density(x, n1, n2, lam):
+    log_term, jac, a, b, h, y = mixture(x, n1, n2, lam)
     if lam == 0:
         return log_term(0) + jac
     top = int(h * y + 40 * mp.sqrt(h) + 200)
@@ -53,17 +60,7 @@ def log_density(x, n1, n2, lam):
 
 
 def log_density_walk(x, n1, n2, lam):
-    x, n1, n2, lam = mp.mpf(x), mp.mpf(n1), mp.mpf(n2), mp.mpf(lam)
-    a, b, h = n1 / 2, n2 / 2, lam / 2
-    q = n1 * x / n2
-    y = q / (1 + q)
-    log_y, log_1my = mp.log(q) - mp.log1p(q), -mp.log1p(q)
-    jac = mp.log(n1 / n2) - 2 * mp.log1p(q)
-
-    def log_term(k):
-        return (-h + k * mp.log(h) - mp.loggamma(k + 1) + (a + k - 1) * log_y
-                + (b - 1) * log_1my - ncf_mp.log_beta(a + k, b))
-
+    log_term, jac, a, b, h, y = mixture(x, n1, n2, lam)
     m = (a - 1 - y * h) / 2
     k0 = max(0, int(mp.sqrt(m * m + (a + b - 1) * y * h) - m))
     small = mp.mpf(10) ** -45
