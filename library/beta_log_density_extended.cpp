@@ -20,6 +20,6 @@
 
 long double beta_log_density_extended(double x, double a, double b)
 {
-    return (a - 1.0L) * elem_ln_ext(x) + (b - 1.0L) * log_one_minus_extended(x)
+    return (a - 1.0L) * elem_ln_table_ext(x) + (b - 1.0L) * log_one_minus_extended(x)
            - log_beta_extended(a, b);
 }

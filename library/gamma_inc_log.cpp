@@ -180,7 +180,6 @@ bool ratio_path(gamma_log_record* record, bool integrate)
         if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
             return false;
     }
-    record->work = r;
 
     double w;
     if (!shifted) {

@@ -42,7 +42,7 @@ int32_t gamma_kernel_integrand(double s, void* context, double* out)
     long double d = static_cast<long double>(sigma * s) / static_cast<long double>(kernel->x);
     elem_extended_hold(d);
     long double u = 1.0L + d;
-    long double log_ratio = u == 1.0L ? d : elem_ln_ext(u) * (d / (u - 1.0L));
+    long double log_ratio = u == 1.0L ? d : elem_ln_fyl2x_ext(u) * (d / (u - 1.0L));
     long double sum = static_cast<long double>(kernel->power) * log_ratio
                       - static_cast<long double>(sigma * s);
     elem_extended_hold(sum);

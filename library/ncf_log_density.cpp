@@ -83,8 +83,8 @@ int32_t term_beta_log_density(double y, double q, double a, double k, double b, 
     long double u = 1.0L + static_cast<long double>(q);
     elem_extended_hold(u);
     long double log_one_plus_q = u == 1.0L ? static_cast<long double>(q)
-                                           : elem_ln_ext(u) * (q / (u - 1.0L));
-    long double log_y = elem_ln_ext(q) - log_one_plus_q;
+                                           : elem_ln_fyl2x_ext(u) * (q / (u - 1.0L));
+    long double log_y = elem_ln_table_ext(q) - log_one_plus_q;
     // The shape a + k exactly, and ln B at its double alpha moved to it by
     // the derivative psi(alpha) - psi(alpha + b), psi(t) ~ ln t - 1/(2t):
     // the rounding of a + k would otherwise move ln B by up to 2^-54 alpha
@@ -94,7 +94,7 @@ int32_t term_beta_log_density(double y, double q, double a, double k, double b, 
     long double log_b = log_beta_extended(alpha, b);
     if (shift != 0.0L) {
         long double s = static_cast<long double>(alpha) + b;
-        log_b += shift * (elem_ln_ext(alpha) - elem_ln_ext(s) - 0.5L / alpha + 0.5L / s);
+        log_b += shift * (elem_ln_table_ext(alpha) - elem_ln_fyl2x_ext(s) - 0.5L / alpha + 0.5L / s);
     }
     long double sum = (exact_alpha - 1.0L) * log_y - (b - 1.0L) * log_one_plus_q - log_b;
     elem_extended_hold(sum);

@@ -6,7 +6,7 @@ continued fraction more than its step limit just above it.
 
 Writes tests/data/gamma_inc_log_band.inc, one C++ initializer row per case:
 x, a, then ln P, ln Q and the log density, each as a (hi, rel) pair
-(library_rows.py).
+(rows.py).
 
 References at mp.dps = 50, each recomputed at mp.dps = 70 and required to
 agree to 1e-40 relative:
@@ -35,9 +35,8 @@ import random
 import mpmath
 from mpmath import mp, mpf
 
-import library_rows
 from gen_gamma import series_lower, upper_fraction
-from library_rows import dedupe, log_uniform, mpmath_line, write_table
+from rows import dedupe, log_uniform, mpmath_line, run, write_table
 
 DPS = 50
 CHECK_DPS = 70
@@ -105,4 +104,4 @@ def main():
 
 
 if __name__ == "__main__":
-    library_rows.run(main)
+    run(main)
