@@ -94,7 +94,8 @@ int32_t term_beta_log_density(double y, double q, double a, double k, double b, 
     long double log_b = log_beta_extended(alpha, b);
     if (shift != 0.0L) {
         long double s = static_cast<long double>(alpha) + b;
-        log_b += shift * (elem_ln_table_ext(alpha) - elem_ln_fyl2x_ext(s) - 0.5L / alpha + 0.5L / s);
+        log_b += shift
+                 * (elem_ln_table_ext(alpha) - elem_ln_fyl2x_ext(s) - 0.5L / alpha + 0.5L / s);
     }
     long double sum = (exact_alpha - 1.0L) * log_y - (b - 1.0L) * log_one_plus_q - log_b;
     elem_extended_hold(sum);
