@@ -94,9 +94,6 @@ void warn_after(int invalid, int failed, const char* routine)
         Rf_warning("%s: no value for %d element(s); NaN returned", routine, failed);
 }
 
-// The probability p (of the lower or upper tail) as R reports it.
-double report_probability(double p, int log_p) { return log_p ? std::log(p) : p; }
-
 // ln P(F' <= q) and ln P(F' > q) of ncf_log_probs, its +-DBL_MAX end-point
 // values read as +-Inf.  Status 0 on success.
 int32_t log_tails(double q, double df1, double df2, double ncp, double* log_lower,
@@ -135,10 +132,11 @@ double ncf_probability(double q, double df1, double df2, double ncp, int lower_t
         double w = lower_tail ? log_lower : log_upper;
         return log_p ? w : std::exp(w);
     }
-    if (direct)
-        return lower_tail ? report_probability(p, log_p)
-                          : (log_p ? std::log1p(-p) : 1.0 - p);
-    return R_NaN;
+    if (!direct)
+        return R_NaN;
+    if (lower_tail)
+        return log_p ? std::log(p) : p;
+    return log_p ? std::log1p(-p) : 1.0 - p;
 }
 
 }  // namespace
