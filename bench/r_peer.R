@@ -13,7 +13,8 @@
 #                  lambda / (lambda + df2) and are turned back into lambda.
 #
 # For each: the time per design (the best of ROUNDS rounds over all
-# designs, elapsed time) and the worst relative error of lambda against the
+# designs, repeated in each round where one pass is short, in processor time: user plus system, which a shared machine's
+# load disturbs less than elapsed time) and the worst relative error of lambda against the
 # mpmath values, with the number of designs off by more than 1e-12 and by
 # more than 1e-3.  uniroot runs with tol = 1e-12 (absolute in lambda) and
 # an upper bracket found by doubling, so that its error is pf's own.
@@ -39,16 +40,18 @@ read_reference <- function(file, array) {
   do.call(rbind, lapply(strsplit(gsub("[{} ]|,$", "", rows), ","), as.numeric))
 }
 
-# The best elapsed seconds of `rounds` runs of expr, per design.
-time_per_design <- function(expr, designs) {
+# The best processor seconds of `rounds` rounds, each running expr `times`
+# times (enough to last well beyond the clock's resolution), per design.
+time_per_design <- function(expr, designs, times = 1L) {
   expr <- substitute(expr)
   env <- parent.frame()
   best <- Inf
   for (i in seq_len(rounds)) {
-    t <- system.time(value <- eval(expr, env))[["elapsed"]]
+    t <- sum(system.time(for (k in seq_len(times)) value <- eval(expr, env))[
+      c("user.self", "sys.self")])
     best <- min(best, t)
   }
-  list(seconds = best / designs, value = value)
+  list(seconds = best / (designs * times), value = value)
 }
 
 # The root of pf(f, df1, df2, ncp = lambda) = p in lambda, 0 where p is at
@@ -76,7 +79,7 @@ summary_row <- function(job, method, timing, value, reference) {
 # Noncentrality.
 rows <- read_reference("fnonct.inc", "fnonct_rows")
 n <- nrow(rows)
-ours <- time_per_design(fnonct(rows[, 1], rows[, 2], rows[, 3], rows[, 4]), n)
+ours <- time_per_design(fnonct(rows[, 1], rows[, 2], rows[, 3], rows[, 4]), n, 200L)
 peer <- time_per_design(mapply(uniroot_pf, rows[, 1], rows[, 2], rows[, 3], rows[, 4]), n)
 table <- rbind(summary_row("fnonct", "kelbrant::fnonct", ours, ours$value, rows[, 5]),
                summary_row("fnonct", "uniroot + pf", peer, peer$value, rows[, 5]))
@@ -87,21 +90,21 @@ ci <- read_reference("ncp_ci.inc", "ncp_ci_rows")
 ci <- ci[ci[, 4] == 0.95, ]
 n <- nrow(ci)
 f <- ci[, 1]; df1 <- ci[, 2]; df2 <- ci[, 3]
-ours <- time_per_design(ncp_ci(f, df1, df2), n)
+ours <- time_per_design(ncp_ci(f, df1, df2), n, 100L)
 peer <- time_per_design(cbind(mapply(uniroot_pf, f, df1, df2, 0.975),
                               mapply(uniroot_pf, f, df1, df2, 0.025)), n)
 es <- time_per_design(F_to_eta2(f, df1, df2, ci = 0.95, alternative = "two.sided",
                                 verbose = FALSE), n)
-to_lambda <- function(eta2) eta2 * df2 / (1 - eta2)
+to_lambda <- function(eta2, df2) eta2 * df2 / (1 - eta2)
 nonzero <- ci[, 5] > 0
 table <- rbind(table,
   summary_row("ncp_ci upper", "kelbrant::ncp_ci", ours, ours$value$upper, ci[, 6]),
   summary_row("ncp_ci upper", "uniroot + pf", peer, peer$value[, 2], ci[, 6]),
-  summary_row("ncp_ci upper", "effectsize::F_to_eta2", es, to_lambda(es$value$CI_high), ci[, 6]),
+  summary_row("ncp_ci upper", "effectsize::F_to_eta2", es, to_lambda(es$value$CI_high, df2), ci[, 6]),
   summary_row("ncp_ci lower > 0", "kelbrant::ncp_ci", ours, ours$value$lower[nonzero], ci[nonzero, 5]),
   summary_row("ncp_ci lower > 0", "uniroot + pf", peer, peer$value[nonzero, 1], ci[nonzero, 5]),
   summary_row("ncp_ci lower > 0", "effectsize::F_to_eta2", es,
-              to_lambda(es$value$CI_low[nonzero]), ci[nonzero, 5]))
+              to_lambda(es$value$CI_low[nonzero], df2[nonzero]), ci[nonzero, 5]))
 
 cat(sprintf("R %s, effectsize %s, best of %d rounds\n", getRversion(),
             packageVersion("effectsize"), rounds))
