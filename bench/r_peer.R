@@ -106,6 +106,7 @@ table <- rbind(table,
   summary_row("ncp_ci lower > 0", "effectsize::F_to_eta2", es,
               to_lambda(es$value$CI_low[nonzero], df2[nonzero]), ci[nonzero, 5]))
 
+options(width = 120)
 cat(sprintf("R %s, effectsize %s, best of %d rounds\n", getRversion(),
             packageVersion("effectsize"), rounds))
 print(table, digits = 3, row.names = FALSE)
