@@ -43,6 +43,10 @@
 // that ln of the integral is exact far below the double range; the other
 // tail is ln(1 - e^w).
 //
+// Deliberate deviation: the call fails when either log probability comes
+// out above 0 or NaN (as gamma_inc_log's final check does), rather than
+// report it as a success; this happens where n1 x overflows.
+//
 // x = 0: ln P = ln 0 (-DBL_MAX), ln Q = 0, and the log density +DBL_MAX,
 // -lambda/2 or -DBL_MAX for n1 below, at or above 2.
 
@@ -279,7 +283,12 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
             if (done)
                 trace->path = ncf_log_path_integration;
         }
-        failed = !done;
+        // A log probability above 0, or NaN, is no probability.  Where n1 x
+        // overflows (x = +inf, or x near the top of the double range) the
+        // normal approximation is NaN and sends the integration to the
+        // lower tail, which is then the whole mass: its log comes out a
+        // rounding above 0 and the other tail's as ln(1 - e^w) = NaN.
+        failed = !done || !(rec->log_lower <= 0.0 && rec->log_upper <= 0.0);
     }
     if (want_density && ncf_log_density(x, n1, n2, lambda, &rec->log_density) != 0)
         failed = true;

@@ -13,10 +13,10 @@ ensure_packages() {
   echo "installing: ${missing[*]}" >&2
   if [ "$(id -u)" -ne 0 ]; then sudo_cmd=sudo; else sudo_cmd=; fi
   if [ $apt_updated -eq 0 ]; then
-    $sudo_cmd apt-get update -qq >&2
+    $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq >&2
     apt_updated=1
   fi
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >&2
 }
 
 # The native build every other step starts from.

@@ -261,6 +261,24 @@ TEST(NcfLogProbs, DomainFailures)
     EXPECT_EQ(run(1.0, 3.0, 2147483647.0, 5.0, 1).status, 0);
 }
 
+// Where n1 x overflows there are no probabilities to give: the call fails
+// rather than return a log above 0 with a NaN beside it (which it did for
+// these points: ln P = 4.4e-16 to 4.7e-14, ln Q = NaN).
+TEST(NcfLogProbs, OverflowingPointFails)
+{
+    const double args[][4] = {
+        {INFINITY, 7.678805372835523, 29.07683288073479, 36.61469479574079},
+        {1.7976931348623157e+308, 48.334599797311775, 16.55104016001343, 23.30343392572005},
+        {INFINITY, 11.163174321534436, 15.052987331486529, 0.9999999999999999},
+        {INFINITY, 27.61612685514952, 2.0, 45.41673841368459},
+    };
+    for (const auto& a : args) {
+        run_result r = run(a[0], a[1], a[2], a[3], 1);
+        EXPECT_EQ(r.status, 1) << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3] << ": "
+                               << r.record.log_lower << ", " << r.record.log_upper;
+    }
+}
+
 // The call fails when a requested part fails: at lambda = 10000 the log
 // density's Poisson sum needs more than its 1001 terms, so probabilities
 // and density together fail while the probabilities alone succeed.
