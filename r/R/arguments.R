@@ -3,10 +3,7 @@
 # a message naming the argument.
 
 as_numeric_argument <- function(value, name) {
-  if (is.numeric(value) && !is.factor(value)) {
-    return(as.double(value))
-  }
-  if (is.logical(value) && all(is.na(value))) {
+  if (is.numeric(value) || (is.logical(value) && all(is.na(value)))) {
     return(as.double(value))
   }
   stop(sprintf("'%s' must be numeric, not %s", name, class(value)[1L]), call. = FALSE)

@@ -1,3 +1,7 @@
+# Confidence intervals for the noncentrality and the effect sizes.  Power,
+# sample size and the central F quantile, the other jobs of a planned F
+# test, belong beside these once their core routines exist.
+
 # The alternatives in the order of the module's ncp_alternative codes.
 ncp_alternatives <- c("two.sided", "less", "greater")
 

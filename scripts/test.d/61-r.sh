@@ -25,4 +25,3 @@ if [ $status -ne 0 ] || grep -q -E '^\* .*\.\.\. (ERROR|WARNING)' check.log \
   echo "R CMD check: errors or warnings (see above and $work/kelbrant.Rcheck)" >&2
   exit 1
 fi
-grep -E '^Status:' check.log
