@@ -17,8 +17,14 @@ export MAKEFLAGS="-j$(nproc)"
 # No PDF manual (it needs LaTeX); the check's own time limits stay off.
 R CMD build --no-build-vignettes "$root/r" >&2
 tarball=$(ls kelbrant_*.tar.gz)
+# The check looks the package's dependencies up in the repositories R is
+# set up with; an empty local one keeps it off the network.
+mkdir -p repo/src/contrib
+: > repo/src/contrib/PACKAGES
+echo "options(repos = c(CRAN = 'file://$work/repo'))" > Rprofile
 status=0
-_R_CHECK_FORCE_SUGGESTS_=false R CMD check --no-manual "$tarball" > check.log 2>&1 || status=$?
+R_PROFILE_USER="$work/Rprofile" _R_CHECK_FORCE_SUGGESTS_=false \
+  R CMD check --no-manual "$tarball" > check.log 2>&1 || status=$?
 cat check.log
 if [ $status -ne 0 ] || grep -q -E '^\* .*\.\.\. (ERROR|WARNING)' check.log \
    || grep -q -E '^Status: .*(ERROR|WARNING)' check.log; then
