@@ -31,8 +31,8 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // The arguments of one call, recycled.
 struct recycled {
     int count;            // number of arguments
-    const double* v[5];   // their data
-    R_xlen_t length[5];
+    const double* v[4];   // their data
+    R_xlen_t length[4];
     R_xlen_t n;           // the result's length
 
     double at(int k, R_xlen_t i) const { return v[k][i % length[k]]; }
@@ -57,8 +57,8 @@ recycled recycle(std::initializer_list<SEXP> args)
     return r;
 }
 
-// NA if any argument of element i is NA, NaN if any other is NaN, else 0
-// (the element goes on).
+// Whether element i has a missing argument: *out is then NA if any of its
+// arguments is NA, else NaN.
 bool missing_element(const recycled& r, R_xlen_t i, double* out)
 {
     bool nan = false;
@@ -94,8 +94,8 @@ void warn_after(int invalid, int failed, const char* routine)
         Rf_warning("%s: no value for %d element(s); NaN returned", routine, failed);
 }
 
-// ln P(F' <= q) and ln P(F' > q) of ncf_log_probs, its +-DBL_MAX end-point
-// values read as +-Inf.  Status 0 on success.
+// ln P(F' <= q) and ln P(F' > q) of ncf_log_probs, its -DBL_MAX for ln 0
+// read as -Inf.  Status 0 on success.
 int32_t log_tails(double q, double df1, double df2, double ncp, double* log_lower,
                   double* log_upper)
 {
