@@ -56,7 +56,7 @@
 #include "library/log_complement.h"
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -152,9 +152,9 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
         k = 0;
     double ak = a + k;
     long double log_term = (yp < xp)
-        ? ak * log_one_minus_extended(yp) + b * elem_ln_ext(yp)
-        : ak * elem_ln_ext(xp) + b * log_one_minus_extended(xp);
-    log_term = log_term - elem_ln_ext(ak) - log_beta_extended(ak, b);
+        ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
+        : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
+    log_term = log_term - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
     if (log_term < log_min_normal || log_term > log_max_double)
         return false;
 
@@ -169,7 +169,7 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
     double log_ik = exchange ? beta.log_upper : beta.log_lower;
     double log_ik_complement = exchange ? beta.log_lower : beta.log_upper;
 
-    long double log_weight = (k > 0 ? k * elem_ln_ext(h) : 0.0L) - h - log_gamma(k + 1.0);
+    long double log_weight = (k > 0 ? k * elem_ln_table_ext(h) : 0.0L) - h - log_gamma(k + 1.0);
     if (log_weight < log_min_normal)
         return false;
 
@@ -181,7 +181,7 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
     if (n >= step_limit || d == 0)
         return false;
 
-    double log_d = static_cast<double>(elem_ln_ext(d < 0 ? -d : d));
+    double log_d = static_cast<double>(elem_ln_fyl2x_ext(d < 0 ? -d : d));
     double sign = d > 0 ? 1.0 : -1.0;
     double lower = log_add(log_ik, log_d, sign);
     double upper = log_add(log_ik_complement, log_d, -sign);

@@ -53,6 +53,7 @@
 // The result is clamped to [0, 1].
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -94,7 +95,7 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
         return 0;
     }
 
-    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_ext(x);
+    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_table_ext(x);
     double ln_1mx = logs != nullptr ? logs->ln_1mx : log1p_rel(-x);
     double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
     long double log_dens = static_cast<long double>(a - 1.0) * ln_x

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -47,8 +48,9 @@ TEST(NcfCdf, WorkedValues)
         ASSERT_EQ(ncf_cdf_traced(c.x, c.df1, c.df2, c.ncp, &out, &trace), 0);
         EXPECT_LE(relative_error(out, c.p), c.tolerance) << out;
         EXPECT_EQ(trace.start_index, c.start_index);
-        if (c.steps >= 0)
+        if (c.steps >= 0) {
             EXPECT_EQ(trace.steps, c.steps);
+        }
         EXPECT_EQ(trace.extended_loop, 0);
     }
 }

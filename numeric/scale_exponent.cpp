@@ -18,7 +18,7 @@
 // Infinities and NaN have no such split; they come back unchanged with
 // e = 0 (no caller passes them).
 
-#include "ncf/ncf.h"
+#include "numeric/primitives.h"
 
 #include <cstring>
 

@@ -42,11 +42,11 @@ TEST(CliEval, StatusFirstThenValues)
     const cli_run r = run_cli({"eval", "fnonct_search", "2", "3", "10", "0.5"});
     ASSERT_EQ(r.exit_status, 0);
     ASSERT_EQ(r.out.compare(0, 15, "status 0\nvalue "), 0) << r.out;
-    EXPECT_NEAR(std::strtod(r.out.c_str() + 15, nullptr), 3.55910, 5e-6);
+    EXPECT_NEAR(printed_field(r.out, "value"), 3.55910, 5e-6);
 
     const cli_run central = run_cli({"eval", "ncf_cdf", "2", "3", "10", "0"});
     ASSERT_EQ(central.out.compare(0, 15, "status 0\nvalue "), 0) << central.out;
-    EXPECT_NEAR(std::strtod(central.out.c_str() + 15, nullptr), 0.821993, 5e-7);
+    EXPECT_NEAR(printed_field(central.out, "value"), 0.821993, 5e-7);
 }
 
 TEST(CliEval, PowRealDomainErrorReportsTheRecord)

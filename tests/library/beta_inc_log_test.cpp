@@ -77,8 +77,9 @@ TEST(BetaIncLog, SideShiftAndWorkingValues)
         EXPECT_EQ(r.argument_copy, c.x);
         EXPECT_EQ(r.shape_sum, c.a + c.b);
         EXPECT_EQ(r.complement, c.exchanged ? c.x : 1.0 - c.x);
-        if (c.shifted)
+        if (c.shifted) {
             EXPECT_EQ(r.unshifted_shape, c.work_p - 1.0);
+        }
         // The fraction field ends as the log of the working side.
         EXPECT_EQ(r.fraction, c.exchanged ? r.log_upper : r.log_lower);
     }

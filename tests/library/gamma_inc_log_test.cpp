@@ -1,17 +1,26 @@
-// Accuracy of gamma_inc and gamma_inc_log against the mpmath tables of
-// tests/reference/gen_gamma.py, one loop per output.
+// gamma_inc_log: domain, x = 0, the tolerance floor, the method chosen at
+// the stated boundaries (seen in the record's method field, which the
+// asymptotic expansion and the integration leave alone), the integration
+// taking over beyond the series' term limit, and the shape left as given.
+// Accuracy against the mpmath tables of tests/reference/gen_gamma.py, one
+// loop per output.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <string>
 
 #include "library/gamma.h"
 #include "support/output_check.h"
 
 namespace {
+
+constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
+constexpr double max_double = 1.7976931348623157e308;
+constexpr int32_t no_method = -7;  // what the caller left in the field
 
 struct gamma_row {
     double x, a;
@@ -20,12 +29,6 @@ struct gamma_row {
     double third_hi, third_rel;    // density, or ln density
 };
 
-const gamma_row inc_rows[] = {
-#include "data/gamma_inc.inc"
-};
-const gamma_row inc_centre_rows[] = {
-#include "data/gamma_inc_centre.inc"
-};
 const gamma_row log_rows[] = {
 #include "data/gamma_inc_log.inc"
 };
@@ -38,21 +41,9 @@ const gamma_row log_large_rows[] = {
 
 constexpr double eps = 1.1102230246251565e-16;  // 2^-53
 
-struct plain_result {
-    double p, q, density;
-};
-
 struct log_result {
     double lower, upper, density;
 };
-
-template <std::size_t N>
-void compute_plain(const gamma_row (&rows)[N], plain_result (&out)[N])
-{
-    for (std::size_t i = 0; i < N; ++i)
-        EXPECT_EQ(gamma_inc(rows[i].x, rows[i].a, &out[i].p, &out[i].q, &out[i].density), 0)
-            << rows[i].x << " " << rows[i].a;
-}
 
 template <std::size_t N>
 void compute_log(const gamma_row (&rows)[N], log_result (&out)[N])
@@ -66,68 +57,18 @@ void compute_log(const gamma_row (&rows)[N], log_result (&out)[N])
     }
 }
 
-}  // namespace
-
-// Series and continued fractions: P and Q within 1e-13 relative, or 2e-15
-// absolute.  The larger is formed as the complement of the smaller, and
-// after the shift of a shape below 1 the upper tail is Q(a+1) minus the
-// density of shape a+1, a number up to 1 whose logarithm carries the error
-// of ln Gamma(a+1) next to 1 and 2 (up to 2e-15 absolute).  The
-// density within 1e-13 relative, unless the terms of its logarithm,
-// (a-1) ln x - x - ln Gamma(a), are so large that their roundings exceed it
-// (shapes of some hundreds away from the mode).
-TEST(GammaIncAccuracy, SeriesAndFractions)
+gamma_log_record run(double x, double a, double tolerance = 0.0)
 {
-    plain_result got[std::size(inc_rows)];
-    compute_plain(inc_rows, got);
-    auto at = [&](const gamma_row& r) { return got[&r - inc_rows]; };
-    auto probability = [](double value, double hi, double rel, const gamma_row& r) {
-        double error = std::fabs((value - hi) - rel * hi);
-        return output_check{value, hi, error, 1e-13 * std::fabs(hi) + 2e-15,
-                            describe_arguments("x, a", r.x, r.a)};
-    };
-    check_output("gamma_inc P", "absolute", inc_rows, [&](const gamma_row& r) {
-        return probability(at(r).p, r.first_hi, r.first_rel, r);
-    });
-    check_output("gamma_inc Q", "absolute", inc_rows, [&](const gamma_row& r) {
-        return probability(at(r).q, r.second_hi, r.second_rel, r);
-    });
-    check_output("gamma_inc density", "relative", inc_rows, [&](const gamma_row& r) {
-        double a = r.a < 1 ? r.a + 1 : r.a;
-        double terms = std::fabs((a - 1) * std::log(r.x)) + r.x + std::fabs(std::lgamma(a));
-        return output_check{at(r).density, r.third_hi,
-                            reference_relative_error(at(r).density, r.third_hi, r.third_rel),
-                            std::max(1e-13, 4 * eps * terms), describe_arguments("x, a", r.x, r.a)};
-    });
+    gamma_log_record r{};
+    r.x = x;
+    r.shape = a;
+    r.tolerance = tolerance;
+    r.method = no_method;
+    r.log_lower = r.log_upper = r.log_density = nan_value;
+    int32_t status = gamma_inc_log(&r);
+    r.work = status;  // the status, for the tables below
+    return r;
 }
-
-// The corrected cube-root approximation near the centre of shapes of 10^4
-// and more: its neglected terms are of order a^(-3/2); the error reached is
-// 1.4e-8 absolute at a = 10^4 and falls as a^(-3/2) (4.4e-10 at 10^5,
-// 1.4e-11 at 10^6).  Tolerance 2e-8 (10^4/a)^(3/2).  The density there
-// comes from the Stirling form, within 1e-13.
-TEST(GammaIncAccuracy, CentreApproximation)
-{
-    plain_result got[std::size(inc_centre_rows)];
-    compute_plain(inc_centre_rows, got);
-    auto at = [&](const gamma_row& r) { return got[&r - inc_centre_rows]; };
-    auto bound = [](const gamma_row& r) { return 2e-8 * std::pow(1e4 / r.a, 1.5); };
-    check_output("gamma_inc centre P", "absolute", inc_centre_rows, [&](const gamma_row& r) {
-        double error = std::fabs((at(r).p - r.first_hi) - r.first_rel * r.first_hi);
-        return output_check{at(r).p, r.first_hi, error, bound(r), describe_arguments("x, a", r.x, r.a)};
-    });
-    check_output("gamma_inc centre Q", "absolute", inc_centre_rows, [&](const gamma_row& r) {
-        double error = std::fabs((at(r).q - r.second_hi) - r.second_rel * r.second_hi);
-        return output_check{at(r).q, r.second_hi, error, bound(r), describe_arguments("x, a", r.x, r.a)};
-    });
-    check_output("gamma_inc centre density", "relative", inc_centre_rows, [&](const gamma_row& r) {
-        return output_check{at(r).density, r.third_hi,
-                            reference_relative_error(at(r).density, r.third_hi, r.third_rel), 1e-13,
-                            describe_arguments("x, a", r.x, r.a)};
-    });
-}
-
-namespace {
 
 // The three log outputs of a table.  Errors are measured as absolute log
 // errors over max(1, |ln|); the tolerance is 1e-12 of that plus an absolute
@@ -157,6 +98,102 @@ void check_logs(const char* table, const gamma_row (&rows)[N], const log_result 
 }
 
 }  // namespace
+
+TEST(GammaIncLog, Domain)
+{
+    const double bad[][2] = {{1.0, 1e-9}, {1.0, 0.0}, {1.0, -1.0}, {-1.0, 2.0},
+                             {nan_value, 2.0}, {1.0, nan_value}};
+    for (const auto& b : bad)
+        EXPECT_EQ(run(b[0], b[1]).work, 1.0) << b[0] << " " << b[1];
+
+    // 2e-9 is inside the domain (shifted to 1 + 2e-9).
+    gamma_log_record r = run(1.0, 2e-9);
+    EXPECT_EQ(r.work, 0.0);
+    EXPECT_EQ(r.shape, 2e-9);
+    EXPECT_LT(r.log_lower, 0.0);
+    EXPECT_LT(r.log_upper, -20.0);  // Q(2e-9, 1) = 2e-9 E1(1) = 4.4e-10
+}
+
+TEST(GammaIncLog, AtZero)
+{
+    struct zero_case {
+        double a, log_density;
+    };
+    const zero_case cases[] = {{2.0, -max_double}, {0.5, max_double}, {1.0, 0.0}};
+    for (const zero_case& c : cases) {
+        gamma_log_record r = run(0.0, c.a);
+        EXPECT_EQ(r.work, 0.0) << c.a;
+        EXPECT_EQ(r.log_lower, -max_double) << c.a;
+        EXPECT_EQ(r.log_upper, 0.0) << c.a;
+        EXPECT_EQ(r.log_density, c.log_density) << c.a;
+    }
+}
+
+TEST(GammaIncLog, ToleranceFloor)
+{
+    EXPECT_EQ(run(3.0, 2.0, 0.0).tolerance, 5.551115123125785e-16);
+    EXPECT_EQ(run(3.0, 2.0, nan_value).tolerance, 5.551115123125785e-16);
+    EXPECT_EQ(run(3.0, 2.0, 1e-10).tolerance, 1e-10);
+    // A looser tolerance still gives the tail to about that accuracy:
+    // ln Q(2, 3) = ln(4 e^-3) = ln 4 - 3.
+    EXPECT_NEAR(run(3.0, 2.0, 1e-10).log_upper, std::log(4.0) - 3.0, 1e-9);
+}
+
+TEST(GammaIncLog, MethodAtTheBoundaries)
+{
+    struct method_case {
+        const char* what;
+        double x, a;
+        int32_t method;
+    };
+    const method_case cases[] = {
+        {"x = 100 a: asymptotic expansion", 300.0, 3.0, no_method},
+        {"x just below 100 a: upper-tail fraction", std::nextafter(300.0, 0.0), 3.0, 3},
+        {"x = 100 a with a < 0.5: main path", 40.0, 0.4, 3},
+        {"x = 100 a with a = 0.5: asymptotic expansion", 50.0, 0.5, no_method},
+        {"x below a: series", 3.0, 5.0, 0},
+        {"x = a: series", 5.0, 5.0, 0},
+        {"x just above a: upper-tail fraction", std::nextafter(5.0, 6.0), 5.0, 3},
+        {"x <= 1 above a: series", 1.0, 0.5, 0},
+        {"a = 1e7, x = a: centre approximation", 1e7, 1e7, 2},
+        {"a = 1e7, x = 1.1 a: upper-tail fraction", 1.1e7, 1e7, 3},
+        {"a = 1e7, x = 0.9 a: lower-tail fraction", 0.9e7, 1e7, 4},
+        {"a = 1e5 at the centre: beyond the series' 919 terms, integration", 1e5, 1e5,
+         no_method},
+    };
+    for (const method_case& c : cases) {
+        gamma_log_record r = run(c.x, c.a);
+        EXPECT_EQ(r.work, 0.0) << c.what;
+        EXPECT_EQ(r.method, c.method) << c.what;
+        EXPECT_EQ(r.shape, c.a) << c.what;
+        EXPECT_LE(r.log_lower, 0.0) << c.what;
+        EXPECT_LE(r.log_upper, 0.0) << c.what;
+    }
+}
+
+TEST(GammaIncLog, ShapeLeftAsGivenOnEveryPath)
+{
+    // Shifted shapes on the series side, the fraction side, the asymptotic
+    // expansion and the integration.
+    const double cases[][2] = {{0.2, 0.3}, {3.0, 0.3}, {200.0, 0.7}, {1e5, 1e5}, {0.0, 0.3}};
+    for (const auto& c : cases) {
+        gamma_log_record r = run(c[0], c[1]);
+        EXPECT_EQ(r.work, 0.0) << c[0] << " " << c[1];
+        EXPECT_EQ(r.shape, c[1]) << c[0] << " " << c[1];
+    }
+}
+
+TEST(GammaIncLog, FarBelowTheSmallestDouble)
+{
+    // ln Q(10, 2000) = 9 ln 2000 - 2000 - ln 9! + ln(1 + 9/2000 + ...):
+    // -1944.3891974568222 (mpmath gammainc at mp.dps = 50).
+    gamma_log_record r = run(2000.0, 10.0);
+    ASSERT_EQ(r.work, 0.0);
+    EXPECT_NEAR(r.log_upper, -1944.3891974568222, 1e-12 * 1944.4);
+    EXPECT_EQ(r.log_lower, 0.0);
+}
+
+
 
 // Series, fractions, asymptotic expansion: 1e-12 of the log (the far tails
 // included: ln Q(10, 2000) = -1944.39).  After the shift of a shape a < 1
@@ -220,8 +257,9 @@ TEST(GammaIncLogAccuracy, IntegrationNearTheCentre)
         got[i] = {r.log_lower, r.log_upper, r.log_density};
         double kernel_error = 8 * eps * row.a * std::log(row.a);
         usable[i] = status == 0;
-        if (status != 0)
+        if (status != 0) {
             EXPECT_LT(row.first_hi, std::log(kernel_error)) << row.x << " " << row.a;
+        }
     }
     check_logs("gamma_inc_log large", log_large_rows, got, [&](const gamma_row& r, int output) {
         if (!usable[&r - log_large_rows])

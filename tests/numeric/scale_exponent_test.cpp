@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "ncf/ncf.h"
+#include "numeric/primitives.h"
 
 namespace {
 
