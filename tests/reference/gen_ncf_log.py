@@ -123,6 +123,8 @@ def main():
             for f in (0.05, 0.5, 1.0, 2.0, 10.0):
                 summation.append((nice(f * m), n1, n2, ncp))
     summation += [(0.02, 10.0, 10.0, 300.0), (30.0, 3.0, 60.0, 2.0), (500.0, 4.0, 100.0, 20.0)]
+    # A far upper tail that a distribution function forming it as 1 - P loses.
+    summation += [(1000.0, 3.0, 40.0, 2.0)]
 
     integration = [(6.0, 4.0, 20.0, 1000.0), (500.0, 4.0, 20.0, 1000.0),
                    (3000.0, 4.0, 20.0, 1000.0), (60.0, 10.0, 10.0, 1000.0),
