@@ -24,16 +24,13 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "cli/csv_lines.h"
+#include "cli/csv_reader.h"
 #include "design/design.h"
 #include "fnonct/fnonct_solve.h"
 
 namespace {
 
 const char ci_help[] =
-    "usage: kelbrant ci F DF1 DF2 [--level L] [--n N] [--alternative two-sided|less|greater]\n"
-    "       kelbrant ci [--level L] [--alternative WHICH] --csv [FILE]\n"
-    "\n"
     "Confidence interval for the noncentrality lambda of the F distribution behind\n"
     "an observed F with DF1 and DF2 degrees of freedom, by inverting the noncentral\n"
     "F distribution function in lambda (Steiger 2004, Psychological Methods 9,\n"
@@ -59,11 +56,11 @@ struct ci_options {
 // One number of the command line; a missing value reads as NaN.
 bool read_number(const char* name, const char* text, double* value)
 {
-    value_kind kind = parse_value(text, std::strlen(text), value);
-    if (kind == value_invalid) {
+    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
+    if (kind == value_invalid || kind == value_overflow) {
         char detail[256];
         std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
-        usage_error(detail);
+        usage_error(&ci_command_info, detail);
         return false;
     }
     if (kind == value_missing)
@@ -81,7 +78,7 @@ void report(fnonct_outcome outcome, const double* values, const char* const* tex
     static const char* const names[] = {"F", "DF1", "DF2", "N"};
     static const char* const domains[] = {"F >= 0", "DF1 > 0", "DF2 > 0", "N > 0"};
     message_fields fields{};
-    outcome_id id = outcome_search_failed;
+    outcome_id id = outcome_design_failed;
     if (outcome == fnonct_missing || outcome == fnonct_invalid) {
         id = outcome == fnonct_missing ? outcome_missing : outcome_invalid;
         int bad = -1;
@@ -147,29 +144,6 @@ int one_interval(char** texts, const ci_options& options)
     return exit_ok;
 }
 
-// Split a CSV line at commas in place, trimming blanks; returns the count
-// (fields beyond `most` are counted but not kept).
-int split_fields(char* text, char** fields, int most)
-{
-    int count = 0;
-    for (char* start = text;;) {
-        char* comma = std::strchr(start, ',');
-        if (comma != nullptr)
-            *comma = '\0';
-        while (*start == ' ' || *start == '\t')
-            ++start;
-        char* end = start + std::strlen(start);
-        while (end > start && (end[-1] == ' ' || end[-1] == '\t'))
-            *--end = '\0';
-        if (count < most)
-            fields[count] = start;
-        ++count;
-        if (comma == nullptr)
-            return count;
-        start = comma + 1;
-    }
-}
-
 void print_limit(double v, bool show)
 {
     std::fputc(',', stdout);
@@ -187,67 +161,62 @@ int interval_csv(const char* path, const ci_options& options)
             return exit_setup;
         }
     }
-    csv_line_reader reader{in, 0};
-    char text[csv_line_buffer];
-    size_t length;
+    csv_reader reader;
+    csv_reader_init(&reader, in, ',');
+    csv_record record;
     bool first = true;
     int status = exit_ok;
     std::puts("F,df1,df2,n,lambda_lower,lambda_upper,f2_lower,f2_upper,eta2_lower,eta2_upper,"
               "status");
-    for (;;) {
-        csv_line_kind kind = csv_read_line(&reader, text, &length);
-        if (kind == csv_line_end)
-            break;
-        message_fields fields{};
-        fields.line = reader.line;
-        char detail[64];
-        char reason[512];
-        if (kind == csv_line_too_long) {
-            std::snprintf(detail, sizeof detail, "%zu", csv_line_limit);
-            fields.detail = detail;
-            format_reason(outcome_line_too_long, &fields, reason, sizeof reason);
-            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::printf(",,,,,,,,,,%s\n", outcome_word(outcome_line_too_long));
-            status = exit_failure;
-            first = false;
-            continue;
-        }
-        char* field[4] = {nullptr, nullptr, nullptr, nullptr};
-        int count = split_fields(text, field, 4);
-        if (count == 1 && field[0][0] == '\0')
+    while (csv_read_record(&reader, &record)) {
+        if (csv_record_is_blank(record, ','))
             continue;  // a blank line is no row
+        const size_t count = record.fields.size();
         double values[4];
         values[3] = std::nan("");
-        bool bad_field = false;
         int bad = -1;
-        for (int i = 0; i < count && i < 4; ++i) {
-            value_kind k = parse_value(field[i], std::strlen(field[i]), &values[i]);
+        for (size_t i = 0; i < count && i < 4; ++i) {
+            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
+                                       &plain_numbers, &values[i]);
             if (k == value_missing)
                 values[i] = std::nan("");
-            if (k == value_invalid && bad < 0)
-                bad = i;
+            if ((k == value_invalid || k == value_overflow) && bad < 0)
+                bad = static_cast<int>(i);
         }
         if (first && bad == 0) {  // a header
             first = false;
             continue;
         }
         first = false;
-        for (int i = 0; i < 4; ++i)
-            std::printf("%s%s", i ? "," : "", i < count && i < 4 ? field[i] : "");
+        for (size_t i = 0; i < 4; ++i) {
+            if (i > 0)
+                std::fputc(',', stdout);
+            if (i < count)
+                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
+        }
+        message_fields fields{};
+        fields.line = record.line;
+        char detail[96];
+        char value_text[64];
         outcome_id id = outcome_ok;
-        if (count < 3 || count > 4) {
-            std::snprintf(detail, sizeof detail, "%d", count);
+        if (record.unterminated_quote) {
+            id = outcome_unterminated_quote;
+        } else if (count < 3 || count > 4) {
+            std::snprintf(detail, sizeof detail, "3 or 4 fields F,df1,df2[,n], found %zu", count);
             fields.detail = detail;
-            id = outcome_ci_field_count;
-            bad_field = true;
+            id = outcome_wrong_field_count;
         } else if (bad >= 0) {
             static const char* const names[] = {"F", "df1", "df2", "n"};
             fields.argument = names[bad];
-            fields.value = field[bad];
+            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
+                           ? csv_value_length(record, bad) : sizeof value_text - 1;
+            std::memcpy(value_text, csv_value(record, bad), n);
+            value_text[n] = '\0';
+            fields.value = value_text;
             id = outcome_not_a_number;
-            bad_field = true;
         }
-        if (bad_field) {
+        if (id != outcome_ok) {
+            char reason[512];
             format_reason(id, &fields, reason, sizeof reason);
             std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
             std::printf(",,,,,,,%s\n", outcome_word(id));
@@ -268,7 +237,7 @@ int interval_csv(const char* path, const ci_options& options)
         const outcome_id row_id = ok                          ? outcome_ok
                                 : outcome == fnonct_missing ? outcome_missing
                                 : outcome == fnonct_invalid ? outcome_invalid
-                                                            : outcome_search_failed;
+                                                            : outcome_design_failed;
         std::printf(",%s\n", outcome_word(row_id));
     }
     if (in != stdin)
@@ -276,9 +245,11 @@ int interval_csv(const char* path, const ci_options& options)
     return status;
 }
 
+void print_ci_help(std::FILE* out, const char* indent) { print_lines(out, indent, ci_help); }
+
 }  // namespace
 
-int ci_command(int argc, char** argv)
+int ci_run(int argc, char** argv, const char*)
 {
     ci_options options;
     options.n = std::nan("");
@@ -290,7 +261,7 @@ int ci_command(int argc, char** argv)
         const char* arg = argv[i];
         const char* value = nullptr;
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            std::fputs(ci_help, stdout);
+            print_command_help(stdout, &ci_command_info);
             return exit_ok;
         }
         if (std::strcmp(arg, "--csv") == 0) {
@@ -301,12 +272,14 @@ int ci_command(int argc, char** argv)
         }
         if (option_argument(argc, argv, &i, "--level", &value)) {
             if (value == nullptr || !read_number("--level", value, &options.level))
-                return value == nullptr ? usage_error("--level needs a value") : exit_usage;
+                return value == nullptr ? usage_error(&ci_command_info, "--level needs a value")
+                                        : exit_usage;
             continue;
         }
         if (option_argument(argc, argv, &i, "--n", &value)) {
             if (value == nullptr || !read_number("--n", value, &options.n))
-                return value == nullptr ? usage_error("--n needs a value") : exit_usage;
+                return value == nullptr ? usage_error(&ci_command_info, "--n needs a value")
+                                        : exit_usage;
             continue;
         }
         if (option_argument(argc, argv, &i, "--alternative", &value)) {
@@ -317,24 +290,34 @@ int ci_command(int argc, char** argv)
             else if (value != nullptr && std::strcmp(value, "greater") == 0)
                 options.alternative = ncp_greater;
             else
-                return usage_error("--alternative takes two-sided, less or greater");
+                return usage_error(&ci_command_info,
+                                   "--alternative takes two-sided, less or greater");
             continue;
         }
         if (arg[0] == '-' && arg[1] == '-') {
             char detail[256];
             std::snprintf(detail, sizeof detail, "ci: unknown option '%s'", arg);
-            return usage_error(detail);
+            return usage_error(&ci_command_info, detail);
         }
         if (count == 3)
-            return usage_error("ci takes F DF1 DF2");
+            return usage_error(&ci_command_info, "ci takes F DF1 DF2");
         positional[count++] = argv[i];
     }
     if (csv) {
         if (count != 0 || !std::isnan(options.n))
-            return usage_error("ci --csv takes the values from its rows");
+            return usage_error(&ci_command_info, "ci --csv takes the values from its rows");
         return interval_csv(csv_path, options);
     }
     if (count != 3)
-        return usage_error("ci takes F DF1 DF2");
+        return usage_error(&ci_command_info, "ci takes F DF1 DF2");
     return one_interval(positional, options);
 }
+
+const command_info ci_command_info = {
+    "ci",
+    "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
+    "ci [--level L] [--alternative WHICH] --csv [FILE]",
+    "intervals for the noncentrality and the effect sizes f2, eta2",
+    print_ci_help,
+    ci_run,
+};

@@ -126,7 +126,6 @@ void run_ncf_log_probs(const double* a, int count, double* out)
         out[4] = record.small_lower_tail;
 }
 
-
 // The quantiles take the tail as 0 (lower, the default) or 1 (upper); any
 // other value reaches the routine, which rejects it.
 int32_t tail_argument(const double* a, int count, int index)
@@ -145,6 +144,7 @@ void run_f_quantile(const double* a, int count, double* out)
 {
     out[0] = f_quantile(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1]);
 }
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -152,41 +152,53 @@ const eval_routine eval_library_routines[] = {
      "inverse Gaussian (mean 1, shape lambda) distribution function"},
     {"gamma_inc", "x a", 2, 2,
      {{"status", true}, {"p", false}, {"q", false}, {"density", false}}, run_gamma_inc,
-     "regularized incomplete gamma P(a, x), Q(a, x) and the gamma density"},
+     "regularized incomplete gamma P(a, x), Q(a, x) and the gamma density",
+     "0 success; 1 a negative or NaN argument, or a method that did not converge (p = q = -2, density 0)"},
     {"gamma_inc_log", "x a [tolerance]", 2, 3,
      {{"status", true},
       {"log_lower", false},
       {"log_upper", false},
       {"log_density", false},
       {"method", true}},
-     run_gamma_inc_log, "ln P(a, x), ln Q(a, x), ln gamma density; method 0/2/3/4"},
+     run_gamma_inc_log, "ln P(a, x), ln Q(a, x), ln gamma density; method 0/2/3/4",
+     "0 success; 1 failure: an argument outside the domain, or no method converged (the outputs are not to be used)"},
     {"beta_log_density", "x a b", 3, 3, {{"status", true}, {"value", false}},
-     run_beta_log_density, "ln of the Beta(a, b) density at x"},
+     run_beta_log_density, "ln of the Beta(a, b) density at x",
+     "0 success; 1 x outside [0, 1] or a, b <= 0 (value untouched)"},
     {"gamma_log_density", "x a", 2, 2, {{"status", true}, {"value", false}},
-     run_gamma_log_density, "ln of the gamma density x^(a-1) e^(-x) / Gamma(a)"},
+     run_gamma_log_density, "ln of the gamma density x^(a-1) e^(-x) / Gamma(a)",
+     "0 success; 1 x < 0 or a <= 0"},
     {"normal_log_tails", "z", 1, 1,
      {{"status", true}, {"log_lower", false}, {"log_upper", false}, {"log_density", false}},
-     run_normal_log_tails, "ln Phi(z), ln Phi(-z), ln phi(z)"},
+     run_normal_log_tails, "ln Phi(z), ln Phi(-z), ln phi(z)",
+     "0 success; 1 the Mills ratio failed (never for a finite z)"},
     {"mills_ratio", "z", 1, 1, {{"status", true}, {"value", false}}, run_mills_ratio,
-     "Mills ratio Phi(-z) / phi(z)"},
+     "Mills ratio Phi(-z) / phi(z)",
+     "0 success; 1 the continued fraction did not converge within its step limit (value is the last approximant)"},
     {"beta_inc_log", "x a b [tolerance]", 3, 4,
      {{"status", true}, {"log_lower", false}, {"log_upper", false}, {"log_density", false}},
-     run_beta_inc_log, "ln I_x(a, b), ln(1 - I_x(a, b)), ln Beta(a, b) density"},
+     run_beta_inc_log, "ln I_x(a, b), ln(1 - I_x(a, b)), ln Beta(a, b) density",
+     "0 success; 1 a shape above 2147483647, x outside [0, 1], a or b <= 0 or NaN, an end point where the density is not finite, or a fraction that did not converge where the normal approximation does not apply"},
     {"ncf_log_density", "x n1 n2 lambda", 4, 4, {{"status", true}, {"value", false}},
-     run_ncf_log_density, "ln of the noncentral F density at x"},
+     run_ncf_log_density, "ln of the noncentral F density at x",
+     "0 success; 1 an argument outside the domain, a failing beta or gamma log density, or a Poisson sum that needs more than 1001 terms"},
     {"bessel_i", "z order form", 3, 3, {{"error", true}, {"value", false}}, run_bessel_i,
-     "modified Bessel I_nu(z); form 0 plain, 1 e^-z I, 2 ln I"},
+     "modified Bessel I_nu(z); form 0 plain, 1 e^-z I, 2 ln I",
+     "0 success; 1 nu < 0, z < 0 or NaN, an unknown form, a plain or scaled value that would overflow (value stays ln I), or a series short of its tolerance"},
     {"ncf_log_probs", "x n1 n2 lambda [requests [tolerance]]", 4, 6,
      {{"status", true},
       {"log_lower", false},
       {"log_upper", false},
       {"log_density", false},
       {"small_lower_tail", true}},
-     run_ncf_log_probs, "ln P(F' <= x), ln P(F' > x), ln density; requests 1 probs, 2 density"},
+     run_ncf_log_probs, "ln P(F' <= x), ln P(F' > x), ln density; requests 1 probs, 2 density",
+     "0 success; 1 failure: an argument outside the domain, or neither the summation nor the integration met its tolerance"},
     {"beta_inc_inverse", "p a b [tail]", 3, 4,
      {{"status", true}, {"x", false}, {"y", false}}, run_beta_inc_inverse,
-     "x and y = 1 - x with I_x(a, b) = p (tail 1: upper)"},
+     "x and y = 1 - x with I_x(a, b) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
     {"f_quantile", "p df1 df2 [tail]", 3, 4, {{"status", true}, {"f", false}}, run_f_quantile,
-     "central F quantile: P(F <= f) = p (tail 1: upper)"},
+     "central F quantile: P(F <= f) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

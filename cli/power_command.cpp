@@ -20,11 +20,10 @@
 namespace {
 
 const char power_help[] =
-    "usage: kelbrant power --df1 U [--df2 V] [--f2 F2] [--alpha A] [--power P]\n"
-    "       kelbrant power --groups K [--n-per-group N] [--f F] [--alpha A] [--power P]\n"
-    "\n"
-    "Power of the F test of the general linear model; of the four bracketed\n"
-    "options exactly one is left out, and solved for from the others:\n"
+    "Power of the F test of the general linear model.  The options: --df2 V and\n"
+    "--f2 F2 (with --df1), or --n-per-group N and --f F (with --groups), and\n"
+    "--alpha A, --power P; of these four exactly one is left out, and solved for\n"
+    "from the others:\n"
     "  power        P(F' > F_crit; df1, df2, lambda), F_crit the upper-alpha\n"
     "               point of the central F law;\n"
     "  sample size  the smallest whole V (or N) whose power reaches P;\n"
@@ -45,11 +44,11 @@ struct named_value {
 
 bool read_option(const char* option, const char* text, named_value* v)
 {
-    value_kind kind = parse_value(text, std::strlen(text), &v->value);
+    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, &v->value);
     if (kind != value_number) {
         char detail[256];
         std::snprintf(detail, sizeof detail, "%s takes a number, not '%s'", option, text);
-        usage_error(detail);
+        usage_error(&power_command_info, detail);
         return false;
     }
     v->text = text;
@@ -94,9 +93,11 @@ int report_unreachable(const named_value* size, const named_value* effect,
     return exit_failure;
 }
 
+void print_power_help(std::FILE* out, const char* indent) { print_lines(out, indent, power_help); }
+
 }  // namespace
 
-int power_command(int argc, char** argv)
+int power_run(int argc, char** argv, const char*)
 {
     named_value options[] = {
         {"--df1", "u", NAN, nullptr},         {"--df2", "v", NAN, nullptr},
@@ -115,7 +116,7 @@ int power_command(int argc, char** argv)
     named_value& power = options[7];
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(power_help, stdout);
+            print_command_help(stdout, &power_command_info);
             return exit_ok;
         }
         bool known = false;
@@ -126,7 +127,7 @@ int power_command(int argc, char** argv)
             if (text == nullptr) {
                 char detail[128];
                 std::snprintf(detail, sizeof detail, "%s needs a value", o.option);
-                return usage_error(detail);
+                return usage_error(&power_command_info, detail);
             }
             if (!read_option(o.option, text, &o))
                 return exit_usage;
@@ -136,14 +137,15 @@ int power_command(int argc, char** argv)
         if (!known) {
             char detail[256];
             std::snprintf(detail, sizeof detail, "power: unknown argument '%s'", argv[i]);
-            return usage_error(detail);
+            return usage_error(&power_command_info, detail);
         }
     }
 
     const bool regression = !std::isnan(u.value) || !std::isnan(v.value) || !std::isnan(f2.value);
     const bool anova = !std::isnan(groups.value) || !std::isnan(n.value) || !std::isnan(f.value);
     if (regression == anova)
-        return usage_error("power takes --df1 with --df2/--f2, or --groups with --n-per-group/--f");
+        return usage_error(&power_command_info,
+                           "power takes --df1 with --df2/--f2, or --groups with --n-per-group/--f");
     const named_value& size = regression ? v : n;
     const named_value& effect = regression ? f2 : f;
     int unknown = std::isnan(size.value) + std::isnan(effect.value) + std::isnan(alpha.value)
@@ -153,7 +155,7 @@ int power_command(int argc, char** argv)
         std::snprintf(detail, sizeof detail,
                       "power: give %s and all but one of %s, %s, --alpha, --power",
                       regression ? "--df1" : "--groups", size.option, effect.option);
-        return usage_error(detail);
+        return usage_error(&power_command_info, detail);
     }
 
     design_outcome outcome;
@@ -188,12 +190,22 @@ int power_command(int argc, char** argv)
     if (outcome == design_unreachable)
         return report_unreachable(&size, &effect, &alpha, &power, bound);
     if (outcome == design_invalid)
-        return usage_error("power: an argument is out of its domain (df and sizes > 0, "
-                           "groups >= 2 whole, n-per-group > 1, effect >= 0, 0 < alpha, power < 1)");
+        return usage_error(&power_command_info,
+                           "power: an argument is out of its domain (df and sizes > 0, groups >= 2 "
+                           "whole, n-per-group > 1, effect >= 0, 0 < alpha, power < 1)");
     message_fields fields{};
     char reason[512];
     fields.detail = "power";
-    format_reason(outcome_search_failed, &fields, reason, sizeof reason);
+    format_reason(outcome_design_failed, &fields, reason, sizeof reason);
     std::fprintf(stderr, "kelbrant: power: %s\n", reason);
     return exit_failure;
 }
+
+const command_info power_command_info = {
+    "power",
+    "power --df1 U [OPTION]...\n"
+    "power --groups K [OPTION]...",
+    "power, sample size, effect size or level of the F test",
+    print_power_help,
+    power_run,
+};
