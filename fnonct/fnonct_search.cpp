@@ -100,6 +100,14 @@ double normal_gap(const gap_constants& g, double base, double lam, double s)
     return (g.c * w - (1.0 - a)) / elem_sqrt(a + g.d * w * w) - g.z;
 }
 
+// Where the Newton phase cannot finish: the log-space bracketed search from
+// the estimate.
+int32_t second_route(double x, double df1, double df2, double p, double estimate, double* result,
+                     fnonct_search_trace* t)
+{
+    return fnonct_log_search(x, df1, df2, p, estimate, result, &t->log_calls);
+}
+
 }  // namespace
 
 int32_t fnonct_search(double x, double df1, double df2, double p, double* result)
@@ -132,7 +140,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     double p0;
     ++t.cdf_calls;
     if (ncf_cdf_at(&at_x, 0.0, &p0, nullptr) != 0)
-        return fnonct_search_failed;
+        return second_route(x, df1, df2, p, 1.0, result, &t);
     t.central = p0;
     if (p > p0)
         return fnonct_search_no_root;
@@ -187,25 +195,24 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
         double pl, pl2;
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x, lam, &pl, nullptr) != 0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x2, lam, &pl2, nullptr) != 0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         if (pl == 0.0 && pl2 == 0.0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         if (pass == 1)
             next = lam + (2.0 * pl / (pl2 - pl)) * elem_ln(p / pl);
         else
             next = lam - 2.0 * ((pl - p) / (pl2 - pl));
         if (std::fabs(p_prev - pl) < tol) {
             *result = next;
-            if (!(next >= 0.0 && next <= max_double))
-                return fnonct_search_failed;
-            return pass < newton_pass_limit ? fnonct_search_found : fnonct_search_failed;
+            if (next >= 0.0 && next <= max_double && pass < newton_pass_limit)
+                return fnonct_search_found;
+            break;
         }
         p_prev = pl;
         lam = next;
     }
-    *result = next;
-    return fnonct_search_failed;
+    return second_route(x, df1, df2, p, t.phase2_start, result, &t);
 }

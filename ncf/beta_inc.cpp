@@ -54,6 +54,8 @@
 
 #include "ncf/ncf.h"
 
+#include <utility>
+
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -73,8 +75,8 @@ int32_t beta_inc(double x, double a, double b, double* w, double* w1)
 // The routine itself; beta_inc_traced and beta_inc_given_logs run it at
 // 64-bit x87 precision.
 __attribute__((noinline)) static int32_t
-beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, double* w, double* w1,
-                  beta_inc_trace* trace)
+beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* logs, double* w,
+                  double* w1, beta_inc_trace* trace)
 {
     if (trace != nullptr)
         *trace = beta_inc_trace{beta_inc_path_none, 0, 0, 0};
@@ -86,8 +88,17 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
         *w1 = 0.0;
         return -1;
     }
-    if (x == 0.0 || x == 1.0) {
-        *w = x;
+    // 1 - x where it carries y (so that every such result is the
+    // one-argument routine's), y itself where x rounded near 1 and 1 - x
+    // has lost y's digits.
+    const bool complement_exact = !complement_lost(x, y);
+    if (!(y >= 0.0) || !(y <= 1.0)) {
+        *w = -1.0;
+        *w1 = 0.0;
+        return -1;
+    }
+    if (x == 0.0 || y == 0.0) {
+        *w = x == 0.0 ? 0.0 : 1.0;
         *w1 = 0.0;
         if (trace != nullptr)
             trace->path = beta_inc_path_end_point;
@@ -95,7 +106,8 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
     }
 
     long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_ext(x);
-    double ln_1mx = logs != nullptr ? logs->ln_1mx : log1p_rel(-x);
+    double ln_1mx = logs != nullptr ? logs->ln_1mx
+                  : complement_exact ? log1p_rel(-x) : static_cast<double>(elem_ln_ext(y));
     double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
     long double log_dens = static_cast<long double>(a - 1.0) * ln_x
                          + static_cast<long double>(b - 1.0) * ln_1mx
@@ -111,7 +123,8 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
 
     bool swapped = a + 2.0 * elem_sqrt(a * b / (a + b + 1.0)) < (a + b) * x
                 || a + 3.0 < (a + b) * x + 6.0 * x;
-    double xs = swapped ? 1.0 - x : x;
+    double xs = swapped ? (complement_exact ? 1.0 - x : y) : x;
+    double ys = complement_exact ? 1.0 - xs : swapped ? x : y;  // 1 - xs
     double p = swapped ? b : a;
     double q = swapped ? a : b;
     bool shifted = p < 1.0;
@@ -121,6 +134,21 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
     double v;
     int32_t steps;
     bool converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+    bool normal_applies = (a > 5000.0 && b > 100.0) || (b > 5000.0 && a > 100.0);
+    if (!converged && !normal_applies) {
+        // The other side: the orientation tests leave a tiny first shape a
+        // little above its mean on the side where x' lies near 1 and the
+        // fraction crawls, while on the other side it converges at once.
+        swapped = !swapped;
+        std::swap(xs, ys);
+        p = swapped ? b : a;
+        q = swapped ? a : b;
+        shifted = p < 1.0;
+        p0 = p;
+        if (shifted)
+            p += 1.0;
+        converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+    }
     if (trace != nullptr) {
         trace->steps = steps;
         trace->swapped = swapped;
@@ -132,12 +160,12 @@ beta_inc_extended(double x, double a, double b, const beta_inc_logs* logs, doubl
         if (!shifted)
             ratio = xs * dens * v / p;
         else
-            ratio = xs * dens * ((1.0 - xs) + v * xs * (p + q - 1.0) / p) / p0;
+            ratio = xs * dens * (ys + v * xs * (p + q - 1.0) / p) / p0;
         if (swapped)
             ratio = 1.0 - ratio;
         if (trace != nullptr)
             trace->path = beta_inc_path_fraction;
-    } else if ((a > 5000.0 && b > 100.0) || (b > 5000.0 && a > 100.0)) {
+    } else if (normal_applies) {
         ratio = normal_cdf(beta_normal_deviate(x, a, b));
         if (trace != nullptr)
             trace->path = beta_inc_path_normal;
@@ -164,16 +192,16 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
     // The work is a function of its own, not inlined, so none of it moves out
     // of the region.
     uint16_t precision = elem_extended_begin();
-    int32_t status = beta_inc_extended(x, a, b, nullptr, w, w1, trace);
+    int32_t status = beta_inc_extended(x, 1.0 - x, a, b, nullptr, w, w1, trace);
     elem_extended_end(precision);
     return status;
 }
 
-int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
-                            double* w1, beta_inc_trace* trace)
+int32_t beta_inc_given_logs(double x, double y, double a, double b, const beta_inc_logs* logs,
+                            double* w, double* w1, beta_inc_trace* trace)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = beta_inc_extended(x, a, b, logs, w, w1, trace);
+    int32_t status = beta_inc_extended(x, y, a, b, logs, w, w1, trace);
     elem_extended_end(precision);
     return status;
 }
