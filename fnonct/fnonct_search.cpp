@@ -41,11 +41,31 @@
 // x, df1, df2 and the start index, and shares the Poisson weight between
 // them: the same results as ncf_cdf calls, at about half the cost.
 //
+// The second route.  Where the Newton phase cannot finish although a root
+// may exist (ncf_cdf fails at the central call or at a trial lam: its step
+// limit above Poisson means of a few thousand, a start term or weight
+// outside the double range after an overshooting start; both probabilities
+// 0; no convergence in 30 passes or only in the 30th; an estimate that is
+// negative or not finite), the search does not fail but continues with
+// fnonct_log_search: a bracketed root search (Brent's method) on the log of
+// the smaller tail from the log-space summation ncf_log_tails, started at
+// phase 1's lam.  It decides no root (p above P0) itself.  Where the Newton
+// phase answers, nothing of the second route runs: those results, passes and
+// calls are the specified search's.  Deviation: the specified search fails
+// in all these cases.
+//
+// Deviation: the convergence test is relative to p, which near 1 says
+// little about the upper tail 1 - p that decides lam there: at p = 1 - 1e-6
+// a tolerance of 1e-7 p is a tenth of the tail, and the root came out 3e-8
+// relative off where the condition of lam in p allows 2e-8.  Above p =
+// 0.999 the tolerance is 1e-7 (1 - p); at and below it, as specified (and
+// so for every p of the benchmark grid and the reference tables).
+//
 // Deviation: the step of the converging pass is not evaluated again, so a
 // negative, infinite or NaN estimate would pass as the root.  That happens
-// where the derivative vanishes to rounding (P2 = P, e.g. x' = 1 to double
-// precision): the step divides by 0.  Such an estimate fails the search, as
-// a negative one does in any earlier pass through ncf_cdf's check.
+// where the derivative vanishes to rounding (P2 = P): the step divides by 0.
+// Such an estimate goes to the second route, as a negative one does in any
+// earlier pass through ncf_cdf's check.
 //
 // Deviation: in its original form phase 1 has no pass limit, its two tests
 // its only exits, so a pathological gap function could hold the host there
@@ -87,6 +107,10 @@ constexpr int32_t newton_pass_limit = 30;
 
 // Relative probability tolerance of the convergence test.
 constexpr double probability_tolerance = 1e-07;
+
+// Above this p the convergence test is taken relative to the upper tail
+// 1 - p instead of p (see the deviation below).
+constexpr double upper_tail_switch = 0.999;
 
 // The normal-approximation gap at lam for the cube-root base x df1 / s.
 struct gap_constants {
@@ -188,7 +212,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     at_x.weight_cache = &weight;
     at_x2.weight_cache = &weight;
     double p_prev = max_double;
-    double tol = probability_tolerance * p;
+    double tol = probability_tolerance * (p > upper_tail_switch ? 1.0 - p : p);
     double next = lam;
     for (int32_t pass = 1; pass <= newton_pass_limit; ++pass) {
         t.phase2_passes = pass;

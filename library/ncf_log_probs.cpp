@@ -20,8 +20,10 @@
 //     P = I_k + D,  D = sum_j p_j (I_j - I_k),
 // with I_k = I_x'(a + k, b) at k = trunc(1.16 lambda/2) in logarithms
 // (beta_inc_log) and D summed outward from k by the recurrences of the
-// beta terms and Poisson weights, to the record's tolerance (at least
-// 2^-54) relative to D; the tails are then
+// beta terms and Poisson weights (ncf_sum_differences of ncf/, the sum of
+// ncf_cdf with the running sum kept in extended precision), to the
+// record's tolerance (at least 5.551115123125785e-16) relative to D; the
+// tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
 // combined in logarithms about the larger of the two parts.  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below

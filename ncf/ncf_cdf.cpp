@@ -13,24 +13,36 @@
 //
 // one ratio I_k is computed at the start index k = trunc(1.16 lam), a little
 // above the Poisson mean, and the weighted differences are summed outward in
-// both directions.  The differences are running sums of the beta terms
+// both directions by the recurrences of the beta terms and the weights
+// (ncf_sum_differences, ncf_poisson_sum.h, shared with the log-space
+// routines), so after the one beta_inc call each step costs a few
+// multiplications.  The start term u_k and weight p_k come from their
+// logarithms (log_beta, log_gamma), which fail the call when they leave the
+// normal double range.  A direction stops when its last term falls to
+// |sum| eps (eps = 2^-53 plus two units in the last place) relative to the
+// running sum of differences; the sum stops when both have, or fails after
+// 1000 steps.  The running sum is rounded to double after every addition,
+// and I_k is added at the end.
 //
-//     u_j = I_j - I_(j+1) = x'^(a+j) y'^b / ((a+j) B(a+j, b)),
-//     u_(j-1) = u_j (a+j) / ((a+b+j-1) x'),   u_(j+1) = u_j (a+b+j) x' / (a+j+1),
-//
-// and the weights follow p_(j-1) = p_j j/lam and p_(j+1) = p_j lam/(j+1), so
-// after the one beta_inc call each step costs a few multiplications.  The
-// start term u_k and weight p_k come from their logarithms (log_beta,
-// log_gamma), which fail the call when they leave the normal double range.
-// A direction stops when its last term falls to |sum| eps (eps = 2^-53 plus
-// two units in the last place) relative to the running sum of differences;
-// the sum stops when both have, or fails after 1000 steps.  The running sum
-// is rounded to double after every addition, and I_k is added at the end.
+// Reach.  The step limit serves Poisson means up to a few thousand (the
+// backward direction must cross 0.16 lam indices to the mode), and the
+// start terms' range tests fail the call where u_k or p_k leaves the double
+// range (a small x' with a large lam, probabilities near e^-708 and below).
+// Those failures are kept: the noncentrality search then turns to
+// ncf_log_tails (library/), which sums from the Poisson mode with the start
+// terms in logarithms and answers for Poisson means up to 5e6 and
+// probabilities far below the double range.
 //
 // x' and y' = 1 - x' are both formed directly (ncf_beta_argument): x' =
 // m/(m+1), y' = 1/(m+1) with m = x df1/df2 when df1 < df2, and x' = x/(x+r),
 // y' = r/(x+r) with r = df2/df1 otherwise; the log of the start term takes
-// ln(1+t) of the one nearer to 1.
+// ln(1+t) of the one nearer to 1.  y' goes on to beta_inc with x'
+// (beta_inc_given_logs): where x' rounds near 1 (df1 x / df2 beyond about
+// 2^45), 1 - x' has lost y''s digits, and at x' = 1 the ratio would be 1
+// exactly and the derivative the search takes vanish (x = 1e16, df1 = 5,
+// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: beta_inc of the
+// specified routine sees x' alone; the results are its own wherever 1 - x'
+// carries y' to 2^-45 (complement_lost).
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about
