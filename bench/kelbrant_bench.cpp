@@ -26,6 +26,7 @@
 #include "fnonct/argument_list.h"
 #include "fnonct/fnonct.h"
 #include "host/host.h"
+#include "host/linked_module.h"
 #include "ncf/ncf.h"
 
 namespace {

@@ -15,6 +15,7 @@
 
 #include "cli/cli.h"
 #include "cli/eval_table.h"
+#include "host/linked_module.h"
 
 namespace {
 

@@ -79,6 +79,7 @@
 #include <limits>
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_prepared.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -17,6 +17,7 @@
 #include "cli/eval_table.h"
 #include "fuzz/fuzz_support.h"
 #include "host/host.h"
+#include "host/linked_module.h"
 
 namespace {
 

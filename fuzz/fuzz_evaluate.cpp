@@ -21,6 +21,7 @@
 #include "fnonct/fnonct.h"
 #include "fuzz/fuzz_support.h"
 #include "host/host.h"
+#include "host/linked_module.h"
 #include "module/host_vector.h"
 
 namespace {

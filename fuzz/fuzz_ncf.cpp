@@ -14,6 +14,8 @@
 #include "fnonct/fnonct.h"
 #include "fuzz/fuzz_support.h"
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
+#include "numeric/primitives.h"
 
 namespace {
 

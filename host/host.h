@@ -130,9 +130,8 @@ int32_t host_attach(module_entry entry, host_module* module, char* error, size_t
 // Load the module file at `path` and attach it.
 int32_t host_open_module(const char* path, host_module* module, char* error, size_t error_size);
 
-// Attach the copy of the module linked into this program (its own host
-// vector global, separate from any loaded copy's).
-int32_t host_attach_static(host_module* module, char* error, size_t error_size);
+// The copy of the module linked into a program is attached by
+// host_attach_static (host/linked_module.h).
 
 void host_close_module(host_module* module);
 

@@ -110,12 +110,6 @@ int32_t host_open_module(const char* path, host_module* module, char* error, siz
     return 0;
 }
 
-int32_t host_attach_static(host_module* module, char* error, size_t error_size)
-{
-    module->library.handle = nullptr;
-    return host_attach(mcn_main, module, error, error_size);
-}
-
 void host_close_module(host_module* module)
 {
     loader_close(&module->library);

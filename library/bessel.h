@@ -11,6 +11,10 @@ constexpr int32_t bessel_form_plain = 0;   // I_nu(z) (any form other than 1 and
 constexpr int32_t bessel_form_scaled = 1;  // e^-z I_nu(z)
 constexpr int32_t bessel_form_log = 2;     // ln I_nu(z)
 
+// What the log form gives for ln I_nu(0) = ln 0, nu > 0: the double just
+// below 2^512, whose exponential is 0.
+constexpr double bessel_log_zero = -1.3407807929942596e+154;
+
 // The Bessel record, owned by the caller.  The caller fills z, order and
 // form; bessel_i fills the working fields, result and error.
 struct bessel_record {

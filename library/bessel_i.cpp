@@ -45,9 +45,6 @@
 
 namespace {
 
-// Stands for ln 0 (I_nu(0) = 0 for nu > 0): -2^512, whose exponential is 0.
-constexpr double log_zero = -1.3407807929942596e+154;
-
 // Region boundaries.
 constexpr double series_argument = 2.0;    // z below it: the series
 constexpr double hankel_argument = 17.0;   // Hankel from here, when nu < 1.348 sqrt(z)
@@ -113,7 +110,7 @@ int32_t evaluate_log(bessel_record* r)
     double z = r->z;
     double nu = r->order;
     if (z == 0.0) {
-        r->result = nu == 0.0 ? 0.0 : log_zero;
+        r->result = nu == 0.0 ? 0.0 : bessel_log_zero;
         return bessel_method_none;
     }
 

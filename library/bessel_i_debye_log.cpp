@@ -33,7 +33,7 @@ __attribute__((noinline)) double debye_log_extended(double z, double mu)
     long double w2p1 = w * w + 1.0L;
     double s0 = elem_sqrt(static_cast<double>(w2p1));
     long double s = s0 + (w2p1 - static_cast<long double>(s0) * s0) / (2.0L * s0);
-    long double eta = s + elem_ln_ext(w / (1.0L + s));
+    long double eta = s + elem_ln_fyl2x_ext(w / (1.0L + s));
     long double t = 1.0L / s;
     long double t2 = t * t;
     long double t_over_mu = t / mu;
@@ -51,7 +51,7 @@ __attribute__((noinline)) double debye_log_extended(double z, double mu)
         }
         sum += poly * factor;
     }
-    long double r = mu * eta + elem_ln_ext(sum) - 0.5L * elem_ln_ext(two_pi * mu * s);
+    long double r = mu * eta + elem_ln_fyl2x_ext(sum) - 0.5L * elem_ln_fyl2x_ext(two_pi * mu * s);
     return static_cast<double>(r);
 }
 

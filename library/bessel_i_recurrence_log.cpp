@@ -21,7 +21,6 @@
 
 #include "library/bessel.h"
 
-#include "ncf/ncf.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -56,7 +55,7 @@ __attribute__((noinline)) double recurrence_log_extended(const bessel_record* re
             base += e * ln_2;
         }
     }
-    return static_cast<double>(elem_ln_ext(lo) + base);
+    return static_cast<double>(elem_ln_table_ext(lo) + base);
 }
 
 }  // namespace

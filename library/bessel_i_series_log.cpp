@@ -53,11 +53,11 @@ __attribute__((noinline)) double series_log_extended(double half_z, double half_
 {
     long double l0;
     if (mu < stirling_order) {
-        l0 = mu * elem_ln_ext(half_z) - log_gamma(mu + 1.0);
+        l0 = mu * elem_ln_table_ext(half_z) - log_gamma(mu + 1.0);
     } else {
         long double mu1 = static_cast<long double>(mu) + 1.0L;
-        l0 = (mu + 0.5L) * (elem_ln_ext(half_z / mu1) + 1.0L)
-             - 0.5L * (elem_ln_ext(half_z) - 1.0L) - ln_sqrt_2pi - lgamma_corr(mu + 1.0);
+        l0 = (mu + 0.5L) * (elem_ln_fyl2x_ext(half_z / mu1) + 1.0L)
+             - 0.5L * (elem_ln_table_ext(half_z) - 1.0L) - ln_sqrt_2pi - lgamma_corr(mu + 1.0);
     }
     long double magnitude = l0 < 0 ? -l0 : l0;
 

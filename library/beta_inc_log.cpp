@@ -50,7 +50,7 @@
 
 #include "library/densities.h"
 #include "library/log_complement.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -106,7 +106,7 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
         return 0;
     }
 
-    const long double log_dens = static_cast<long double>(a - 1.0) * elem_ln_ext(x)
+    const long double log_dens = static_cast<long double>(a - 1.0) * elem_ln_table_ext(x)
                                + static_cast<long double>(b - 1.0) * log1p_rel(-x)
                                - log_beta(a, b);
     rec->log_density = static_cast<double>(log_dens);
@@ -139,11 +139,11 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
     if (fraction_status == 0) {
         long double tail;
         if (rec->shifted == 0)
-            tail = elem_ln_ext(v / p);
+            tail = elem_ln_table_ext(v / p);
         else
-            tail = elem_ln_ext((rec->complement + v * xs * rec->shape_sum / p)
+            tail = elem_ln_table_ext((rec->complement + v * xs * rec->shape_sum / p)
                                / rec->unshifted_shape);
-        w = static_cast<double>(elem_ln_ext(xs) + log_dens + tail);
+        w = static_cast<double>(elem_ln_table_ext(xs) + log_dens + tail);
         if (w > 0.0)
             w = 0.0;
         w_complement = log_complement_or_zero(w);

@@ -29,7 +29,7 @@
 
 #include "library/gamma_methods.h"
 
-#include "ncf/ncf.h"
+#include "numeric/primitives.h"
 
 namespace {
 

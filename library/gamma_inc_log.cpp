@@ -141,7 +141,6 @@ bool method_path(gamma_log_record* record)
     double r = 0.0;
     if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
         return false;
-    record->work = r;
 
     double w;
     if (!shifted) {

@@ -58,9 +58,9 @@ int32_t gamma_log_density(double x, double a, double* out)
         long double delta = static_cast<long double>(x - a) / static_cast<long double>(a);
         elem_extended_hold(delta);
         long double u = 1.0L + delta;
-        long double log_ratio = u == 1.0L ? delta : elem_ln_ext(u) * (delta / (u - 1.0L));
+        long double log_ratio = u == 1.0L ? delta : elem_ln_fyl2x_ext(u) * (delta / (u - 1.0L));
         long double sum = static_cast<long double>(a - 1.0) * log_ratio
-                          + static_cast<long double>(a - x) - 0.5L * elem_ln_ext(a)
+                          + static_cast<long double>(a - x) - 0.5L * elem_ln_table_ext(a)
                           - static_cast<long double>(lgamma_corr(a))
                           - static_cast<long double>(ln_sqrt_2pi);
         elem_extended_hold(sum);

@@ -43,8 +43,8 @@ long double log_beta_extended(double a, double b)
     long double s = static_cast<long double>(p) + q;
     long double log_gamma_q = q < stirling_from
         ? static_cast<long double>(log_gamma(q))
-        : (q - 0.5L) * elem_ln_ext(q) - q + ln_sqrt_2pi_ext + lgamma_corr(q);
-    long double difference = (s - 0.5L) * log_one_minus_extended(q / s) - q * elem_ln_ext(p) + q
+        : (q - 0.5L) * elem_ln_table_ext(q) - q + ln_sqrt_2pi_ext + lgamma_corr(q);
+    long double difference = (s - 0.5L) * log_one_minus_extended(q / s) - q * elem_ln_table_ext(p) + q
                            + (static_cast<long double>(lgamma_corr(p)) - lgamma_corr(p + q));
     return difference + log_gamma_q;
 }

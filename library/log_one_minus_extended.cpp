@@ -29,7 +29,7 @@ constexpr int series_terms = 7;
 long double log_one_minus_extended(long double u)
 {
     if (u >= series_below)
-        return elem_ln_ext(1.0L - u);
+        return elem_ln_fyl2x_ext(1.0L - u);
     long double w = u / (2.0L - u);
     long double w2 = w * w;
     long double sum = 0.0L;

@@ -32,7 +32,8 @@ struct ncf_log_record {
 };
 
 // The requested log probabilities and log density into the record.  0 on
-// success, 1 on failure.
+// success, 1 on failure (a log probability that would come out above 0 or
+// NaN, as where n1 x overflows, is a failure).
 int32_t ncf_log_probs(ncf_log_record* record);
 
 // ln P(F' <= x) and ln P(F' > x) for x > 0 by the Poisson summation from the

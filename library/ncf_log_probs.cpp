@@ -45,6 +45,10 @@
 // that ln of the integral is exact far below the double range; the other
 // tail is ln(1 - e^w).
 //
+// Deliberate deviation: the call fails when either log probability comes
+// out above 0 or NaN (as gamma_inc_log's final check does), rather than
+// report it as a success; this happens where n1 x overflows.
+//
 // x = 0: ln P = ln 0 (-DBL_MAX), ln Q = 0, and the log density +DBL_MAX,
 // -lambda/2 or -DBL_MAX for n1 below, at or above 2.
 
@@ -54,7 +58,7 @@
 #include "library/log_complement.h"
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -109,9 +113,9 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
         k = 0;
     double ak = a + k;
     long double log_term = (yp < xp)
-        ? ak * log_one_minus_extended(yp) + b * elem_ln_ext(yp)
-        : ak * elem_ln_ext(xp) + b * log_one_minus_extended(xp);
-    log_term = log_term - elem_ln_ext(ak) - log_beta_extended(ak, b);
+        ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
+        : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
+    log_term = log_term - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
     if (log_term < log_min_normal || log_term > log_max_double)
         return false;
 
@@ -126,7 +130,7 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
     double log_ik = exchange ? beta.log_upper : beta.log_lower;
     double log_ik_complement = exchange ? beta.log_lower : beta.log_upper;
 
-    long double log_weight = (k > 0 ? k * elem_ln_ext(h) : 0.0L) - h - log_gamma(k + 1.0);
+    long double log_weight = (k > 0 ? k * elem_ln_table_ext(h) : 0.0L) - h - log_gamma(k + 1.0);
     if (log_weight < log_min_normal)
         return false;
 
@@ -139,7 +143,7 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
     if (n >= step_limit || d == 0)
         return false;
 
-    double log_d = static_cast<double>(elem_ln_ext(d < 0 ? -d : d));
+    double log_d = static_cast<double>(elem_ln_fyl2x_ext(d < 0 ? -d : d));
     double sign = d > 0 ? 1.0 : -1.0;
     double lower = log_add(log_ik, log_d, sign);
     double upper = log_add(log_ik_complement, log_d, -sign);
@@ -241,7 +245,12 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
             if (done)
                 trace->path = ncf_log_path_integration;
         }
-        failed = !done;
+        // A log probability above 0, or NaN, is no probability.  Where n1 x
+        // overflows (x = +inf, or x near the top of the double range) the
+        // normal approximation is NaN and sends the integration to the
+        // lower tail, which is then the whole mass: its log comes out a
+        // rounding above 0 and the other tail's as ln(1 - e^w) = NaN.
+        failed = !done || !(rec->log_lower <= 0.0 && rec->log_upper <= 0.0);
     }
     if (want_density && ncf_log_density(x, n1, n2, lambda, &rec->log_density) != 0)
         failed = true;

@@ -48,7 +48,7 @@
 #include "library/densities.h"
 #include "library/log_complement.h"
 #include "library/log_extended.h"
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -126,8 +126,8 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
     double ys = exchange ? xp : yp;
     double p = exchange ? b : ak;
     double q = exchange ? ak : b;
-    long double ln_xs = xs <= ys ? elem_ln_ext(xs) : log_one_minus_extended(ys);
-    long double ln_ys = xs <= ys ? log_one_minus_extended(xs) : elem_ln_ext(ys);
+    long double ln_xs = xs <= ys ? elem_ln_table_ext(xs) : log_one_minus_extended(ys);
+    long double ln_ys = xs <= ys ? log_one_minus_extended(xs) : elem_ln_table_ext(ys);
     long double log_dens = (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
     double p0 = p;
     bool shifted = p < 1.0;
@@ -138,8 +138,8 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
     out->settled = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
     if (!out->settled)
         return true;
-    long double tail = shifted ? elem_ln_ext((ys + v * xs * (p0 + q) / p) / p0)
-                               : elem_ln_ext(v / p);
+    long double tail = shifted ? elem_ln_table_ext((ys + v * xs * (p0 + q) / p) / p0)
+                               : elem_ln_table_ext(v / p);
     double w = static_cast<double>(ln_xs + log_dens + tail);
     if (w > 0.0)
         w = 0.0;
@@ -194,9 +194,9 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
         return 1;
     double ak = a + k;
     long double log_term = (yp < xp)
-        ? ak * log_one_minus_extended(yp) + b * elem_ln_ext(yp)
-        : ak * elem_ln_ext(xp) + b * log_one_minus_extended(xp);
-    log_term = log_term - elem_ln_ext(ak) - log_beta_extended(ak, b);
+        ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
+        : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
+    log_term = log_term - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
 
     double lower, upper;
     if (lam == 0.0) {
@@ -214,7 +214,7 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
             lower = start.log_ik;
             upper = start.log_jk;
         } else {
-            long double log_d = log_weight + log_term + elem_ln_ext(d < 0 ? -d : d)
+            long double log_d = log_weight + log_term + elem_ln_fyl2x_ext(d < 0 ? -d : d)
                               + scale * rescale_log;
             double sign = d > 0 ? 1.0 : -1.0;
             lower = log_add(start.log_ik, static_cast<double>(log_d), sign);

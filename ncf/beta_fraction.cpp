@@ -29,10 +29,11 @@
 // Convergence: |V - V_prev| < tolerance * V, tested before every step; the
 // first pass never meets it.
 
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/primitives.h"
 
 namespace {
 

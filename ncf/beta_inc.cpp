@@ -67,6 +67,7 @@
 // The result is clamped to [0, 1].
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 #include <utility>
 
@@ -119,9 +120,9 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         return 0;
     }
 
-    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_ext(x);
+    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_table_ext(x);
     double ln_1mx = logs != nullptr ? logs->ln_1mx
-                  : complement_exact ? log1p_rel(-x) : static_cast<double>(elem_ln_ext(y));
+                  : complement_exact ? log1p_rel(-x) : static_cast<double>(elem_ln_table_ext(y));
     double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
     long double log_dens = static_cast<long double>(a - 1.0) * ln_x
                          + static_cast<long double>(b - 1.0) * ln_1mx

@@ -9,7 +9,7 @@
 // in the probability once both shapes exceed 3e4.  The doubles nearest 1/3
 // and 1/9 are used as such; the cube root is pow_real's.
 
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -8,7 +8,7 @@
 //   otherwise:  r = df2/df1,      x' = x/(x + r),  y' = r/(x + r).
 // The caller has checked df1 > 0, df2 > 0 and x >= 0.
 
-#include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 
 void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp)
 {

@@ -69,6 +69,8 @@
 // result is the same bit for bit.
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
+#include "ncf/ncf_prepared.h"
 
 #include <limits>
 
@@ -123,16 +125,16 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
     // when x' is the smaller, those are the same two values.
     if (yp < xp) {
         point->ln_xp = log1p_rel(-yp);
-        point->ln_yp = elem_ln_ext(yp);
+        point->ln_yp = elem_ln_table_ext(yp);
         if (yp > 0.0) {
             // ln(1 - x') from y' itself where 1 - x' has lost its digits
             // (x' rounded near 1: for x' = 1 the complement is all in y').
-            point->beta.ln_x = elem_ln_ext(xp);
+            point->beta.ln_x = elem_ln_table_ext(xp);
             point->beta.ln_1mx = complement_lost(xp, yp) ? static_cast<double>(point->ln_yp)
                                                          : log1p_rel(-xp);
         }
     } else {
-        point->ln_xp = elem_ln_ext(xp);
+        point->ln_xp = elem_ln_table_ext(xp);
         double ln_1mx = log1p_rel(-xp);
         point->ln_yp = ln_1mx;
         point->beta.ln_x = point->ln_xp;
@@ -188,7 +190,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         double ak = a + k;
         double lbeta = log_beta(ak, b);
         long double log_term = ak * point->ln_xp + b * point->ln_yp;
-        log_term = log_term - elem_ln_ext(ak) - lbeta;
+        log_term = log_term - elem_ln_table_ext(ak) - lbeta;
         if (log_term < log_min_normal || log_term > log_max_double)
             return 1;
         logs.log_beta_ab = lbeta;
@@ -206,7 +208,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     ncf_cdf_weight local{std::numeric_limits<double>::quiet_NaN(), 0, 0.0};
     ncf_cdf_weight* start = point->weight_cache != nullptr ? point->weight_cache : &local;
     if (!(start->ncp == ncp)) {
-        long double log_weight = (k > 0 ? k * elem_ln_ext(lam) : 0.0L) - lam - point->log_k_factorial;
+        long double log_weight = (k > 0 ? k * elem_ln_table_ext(lam) : 0.0L) - lam - point->log_k_factorial;
         start->ncp = ncp;
         start->failed = log_weight < log_min_normal;
         if (!start->failed)

@@ -69,12 +69,12 @@ inline void elem_extended_hold(long double& v) { __asm__ volatile("" : "+t"(v));
 // ln 2 to the 64-bit significand (the value FLDLN2 loads).
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
 
-inline long double elem_log2_ext(long double x) { return elem_x87_yl2x(x, 1.0L); }
-inline long double elem_ln_ext(long double x) { return elem_x87_yl2x(x, elem_ln2_ext); }
+// ln x of an extended argument by FYL2X (y = ln 2), to the 64-bit significand.
+inline long double elem_ln_fyl2x_ext(long double x) { return elem_x87_yl2x(x, elem_ln2_ext); }
 
-// The natural logarithm of a double, the common case, without FYL2X (a
-// microcoded instruction of a hundred cycles and more): for x = 2^e m with
-// m in [1, 2), the table entry of m's top eight fraction bits (ln_table.h)
+// The natural logarithm of a double, the common case, by a table rather than
+// FYL2X (a microcoded instruction of a hundred cycles and more): for
+// x = 2^e m with m in [1, 2), the table entry of m's top eight fraction bits (ln_table.h)
 // gives c, about 1/m, and -ln c, and
 //
 //     ln x = (e + fold) ln 2 - ln c' + ln(1 + r),   r = m c - 1, |r| <= 2^-8,
@@ -102,7 +102,7 @@ constexpr double elem_log1p_q[] = {
     0.1111111111111111,
 };
 
-inline long double elem_ln_ext(double x)
+inline long double elem_ln_table_ext(double x)
 {
     if (!(x >= 2.2250738585072014e-308 && x <= 1.7976931348623157e308))
         return elem_x87_yl2x(x, elem_ln2_ext);
@@ -158,8 +158,9 @@ inline void elem_extended_end(uint16_t) {}
 inline void elem_extended_hold(long double&) {}
 
 constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L;
-inline long double elem_log2_ext(long double x) { return std::log2(x); }
-inline long double elem_ln_ext(long double x) { return std::log(x); }
+// Both logarithms are the library's extended logarithm here.
+inline long double elem_ln_fyl2x_ext(long double x) { return std::log(x); }
+inline long double elem_ln_table_ext(double x) { return std::log(static_cast<long double>(x)); }
 inline long double elem_exp2m1_ext(long double f) { return std::expm1(f * elem_ln2_ext); }
 inline long double elem_scale2_ext(long double g, long double n)
 {
@@ -169,8 +170,7 @@ inline long double elem_ylog2_ext(long double x, long double y) { return y * std
 
 #endif
 
-inline double elem_ln(double x) { return static_cast<double>(elem_ln_ext(x)); }
-inline double elem_log2(double x) { return static_cast<double>(elem_log2_ext(x)); }
+inline double elem_ln(double x) { return static_cast<double>(elem_ln_table_ext(x)); }
 
 // Greatest integer not above t, without touching the rounding mode: values
 // of magnitude 2^52 or more (and infinities, NaN) are integral already.

@@ -32,3 +32,6 @@ double erfc_value(double x);
 
 // Standard normal distribution function.
 double normal_cdf(double x);
+
+// Split v into m * 2^e with 0.5 <= |m| < 1 (m = v, e = 0 for v = 0), exactly.
+double scale_exponent(double v, int32_t* e);

@@ -12,11 +12,21 @@ ensure_packages() {
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}" >&2
   if [ "$(id -u)" -ne 0 ]; then sudo_cmd=sudo; else sudo_cmd=; fi
+  # A package of another architecture (NAME:i386) needs that architecture
+  # added to dpkg, and the package lists read again.
+  local arch
+  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\(.*\)$/\1/p' | sort -u); do
+    if [ "$arch" != "$(dpkg --print-architecture)" ] \
+        && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+      $sudo_cmd dpkg --add-architecture "$arch"
+      apt_updated=0
+    fi
+  done
   if [ $apt_updated -eq 0 ]; then
-    $sudo_cmd apt-get update -qq >&2
+    $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq >&2
     apt_updated=1
   fi
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >&2
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >&2
 }
 
 # The native build every other step starts from.

@@ -90,10 +90,12 @@ TEST(NcpInterval, LimitsSolveTheirEquations)
         ASSERT_EQ(ncp_interval(c.f, c.df1, c.df2, c.confidence, c.alternative, &lower, &upper),
                   fnonct_ok);
         double expected_lower = c.lower, expected_upper = c.upper;
-        if (!std::isnan(c.lower_p))
+        if (!std::isnan(c.lower_p)) {
             ASSERT_EQ(fnonct_search(c.f, c.df1, c.df2, c.lower_p, &expected_lower), 0);
-        if (!std::isnan(c.upper_p))
+        }
+        if (!std::isnan(c.upper_p)) {
             ASSERT_EQ(fnonct_search(c.f, c.df1, c.df2, c.upper_p, &expected_upper), 0);
+        }
         EXPECT_NEAR(lower, expected_lower, 1e-13 * (1.0 + expected_lower));
         if (std::isinf(expected_upper))
             EXPECT_EQ(upper, expected_upper);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "host/host.h"
+#include "host/linked_module.h"
 #include "module/host_services.h"
 #include "module/host_vector.h"
 #include "numeric/math_error_record.h"

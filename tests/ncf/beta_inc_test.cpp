@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -64,10 +65,12 @@ TEST(BetaInc, WorkedCases)
         EXPECT_LE(relative_error(w, c.w), c.tolerance_w) << w;
         EXPECT_LE(relative_error(w1, c.w1), c.tolerance_w1) << w1;
         EXPECT_EQ(trace.path, c.path);
-        if (c.steps >= 0)
+        if (c.steps >= 0) {
             EXPECT_EQ(trace.steps, c.steps);
-        if (c.path == beta_inc_path_fraction)
+        }
+        if (c.path == beta_inc_path_fraction) {
             EXPECT_EQ(trace.swapped, c.swapped);
+        }
     }
 }
 

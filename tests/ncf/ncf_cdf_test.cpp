@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ncf/ncf.h"
+#include "ncf/ncf_detail.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -47,8 +48,9 @@ TEST(NcfCdf, WorkedValues)
         ASSERT_EQ(ncf_cdf_traced(c.x, c.df1, c.df2, c.ncp, &out, &trace), 0);
         EXPECT_LE(relative_error(out, c.p), c.tolerance) << out;
         EXPECT_EQ(trace.start_index, c.start_index);
-        if (c.steps >= 0)
+        if (c.steps >= 0) {
             EXPECT_EQ(trace.steps, c.steps);
+        }
         EXPECT_EQ(trace.extended_loop, 0);
     }
 }
@@ -187,8 +189,9 @@ TEST(NcfCdf, HeavyTailsAndTheRowsBeyondReach)
         double out;
         int32_t status = ncf_cdf(r.x, r.df1, r.df2, r.ncp, &out);
         bool rounds_to_one = r.df1 * r.x / r.df2 > 0x1p53;
-        if (rounds_to_one)
+        if (rounds_to_one) {
             EXPECT_EQ(status, 0) << "row " << i;
+        }
         if (status != 0)
             continue;
         ++answered;

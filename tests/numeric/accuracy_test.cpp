@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "numeric/primitives.h"
-#include "reference_check.h"
+#include "support/reference_check.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ TEST(NumericAccuracy, ExpFast)
 {
     check_table("exp_fast", "ulp", exp_rows, [](const reference_1& r) { return exp_fast(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{ulp_error(got, r.hi, r.rel),
+                    return row_verdict{reference_ulp_error(got, r.hi, r.rel),
                                        std::fabs(r.x) <= exp_table_path_bound
                                            ? exp_table_tolerance_ulps
                                            : exp_tolerance_ulps};
@@ -133,7 +133,7 @@ TEST(NumericAccuracy, PowReal)
     check_table("pow_real", "ulp", pow_rows,
                 [](const reference_2& r) { return pow_real(r.a, r.b); },
                 [](const reference_2& r, double got) {
-                    return row_verdict{ulp_error(got, r.hi, r.rel), pow_tolerance_ulps};
+                    return row_verdict{reference_ulp_error(got, r.hi, r.rel), pow_tolerance_ulps};
                 });
 }
 
@@ -142,7 +142,7 @@ TEST(NumericAccuracy, Log1pRel)
     check_table("log1p_rel", "relative", log1p_rows,
                 [](const reference_1& r) { return log1p_rel(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{relative_error(got, r.hi, r.rel), log1p_tolerance(r.x)};
+                    return row_verdict{reference_relative_error(got, r.hi, r.rel), log1p_tolerance(r.x)};
                 });
 }
 
@@ -152,7 +152,7 @@ TEST(NumericAccuracy, LogGamma)
                 [](const reference_1& r) { return log_gamma(r.x); },
                 [](const reference_1& r, double got) {
                     double scale = std::fmax(1.0, std::fabs(r.hi));
-                    return row_verdict{absolute_error(got, r.hi, r.rel) / scale, log_gamma_tolerance};
+                    return row_verdict{reference_absolute_error(got, r.hi, r.rel) / scale, log_gamma_tolerance};
                 });
 }
 
@@ -162,7 +162,7 @@ TEST(NumericAccuracy, LogBeta)
                 [](const reference_2& r) { return log_beta(r.a, r.b); },
                 [](const reference_2& r, double got) {
                     double scale = log_beta_scale(r.a, r.b, r.hi);
-                    return row_verdict{absolute_error(got, r.hi, r.rel) / scale, log_beta_tolerance};
+                    return row_verdict{reference_absolute_error(got, r.hi, r.rel) / scale, log_beta_tolerance};
                 });
 }
 
@@ -171,7 +171,7 @@ TEST(NumericAccuracy, LgammaCorr)
     check_table("lgamma_corr", "relative", lgamma_corr_rows,
                 [](const reference_1& r) { return lgamma_corr(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{relative_error(got, r.hi, r.rel), lgamma_corr_tolerance(r.x)};
+                    return row_verdict{reference_relative_error(got, r.hi, r.rel), lgamma_corr_tolerance(r.x)};
                 });
 }
 
@@ -180,7 +180,7 @@ TEST(NumericAccuracy, ErfValue)
     check_table("erf_value", "absolute", erf_rows,
                 [](const reference_1& r) { return erf_value(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{absolute_error(got, r.hi, r.rel), erf_tolerance(r.x, r.hi)};
+                    return row_verdict{reference_absolute_error(got, r.hi, r.rel), erf_tolerance(r.x, r.hi)};
                 });
 }
 
@@ -189,7 +189,7 @@ TEST(NumericAccuracy, ErfcValue)
     check_table("erfc_value", "relative", erfc_rows,
                 [](const reference_1& r) { return erfc_value(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{relative_error(got, r.hi, r.rel), erfc_tolerance(r.x)};
+                    return row_verdict{reference_relative_error(got, r.hi, r.rel), erfc_tolerance(r.x)};
                 });
 }
 
@@ -198,6 +198,6 @@ TEST(NumericAccuracy, NormalCdf)
     check_table("normal_cdf", "relative", normal_cdf_rows,
                 [](const reference_1& r) { return normal_cdf(r.x); },
                 [](const reference_1& r, double got) {
-                    return row_verdict{relative_error(got, r.hi, r.rel), normal_cdf_tolerance(r.x)};
+                    return row_verdict{reference_relative_error(got, r.hi, r.rel), normal_cdf_tolerance(r.x)};
                 });
 }

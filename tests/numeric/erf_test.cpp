@@ -62,8 +62,9 @@ TEST(ErfErfc, Symmetry)
         double neg = erf_value(-x);
         double minus_pos = -erf_value(x);
         EXPECT_EQ(std::memcmp(&neg, &minus_pos, sizeof neg), 0) << x;
-        if (x > 0.46875)
+        if (x > 0.46875) {
             EXPECT_EQ(erfc_value(-x), 2.0 - erfc_value(x)) << x;
+        }
     }
 }
 

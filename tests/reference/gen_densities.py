@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Reference tables for the log densities, the normal log tails, the Mills
-ratio and the inverse Gaussian distribution function (tests/densities).
+ratio and the inverse Gaussian distribution function (tests/library).
 
 Writes tests/data/densities_<table>.inc, one C++ initializer row per case:
 the arguments (exact doubles, 17 significant digits), then each reference
@@ -21,7 +21,7 @@ import random
 import mpmath
 from mpmath import mp, mpf
 
-from library_rows import dedupe, log_uniform, mpmath_line, write_table
+from rows import dedupe, log_uniform, mpmath_line, run, write_table
 
 mp.dps = 50
 
@@ -135,4 +135,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    run(main)

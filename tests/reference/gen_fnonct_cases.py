@@ -11,11 +11,13 @@ bytes.  The rows:
   - searches at the edges: p near 0 and 1, tiny and huge x, small and very
     large degrees of freedom, noncentralities in the thousands.
 
-    python3 tests/reference/gen_fnonct_cases.py > tests/data/fnonct_cases.csv
+    python3 tests/reference/gen_fnonct_cases.py
 """
 
 import os
 import re
+
+from rows import open_output, run
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -48,10 +50,11 @@ def reference_rows():
 
 
 def main():
-    print("x,df1,df2,p")
-    for row in list(reference_rows()) + STATUS_ROWS + EDGE_ROWS:
-        print(row)
+    with open_output(os.path.join(HERE, "..", "data", "fnonct_cases.csv")) as out:
+        out.write("x,df1,df2,p\n")
+        for row in list(reference_rows()) + STATUS_ROWS + EDGE_ROWS:
+            out.write(row + "\n")
 
 
 if __name__ == "__main__":
-    main()
+    run(main)

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Reference tables for the incomplete gamma functions (tests/gamma).
+"""Reference tables for the incomplete gamma functions (tests/library).
 
 Writes tests/data/gamma_<table>.inc, one C++ initializer row per case:
 the arguments x, a (exact doubles, 17 significant digits), then each
@@ -45,7 +45,7 @@ import random
 import mpmath
 from mpmath import mp, mpf
 
-from library_rows import dedupe, log_uniform, write_table
+from rows import dedupe, log_uniform, run, write_table
 
 mp.dps = 50
 
@@ -252,4 +252,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    run(main)

@@ -27,6 +27,7 @@ from mpmath import mp, mpf
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import ncf_mp  # noqa: E402
+from rows import open_output, run  # noqa: E402
 
 mp.dps = 60
 OUT = os.path.join(HERE, "..", "data", "robustness.inc")
@@ -72,10 +73,10 @@ def main():
         table("ncf_cdf", "P(F' <= x), noncentrality ncp", ["x", "df1", "df2", "ncp"], ncf_rows,
               lambda *a: mp.workprec(2400)(ncf_mp.ncf_cdf)(*a)),
     ]
-    with open(OUT, "w") as out:
+    with open_output(OUT) as out:
         out.write("\n".join(parts) + "\n")
     print(OUT)
 
 
 if __name__ == "__main__":
-    main()
+    run(main)

@@ -2,7 +2,7 @@
 // host has installed a host vector (the command line and the tests call them
 // directly): they must not read through a null address, and the missing
 // value is then a quiet NaN.  (With a host installed, its missing value
-// arrives bit for bit: tests/densities.)
+// arrives bit for bit: tests/library/beta_log_density_test.cpp.)
 
 #include <gtest/gtest.h>
 

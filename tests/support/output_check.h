@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/reference_error.h"
+
 // What a check of one row found.
 struct output_check {
     double got;
@@ -20,22 +22,6 @@ struct output_check {
     double tolerance;
     std::string arguments;
 };
-
-// |got - ref| / |ref| for ref = hi (1 + rel); exact agreement needed for 0.
-inline double reference_relative_error(double got, double hi, double rel)
-{
-    if (hi == 0.0)
-        return got == 0.0 ? 0.0 : INFINITY;
-    return std::fabs((got - hi) / hi - rel);
-}
-
-// Error of a logarithm: relative to the log where |log| >= 1, absolute
-// below (a log near 0 is a probability near 1, whose own relative error is
-// the absolute error of its log).
-inline double reference_log_error(double got, double hi, double rel)
-{
-    return std::fabs((got - hi) - rel * hi) / std::max(1.0, std::fabs(hi));
-}
 
 inline std::string describe_arguments(const char* names, double a)
 {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -101,4 +102,16 @@ inline cli_run run_eval(std::vector<std::string> args)
 inline bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// The number on the line "name value" of eval's output, the name at the start
+// of a line (so that "value" does not find the end of "log_value"); NaN when
+// no line carries that name.
+inline double printed_field(const std::string& out, const std::string& name)
+{
+    const std::string text = "\n" + out;
+    const size_t at = text.find("\n" + name + " ");
+    if (at == std::string::npos)
+        return std::nan("");
+    return std::strtod(text.c_str() + at + name.size() + 2, nullptr);
 }

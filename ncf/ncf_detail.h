@@ -1,0 +1,79 @@
+// The pieces of the noncentral F distribution function beneath the public
+// routines of ncf/ncf.h: the steps of the incomplete beta ratio that the
+// log-space routines reuse (its continued fraction, Paulson's deviate, the
+// beta argument), and the traced forms of beta_inc and ncf_cdf that report
+// how an answer was reached, for the tests and the benchmark.
+#pragma once
+
+#include <cstdint>
+
+// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1:
+// *value receives V, the approximant of 1/F in
+//     I_xs(p, q) = xs^p (1-xs)^(q-1) / (p B(p, q)) / F,
+// once two successive approximants agree to `tolerance` relative, and
+// *steps the steps taken.  0 converged; 1 not within 199 steps (*value is
+// then the last approximant).
+int32_t beta_fraction(double xs, double p, double q, double tolerance, double* value,
+                      int32_t* steps);
+
+// Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
+// for 0 < x < 1 and large a, b.
+double beta_normal_deviate(double x, double a, double b);
+
+// x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
+void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
+
+// Whether 1 - x, formed in double, has lost the digits of y, the complement
+// formed directly: more than 2^-45 of y apart (x rounded near 1).  Where it
+// holds y, beta_inc and ncf_cdf work with 1 - x as the one-argument ratio
+// does, bit for bit; where it is lost, with y.
+inline bool complement_lost(double x, double y)
+{
+    double d = (1.0 - x) - y;
+    return !((d < 0.0 ? -d : d) <= y * 0x1p-45);
+}
+
+// How beta_inc reached its answer, for the tests and the benchmark.
+constexpr int32_t beta_inc_path_none = 0;          // failure (status 1 or -1)
+constexpr int32_t beta_inc_path_end_point = 1;     // x = 0 or x = 1
+constexpr int32_t beta_inc_path_tiny_density = 2;  // density below the double range
+constexpr int32_t beta_inc_path_fraction = 3;      // continued fraction converged
+constexpr int32_t beta_inc_path_normal = 4;        // Paulson's normal approximation
+
+struct beta_inc_trace {
+    int32_t path;     // one of beta_inc_path_*
+    int32_t steps;    // continued-fraction steps taken (0 when none ran)
+    int32_t swapped;  // 1 when the fraction worked on (1 - x, b, a)
+    int32_t shifted;  // 1 when its first shape was raised by one
+};
+
+// beta_inc, filling *trace (which may be null) as well.
+int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
+                        beta_inc_trace* trace);
+
+// The three logarithms beta_inc takes for the density at 0 < x < 1, for a
+// caller that holds them already: ln x (extended), log1p_rel(-x) and
+// log_beta(a, b).
+struct beta_inc_logs {
+    long double ln_x;
+    double ln_1mx;
+    double log_beta_ab;
+};
+
+// beta_inc_traced at x with its complement y = 1 - x formed by the caller
+// (for x rounded near 1, where 1 - x has lost y's digits), and with those
+// logarithms supplied (logs may be null: then it takes them itself; ln_1mx
+// is then ln y).  With y the double 1 - x and the values beta_inc would
+// compute, the results are beta_inc's bit for bit.
+int32_t beta_inc_given_logs(double x, double y, double a, double b, const beta_inc_logs* logs,
+                            double* w, double* w1, beta_inc_trace* trace);
+
+struct ncf_cdf_trace {
+    int32_t start_index;    // k, or -1 when no Poisson sum was set up
+    int32_t steps;          // recurrence steps of both directions together
+    int32_t extended_loop;  // 1 when the sum ran in extended precision
+};
+
+// ncf_cdf, filling *trace (which may be null) as well.
+int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,
+                       ncf_cdf_trace* trace);

@@ -1,0 +1,41 @@
+// ncf_cdf prepared for many noncentralities at one point, as the
+// noncentrality search evaluates it.
+#pragma once
+
+#include <cstdint>
+
+#include "ncf/ncf_detail.h"
+
+// The Poisson start weight p_k of the last noncentrality seen, for points
+// that are evaluated at the same noncentralities (the search's two).
+struct ncf_cdf_weight {
+    double ncp;      // NaN: none yet
+    int32_t failed;  // p_k lies below the normal double range
+    double weight;
+};
+
+// ncf_cdf for one (x, df1, df2) at many noncentralities, as the search uses
+// it.  ncf_cdf_prepare keeps in the caller's record what depends on x, df1
+// and df2 alone (the beta argument and the logarithms of x' and y'), and
+// ncf_cdf_at keeps there what depends on the start index k alone (the start
+// ratio I_k, the log of the start term, ln k!) and reuses it while k stays
+// the same.  Every result and status is ncf_cdf's bit for bit; the record
+// belongs to the caller, so calls on different records may overlap.
+struct ncf_cdf_point {
+    int32_t valid;        // df1 > 0, df2 > 0 and x >= 0
+    double x;
+    double xp, yp;        // x' and y' = 1 - x', each formed directly
+    double a, b;          // df1/2, df2/2
+    long double ln_xp, ln_yp;  // ln x' and ln y' as the start term takes them
+    beta_inc_logs beta;   // beta_inc's ln x' and ln(1 - x') (0 < x' < 1 only)
+    // Start terms of the last start index, k_cached (-1: none yet).
+    int32_t k_cached;
+    int32_t start_failed;  // the start term or I_k failed at k_cached
+    double ik;             // I_x'(a + k, b)
+    double term;           // the start beta term u_k
+    double log_k_factorial;
+    ncf_cdf_weight* weight_cache;  // shared with other points, or null
+};
+
+void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point);
+int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace);

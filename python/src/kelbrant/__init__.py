@@ -1,0 +1,93 @@
+"""kelbrant: the noncentrality of the noncentral F distribution (FNONCT) and
+the module's log-space distribution functions, as NumPy ufuncs.
+
+Every function but ncp_interval and ncp_interval_status is a numpy.ufunc
+over float64: it broadcasts, takes out=, gives scalars for scalars and runs
+without the GIL, so that threads and Dask workers call it in parallel.
+Where there is no answer the value is NaN; fnonct_status tells why,
+elementwise.
+"""
+
+from kelbrant._core import (  # noqa: F401
+    FNONCT_FAILED,
+    FNONCT_INVALID,
+    FNONCT_MISSING,
+    FNONCT_NO_ROOT,
+    FNONCT_OK,
+    beta_logpdf,
+    fnonct,
+    fnonct_status,
+    gamma_logpdf,
+    invgauss_cdf,
+    iv,
+    ive,
+    log_betainc,
+    log_betaincc,
+    log_gammainc,
+    log_gammaincc,
+    log_iv,
+    mills_ratio,
+    ncf_cdf,
+    ncf_logcdf,
+    ncf_logpdf,
+    ncf_logsf,
+    norm_logcdf,
+    norm_logsf,
+)
+from kelbrant import _core
+
+__version__ = "0.1.0"
+
+_INTERVAL = {
+    "two-sided": _core._ncp_interval_two_sided,
+    "less": _core._ncp_interval_less,
+    "greater": _core._ncp_interval_greater,
+}
+
+
+def _interval_ufunc(alternative):
+    try:
+        return _INTERVAL[alternative]
+    except (KeyError, TypeError):
+        raise ValueError("alternative must be one of %s, not %r"
+                         % (", ".join(repr(k) for k in _INTERVAL), alternative)) from None
+
+
+def ncp_interval(f, df1, df2, confidence=0.95, alternative="two-sided"):
+    """Confidence interval (lower, upper) for the noncentrality lambda of the
+    noncentral F distribution from an observed F statistic f with df1 and
+    df2 degrees of freedom (Steiger 2004).
+
+    alternative='two-sided' puts (1 - confidence)/2 in each tail: the lower
+    limit solves ncf_cdf(f, df1, df2, lower) = 1 - alpha, the upper
+    ncf_cdf(f, df1, df2, upper) = alpha.  A limit whose equation has no
+    root is 0 (both are 0 when neither has).  'less' gives the upper bound
+    alone (lower = 0), 'greater' the lower bound alone (upper = inf), each
+    with 1 - confidence in its tail.  Both limits are NaN for NaN or
+    out-of-domain arguments (f >= 0, df1 > 0, df2 > 0, 0 < confidence < 1)
+    and where a search failed; ncp_interval_status says which.
+
+    The arguments broadcast; the limits are arrays of their common shape
+    (float64 scalars for scalar arguments).
+    """
+    lower, upper, _ = _interval_ufunc(alternative)(f, df1, df2, confidence)
+    return lower, upper
+
+
+def ncp_interval_status(f, df1, df2, confidence=0.95, alternative="two-sided"):
+    """Elementwise outcome of ncp_interval, as int32: FNONCT_OK,
+    FNONCT_MISSING (a NaN argument), FNONCT_INVALID (an argument out of its
+    domain) or FNONCT_FAILED (a search did not reach a root that exists)."""
+    return _interval_ufunc(alternative)(f, df1, df2, confidence)[2]
+
+
+# Power, sample size and the central F quantile of a planned F test join
+# here, vectorised like ncp_interval, once the core provides them.
+
+__all__ = [
+    "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
+    "beta_logpdf", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
+    "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
+    "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
+    "norm_logcdf", "norm_logsf",
+]

@@ -1,0 +1,411 @@
+// kelbrant._core: the module's numerics as NumPy universal functions.
+//
+// Every ufunc has one loop, float64 in and float64 (or int32 for a status)
+// out, so NumPy converts what it can to float64 and raises its own TypeError
+// for the rest, broadcasts, honours out= and returns scalars for scalars.
+// The element functions below only fill the core routine's arguments or
+// record and read back its answer: a failing status becomes NaN, and the
+// values the core writes for ln 0 and ln(+inf) (-+1.7976931348623157e308,
+// and bessel_log_zero in the Bessel log form) become -inf and +inf.
+//
+// Each loop runs without the GIL, whatever the array size, and leaves the
+// floating-point exception flags as it found them: the core reaches its
+// answers through intermediate overflows, underflows and NaN tests that are
+// no concern of the caller's, who learns of a missing answer from the NaN
+// (and from the status ufuncs), not from a NumPy warning.
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <numpy/arrayobject.h>
+#include <numpy/ufuncobject.h>
+
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "fnonct/fnonct_solve.h"
+#include "library/bessel.h"
+#include "library/beta_log.h"
+#include "library/densities.h"
+#include "library/distributions.h"
+#include "library/gamma.h"
+#include "library/ncf_log.h"
+#include "ncf/ncf.h"
+#include "numeric/constants.h"
+
+namespace {
+
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinity = std::numeric_limits<double>::infinity();
+// The log-space routines write max_double for ln(+inf) and -max_double for
+// ln 0.
+double log_value(double v)
+{
+    if (v == max_double)
+        return infinity;
+    if (v == -max_double)
+        return -infinity;
+    return v;
+}
+
+// ---- element functions: one per ufunc, on the loop's inputs in order ----
+
+double fnonct_value(const double* a)
+{
+    double lambda;
+    fnonct_solve(a[0], a[1], a[2], a[3], &lambda);
+    return lambda;
+}
+
+int32_t fnonct_status_value(const double* a)
+{
+    double lambda;
+    return fnonct_solve(a[0], a[1], a[2], a[3], &lambda);
+}
+
+double ncf_cdf_value(const double* a)
+{
+    double p;
+    return ncf_cdf(a[0], a[1], a[2], a[3], &p) == 0 ? p : not_a_number;
+}
+
+// ncf_log_probs with the given requests into *r; false when it fails.
+bool ncf_log(const double* a, int32_t requests, ncf_log_record* r)
+{
+    *r = ncf_log_record{};
+    r->x = a[0];
+    r->n1 = a[1];
+    r->n2 = a[2];
+    r->lambda = a[3];
+    r->requests = requests;
+    r->tolerance = 0.0;  // raised to the routine's floor
+    return ncf_log_probs(r) == 0;
+}
+
+double ncf_logcdf_value(const double* a)
+{
+    ncf_log_record r;
+    return ncf_log(a, ncf_log_want_probabilities, &r) ? log_value(r.log_lower) : not_a_number;
+}
+
+double ncf_logsf_value(const double* a)
+{
+    ncf_log_record r;
+    return ncf_log(a, ncf_log_want_probabilities, &r) ? log_value(r.log_upper) : not_a_number;
+}
+
+double ncf_logpdf_value(const double* a)
+{
+    ncf_log_record r;
+    return ncf_log(a, ncf_log_want_density, &r) ? log_value(r.log_density) : not_a_number;
+}
+
+// Incomplete gamma in logs, arguments in SciPy's order (a, x).
+bool gamma_log(const double* a, gamma_log_record* r)
+{
+    *r = gamma_log_record{};
+    r->shape = a[0];
+    r->x = a[1];
+    r->tolerance = 0.0;
+    return gamma_inc_log(r) == 0;
+}
+
+double log_gammainc_value(const double* a)
+{
+    gamma_log_record r;
+    return gamma_log(a, &r) ? log_value(r.log_lower) : not_a_number;
+}
+
+double log_gammaincc_value(const double* a)
+{
+    gamma_log_record r;
+    return gamma_log(a, &r) ? log_value(r.log_upper) : not_a_number;
+}
+
+// Incomplete beta in logs, arguments in SciPy's order (a, b, x).
+bool beta_log(const double* a, beta_log_record* r)
+{
+    *r = beta_log_record{};
+    r->a = a[0];
+    r->b = a[1];
+    r->x = a[2];
+    r->tolerance = 0.0;
+    return beta_inc_log(r) == 0;
+}
+
+double log_betainc_value(const double* a)
+{
+    beta_log_record r;
+    return beta_log(a, &r) ? log_value(r.log_lower) : not_a_number;
+}
+
+double log_betaincc_value(const double* a)
+{
+    beta_log_record r;
+    return beta_log(a, &r) ? log_value(r.log_upper) : not_a_number;
+}
+
+// Densities: (x, a, b) and (x, a) as scipy.stats orders them.  At an end
+// point where the density is 0 or infinite the core gives its missing
+// value, a NaN.
+double beta_logpdf_value(const double* a)
+{
+    double v;
+    return beta_log_density(a[0], a[1], a[2], &v) == 0 ? v : not_a_number;
+}
+
+double gamma_logpdf_value(const double* a)
+{
+    double v;
+    return gamma_log_density(a[0], a[1], &v) == 0 ? v : not_a_number;
+}
+
+double norm_logcdf_value(const double* a)
+{
+    double lower, upper, density;
+    return normal_log_tails(a[0], &lower, &upper, &density) == 0 ? lower : not_a_number;
+}
+
+double norm_logsf_value(const double* a)
+{
+    double lower, upper, density;
+    return normal_log_tails(a[0], &lower, &upper, &density) == 0 ? upper : not_a_number;
+}
+
+double mills_ratio_value(const double* a)
+{
+    double m;
+    return mills_ratio(a[0], &m) == 0 ? m : not_a_number;
+}
+
+// The routine takes its arguments unchecked; outside x >= 0, shape >= 0
+// there is no distribution.
+double invgauss_cdf_value(const double* a)
+{
+    if (!(a[0] >= 0.0 && a[1] >= 0.0))
+        return not_a_number;
+    return inverse_gaussian_cdf(a[0], a[1]);
+}
+
+// I_v(z) in one form, arguments in SciPy's order (v, z).
+double bessel_value(const double* a, int32_t form)
+{
+    bessel_record r{};
+    r.order = a[0];
+    r.z = a[1];
+    r.form = form;
+    if (bessel_i(&r) == 0)
+        return form == bessel_form_log && r.result == bessel_log_zero ? -infinity : r.result;
+    if (form == bessel_form_log)
+        return not_a_number;
+    // The error flag stands either for a value beyond the double range (the
+    // result then stays a logarithm) or for an unreliable or absent one.  The
+    // log form, which never overflows, raises the flag only for the latter.
+    bessel_record log_form{};
+    log_form.order = a[0];
+    log_form.z = a[1];
+    log_form.form = bessel_form_log;
+    return bessel_i(&log_form) == 0 ? infinity : not_a_number;
+}
+
+double iv_value(const double* a) { return bessel_value(a, bessel_form_plain); }
+double ive_value(const double* a) { return bessel_value(a, bessel_form_scaled); }
+double log_iv_value(const double* a) { return bessel_value(a, bessel_form_log); }
+
+// For the tests: whether the thread running a loop holds the GIL.
+int32_t gil_held_value(const double*) { return PyGILState_Check(); }
+
+// ---- loops ----
+
+// Runs the loop body without the GIL and with the caller's floating-point
+// exception flags restored afterwards.
+struct loop_guard {
+    std::fexcept_t flags;
+    PyThreadState* saved = nullptr;
+    loop_guard()
+    {
+        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+        if (PyGILState_Check())
+            saved = PyEval_SaveThread();
+    }
+    ~loop_guard()
+    {
+        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+        if (saved != nullptr)
+            PyEval_RestoreThread(saved);
+    }
+};
+
+// nin float64 inputs, one output of type Out.  Values are copied in and out
+// byte-wise, so that no alignment is assumed of the arrays.
+template <int nin, typename Out, Out (*element)(const double*)>
+void elementwise(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
+{
+    char* p[nin + 1];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[nin];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < nin; ++k) {
+            std::memcpy(&in[k], p[k], sizeof(double));
+            p[k] += steps[k];
+        }
+        const Out out = element(in);
+        std::memcpy(p[nin], &out, sizeof out);
+        p[nin] += steps[nin];
+    }
+}
+
+// ncp_interval: (f, df1, df2, confidence) -> (lower, upper, outcome); the
+// alternative comes as the loop's data.
+void ncp_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+{
+    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
+    char* p[7];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[4];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 4; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        double lower, upper;
+        const int32_t outcome = ncp_interval(in[0], in[1], in[2], in[3], alternative, &lower, &upper);
+        std::memcpy(p[4], &lower, sizeof lower);
+        std::memcpy(p[5], &upper, sizeof upper);
+        std::memcpy(p[6], &outcome, sizeof outcome);
+        for (int k = 0; k < 7; ++k)
+            p[k] += steps[k];
+    }
+}
+
+// ---- the ufunc table ----
+
+struct ufunc_entry {
+    const char* name;
+    int nin;
+    int nout;
+    PyUFuncGenericFunction loop[1];
+    void* data[1];
+    char types[8];
+    const char* doc;
+};
+
+constexpr char d = NPY_DOUBLE;
+constexpr char i32 = NPY_INT32;
+
+#define KELBRANT_LOOP(nin, out, element) {&elementwise<nin, out, element>}
+
+ufunc_entry ufuncs[] = {
+    {"fnonct", 4, 1, KELBRANT_LOOP(4, double, fnonct_value), {nullptr}, {d, d, d, d, d},
+     "fnonct(x, df1, df2, p): the noncentrality lambda >= 0 at which the noncentral F\n"
+     "distribution function with df1 and df2 degrees of freedom takes the value p at x;\n"
+     "NaN where there is none (fnonct_status says why)."},
+    {"fnonct_status", 4, 1, KELBRANT_LOOP(4, int32_t, fnonct_status_value), {nullptr},
+     {d, d, d, d, i32},
+     "fnonct_status(x, df1, df2, p): why fnonct has or has not an answer, as int32:\n"
+     "FNONCT_OK 0, FNONCT_MISSING 1 (a NaN argument), FNONCT_INVALID 2 (x < 0,\n"
+     "df1 <= 0, df2 <= 0 or p outside (0, 1)), FNONCT_NO_ROOT 3 (p above the central\n"
+     "probability), FNONCT_FAILED 4 (a root exists but the search did not reach it)."},
+    {"ncf_cdf", 4, 1, KELBRANT_LOOP(4, double, ncf_cdf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_cdf(x, dfn, dfd, nc): P(F' <= x) of the noncentral F distribution; NaN on failure."},
+    {"ncf_logcdf", 4, 1, KELBRANT_LOOP(4, double, ncf_logcdf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_logcdf(x, dfn, dfd, nc): ln P(F' <= x), finite far below the double range."},
+    {"ncf_logsf", 4, 1, KELBRANT_LOOP(4, double, ncf_logsf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_logsf(x, dfn, dfd, nc): ln P(F' > x), finite far below the double range."},
+    {"ncf_logpdf", 4, 1, KELBRANT_LOOP(4, double, ncf_logpdf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_logpdf(x, dfn, dfd, nc): ln of the noncentral F density at x."},
+    {"log_gammainc", 2, 1, KELBRANT_LOOP(2, double, log_gammainc_value), {nullptr}, {d, d, d},
+     "log_gammainc(a, x): ln P(a, x), the regularized lower incomplete gamma function."},
+    {"log_gammaincc", 2, 1, KELBRANT_LOOP(2, double, log_gammaincc_value), {nullptr}, {d, d, d},
+     "log_gammaincc(a, x): ln Q(a, x), the regularized upper incomplete gamma function."},
+    {"log_betainc", 3, 1, KELBRANT_LOOP(3, double, log_betainc_value), {nullptr}, {d, d, d, d},
+     "log_betainc(a, b, x): ln I_x(a, b), the regularized incomplete beta function."},
+    {"log_betaincc", 3, 1, KELBRANT_LOOP(3, double, log_betaincc_value), {nullptr}, {d, d, d, d},
+     "log_betaincc(a, b, x): ln(1 - I_x(a, b))."},
+    {"beta_logpdf", 3, 1, KELBRANT_LOOP(3, double, beta_logpdf_value), {nullptr}, {d, d, d, d},
+     "beta_logpdf(x, a, b): ln of the Beta(a, b) density at x; NaN where it is infinite."},
+    {"gamma_logpdf", 2, 1, KELBRANT_LOOP(2, double, gamma_logpdf_value), {nullptr}, {d, d, d},
+     "gamma_logpdf(x, a): ln of the standard gamma density x^(a-1) e^-x / Gamma(a);\n"
+     "NaN at x = 0 unless a = 1."},
+    {"norm_logcdf", 1, 1, KELBRANT_LOOP(1, double, norm_logcdf_value), {nullptr}, {d, d},
+     "norm_logcdf(z): ln Phi(z) of the standard normal law."},
+    {"norm_logsf", 1, 1, KELBRANT_LOOP(1, double, norm_logsf_value), {nullptr}, {d, d},
+     "norm_logsf(z): ln Phi(-z) of the standard normal law."},
+    {"mills_ratio", 1, 1, KELBRANT_LOOP(1, double, mills_ratio_value), {nullptr}, {d, d},
+     "mills_ratio(z): the Mills ratio Phi(-z)/phi(z)."},
+    {"invgauss_cdf", 2, 1, KELBRANT_LOOP(2, double, invgauss_cdf_value), {nullptr}, {d, d, d},
+     "invgauss_cdf(x, shape): distribution function of the inverse Gaussian law with\n"
+     "mean 1 and the given shape."},
+    {"iv", 2, 1, KELBRANT_LOOP(2, double, iv_value), {nullptr}, {d, d, d},
+     "iv(v, z): the modified Bessel function I_v(z), v >= 0, z >= 0; +inf beyond the\n"
+     "double range."},
+    {"ive", 2, 1, KELBRANT_LOOP(2, double, ive_value), {nullptr}, {d, d, d},
+     "ive(v, z): e^-z I_v(z), v >= 0, z >= 0."},
+    {"log_iv", 2, 1, KELBRANT_LOOP(2, double, log_iv_value), {nullptr}, {d, d, d},
+     "log_iv(v, z): ln I_v(z), v >= 0, z >= 0, finite far beyond the double range of I."},
+    {"_ncp_interval_two_sided", 4, 3, {&ncp_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{ncp_two_sided})}, {d, d, d, d, d, d, i32},
+     "(f, df1, df2, confidence) -> (lower, upper, outcome), two-sided."},
+    {"_ncp_interval_less", 4, 3, {&ncp_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{ncp_less})}, {d, d, d, d, d, d, i32},
+     "(f, df1, df2, confidence) -> (0, upper, outcome)."},
+    {"_ncp_interval_greater", 4, 3, {&ncp_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{ncp_greater})}, {d, d, d, d, d, d, i32},
+     "(f, df1, df2, confidence) -> (lower, inf, outcome)."},
+    {"_gil_held_in_loop", 1, 1, KELBRANT_LOOP(1, int32_t, gil_held_value), {nullptr}, {d, i32},
+     "_gil_held_in_loop(x): 1 where the loop ran holding the GIL (for the tests)."},
+};
+
+#undef KELBRANT_LOOP
+
+struct module_constant {
+    const char* name;
+    long value;
+};
+
+const module_constant constants[] = {
+    {"FNONCT_OK", fnonct_ok},
+    {"FNONCT_MISSING", fnonct_missing},
+    {"FNONCT_INVALID", fnonct_invalid},
+    {"FNONCT_NO_ROOT", fnonct_no_root},
+    {"FNONCT_FAILED", fnonct_failed},
+};
+
+PyModuleDef core_module = {
+    PyModuleDef_HEAD_INIT, "kelbrant._core",
+    "The module's numerics as NumPy ufuncs; use the kelbrant package.", -1,
+    nullptr, nullptr, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+PyMODINIT_FUNC PyInit__core(void)
+{
+    import_array();
+    import_umath();
+    PyObject* module = PyModule_Create(&core_module);
+    if (module == nullptr)
+        return nullptr;
+    for (ufunc_entry& u : ufuncs) {
+        PyObject* f = PyUFunc_FromFuncAndData(u.loop, u.data, u.types, 1, u.nin, u.nout,
+                                              PyUFunc_None, u.name, u.doc, 0);
+        if (f == nullptr || PyModule_AddObject(module, u.name, f) < 0) {
+            Py_XDECREF(f);
+            Py_DECREF(module);
+            return nullptr;
+        }
+    }
+    for (const module_constant& c : constants) {
+        if (PyModule_AddIntConstant(module, c.name, c.value) < 0) {
+            Py_DECREF(module);
+            return nullptr;
+        }
+    }
+    return module;
+}
