@@ -76,6 +76,10 @@ constexpr double first_move_per_root = 4.0;
 // last place); a tighter one is not met reliably under rounding.
 constexpr double fraction_tolerance = 5.551115123125785e-16;
 
+// The rounding allowed to ln P against ln(p_0 u_0) in the check of the
+// first term: 1e-12 of 1 + |ln P|.
+constexpr double head_slack = 1e-12;
+
 // ln 2^8192, the log of one rescaling of the sum.
 constexpr long double rescale_log = 8192 * elem_ln2_ext;
 
@@ -99,6 +103,15 @@ double log_add(double u, double v, double s)
 double complement_of(double w)
 {
     return w < log_min_normal ? -0.0 : log_complement(w);
+}
+
+// ln u = ln(x'^ak y'^b / (ak B(ak, b))), the beta term at shape ak, in
+// extended precision (ln(1 - t) of the one of x', y' nearer to 1).
+long double log_beta_term(double xp, double yp, double ak, double b)
+{
+    long double t = (yp < xp) ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
+                              : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
+    return t - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
 }
 
 struct start_ratio {
@@ -192,11 +205,7 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
         log_weight = 0.0;
     else if (gamma_log_density(lam, k + 1.0, &log_weight) != 0)
         return 1;
-    double ak = a + k;
-    long double log_term = (yp < xp)
-        ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
-        : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
-    log_term = log_term - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
+    long double log_term = log_beta_term(xp, yp, a + k, b);
 
     double lower, upper;
     if (lam == 0.0) {
@@ -219,6 +228,16 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
             double sign = d > 0 ? 1.0 : -1.0;
             lower = log_add(start.log_ik, static_cast<double>(log_d), sign);
             upper = log_add(start.log_jk, static_cast<double>(log_d), -sign);
+        }
+        // P >= p_0 I_0 >= p_0 u_0.  The beta terms grow by (a+j)/((a+b+j-1) x')
+        // a step downward, by far the most at the last, j = 1 to 0, when
+        // a + b is far below 1: a backward direction that stopped on falling
+        // terms before j = 0 can have missed a last term that outweighs all
+        // it summed.  A P below p_0 u_0 shows it; the sum fails then.
+        if (k > 0) {
+            long double log_first = -lam + log_beta_term(xp, yp, a, b);
+            if (log_first > lower + head_slack * (1.0 - lower))
+                return 1;
         }
     }
     // The smaller tail kept, the larger as ln(1 - e^w); off the mode the
