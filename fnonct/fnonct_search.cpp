@@ -61,6 +61,13 @@
 // 0.999 the tolerance is 1e-7 (1 - p); at and below it, as specified (and
 // so for every p of the benchmark grid and the reference tables).
 //
+// Deviation: the probability test alone also passes where P stops changing
+// away from the root, on a plateau of P(lam) that lies above p (degrees of
+// freedom of 1e-265: every term j >= 1 is of the size of df2, and P tends
+// to that floor, not to 0), and the search returned a lam thousands of
+// units out where no root exists.  The converging pass must also have P
+// within 1e-3 p of p; otherwise the second route decides.
+//
 // Deviation: the step of the converging pass is not evaluated again, so a
 // negative, infinite or NaN estimate would pass as the root.  That happens
 // where the derivative vanishes to rounding (P2 = P): the step divides by 0.
@@ -108,6 +115,13 @@ constexpr int32_t newton_pass_limit = 30;
 
 // Relative probability tolerance of the convergence test.
 constexpr double probability_tolerance = 1e-07;
+
+// The residual |P - p| the converging pass may leave before its last step,
+// relative to p.  A pass that converges near the root leaves far less; a
+// larger one means successive probabilities agreed away from it, on a
+// plateau of P (degrees of freedom far below 1, where the terms j >= 1 of
+// the Poisson sum no longer fall with lam).
+constexpr double residual_bound = 1e-3;
 
 // Above this p the convergence test is taken relative to the upper tail
 // 1 - p instead of p (see the deviation below).
@@ -232,7 +246,8 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
             next = lam - 2.0 * ((pl - p) / (pl2 - pl));
         if (std::fabs(p_prev - pl) < tol) {
             *result = next;
-            if (next >= 0.0 && next <= max_double && pass < newton_pass_limit)
+            if (next >= 0.0 && next <= max_double && pass < newton_pass_limit
+                && std::fabs(pl - p) <= residual_bound * p)
                 return fnonct_search_found;
             break;
         }

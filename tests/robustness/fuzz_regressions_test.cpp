@@ -110,3 +110,35 @@ TEST(FuzzRegressions, SearchNeverReportsANegativeRoot)
     const double root = -2.0 * std::log(p);
     EXPECT_LE(std::fabs(lam / root - 1.0), 1e-12 * 2.0 / root);
 }
+
+namespace {
+
+// Degrees of freedom far below 1, where the search's answers had P far from
+// p: they fail now (both lie below the 2^-10 the log-space route accepts).
+struct wrong_root_case {
+    const char* cause;
+    double x, df1, df2, p;
+};
+
+const wrong_root_case wrong_root_cases[] = {
+    // df = 1e-47: every term j >= 1 is of the size of df2, and the log-space
+    // sum stopped before its largest term at j = 0: lam = 152.6 with
+    // P(lam) = 1e-63 for p = 1.75e-47.
+    {"last backward term missed", 0x1.fp+0, 0x1.63636363636p-156, 0x1.fe03636363636p-156,
+     0x1.6363636363636p-156},
+    // df = 1e-265: P(lam) falls to a floor of 1e-266, above p = 2.8e-308;
+    // successive Newton passes saw that floor and stopped at lam = 2769.
+    {"plateau of P above p", 0x1.e848p+19, 0x1.90923p-879, 0x1.9090909090909p-879,
+     0x1.4000000003fp-1022},
+};
+
+TEST(FuzzRegressions, NoRootReportedFarFromP)
+{
+    for (const wrong_root_case& c : wrong_root_cases) {
+        double lam = -1.0;
+        SCOPED_TRACE(c.cause);
+        EXPECT_NE(fnonct_search(c.x, c.df1, c.df2, c.p, &lam), fnonct_search_found) << lam;
+    }
+}
+
+}  // namespace
