@@ -9,6 +9,11 @@
 //                          the search makes for one evaluation.
 //   ncf_cdf/grid           one ncf_cdf per row at the row's noncentrality (the
 //                          root the search looks for); us_per_call is the mean.
+//   csv/grid               the grid as a CSV table through kelbrant fnonct
+//                          --csv on one thread, in-process: read from memory,
+//                          every row evaluated through the evaluate callback,
+//                          written to /dev/null; us_per_row is the mean, to
+//                          set beside us_per_eval.
 //
 // Usage: build/kelbrant_bench [--grid=FILE] [Google Benchmark flags]
 
@@ -23,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
+#include "cli/fnonct_csv.h"
 #include "fnonct/argument_list.h"
 #include "fnonct/fnonct.h"
 #include "host/host.h"
@@ -37,12 +44,18 @@ struct grid_row {
 
 std::string grid_path = KELBRANT_GRID;
 std::vector<grid_row> grid;
+std::string grid_text;  // the grid file as it stands
 
 bool load_grid(const std::string& path)
 {
     std::ifstream in(path);
     if (!in)
         return false;
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    grid_text = whole.str();
+    in.clear();
+    in.seekg(0);
     std::string line;
     std::getline(in, line);  // header: x,df1,df2,p,ncp
     while (std::getline(in, line)) {
@@ -121,6 +134,30 @@ void ncf_cdf_grid(benchmark::State& state)
     set_per_item(state, "us_per_call");
 }
 
+void csv_grid(benchmark::State& state)
+{
+    host_module module;
+    char error[256];
+    if (host_attach_static(&module, error, sizeof error) != 0) {
+        state.SkipWithError(error);
+        return;
+    }
+    std::FILE* out = std::fopen("/dev/null", "w");
+    fnonct_csv_options options = default_csv_options;
+    options.threads = 1;
+    for (auto _ : state) {
+        std::FILE* in = fmemopen(const_cast<char*>(grid_text.data()), grid_text.size(), "rb");
+        const int status = fnonct_csv_stream(&module, &options, in, "grid", out, stderr);
+        std::fclose(in);
+        if (status != exit_ok) {
+            state.SkipWithError("the grid's CSV run did not succeed");
+            break;
+        }
+    }
+    std::fclose(out);
+    set_per_item(state, "us_per_row");
+}
+
 }  // namespace
 
 // Seven repetitions, reported as mean, median, spread and the best one: the
@@ -130,6 +167,12 @@ double best_of(const std::vector<double>& v) { return *std::min_element(v.begin(
 
 BENCHMARK(fnonct_evaluate_grid)
     ->Name("fnonct_evaluate/grid")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ComputeStatistics("best", best_of)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(csv_grid)
+    ->Name("csv/grid")
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ComputeStatistics("best", best_of)

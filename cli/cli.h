@@ -1,5 +1,5 @@
-// The command line's shared pieces: reading numbers, the one table of
-// outcome texts, and the commands.
+// The command line's shared pieces: the commands and their help, reading
+// options and numbers, and the one table of outcome texts.
 #pragma once
 
 #include <cstddef>
@@ -10,38 +10,121 @@
 
 // Exit statuses.
 constexpr int exit_ok = 0;
-constexpr int exit_failure = 1;  // no value: missing, out of domain, no solution, error row
+constexpr int exit_failure = 1;  // no value: missing, out of domain, no solution; an error
+                                 // row; a routine's failure status; output not written
 constexpr int exit_usage = 2;    // the command line itself is wrong
 constexpr int exit_setup = 3;    // the module could not be loaded, or the input not opened
+constexpr int exit_search_failed = 4;  // a lambda exists but the search did not reach it
+
+// ---------------------------------------------------------------------------
+// Commands (main.cpp holds their table)
+
+// One subcommand: `kelbrant NAME ...`.  A new command is a new record and a
+// line in main.cpp's table.
+struct command_info {
+    const char* name;
+    const char* usage;    // synopsis lines after "kelbrant ", separated by '\n'
+    const char* summary;  // one line for the program's help
+    // The rest of `kelbrant NAME --help`, after the usage lines, each line
+    // after `indent` (the program's help indents the commands' under a heading).
+    void (*print_help)(std::FILE* out, const char* indent);
+    int (*run)(int argc, char** argv, const char* argv0);  // arguments after NAME
+};
+
+extern const command_info fnonct_command_info;
+extern const command_info eval_command_info;
+
+// Print `text` line by line, each line that is not empty after `indent`.
+void print_lines(std::FILE* out, const char* indent, const char* text);
+
+// `kelbrant NAME --help` on `out`: the usage lines, then the help text.
+void print_command_help(std::FILE* out, const command_info* command);
+
+// A usage error: "kelbrant: DETAIL", the command's usage lines (every
+// command's when `command` is null) and where to read more, on stderr.
+// Returns exit_usage.
+int usage_error(const command_info* command, const char* detail);
+
+// ---------------------------------------------------------------------------
+// Options (options.cpp)
+//
+// Arguments that begin with "--" are options, "-h" is --help; everything
+// else ("-" and negative numbers included) is an operand, as is every
+// argument after "--".  An option's value comes as --name=VALUE or as the
+// next argument.
+
+struct option_spec {
+    const char* name;  // with its dashes: "--module"
+    bool takes_value;
+};
+
+struct option_parser {
+    int argc;
+    char** argv;
+    int next;           // the next argument to look at
+    bool operands_only;  // "--" has been seen
+};
+
+enum option_kind { option_operand, option_named, option_done, option_wrong };
+
+// The next argument: option_named with *which (index into specs, ended by a
+// null name) and *value (null for an option without one), option_operand
+// with *value, option_done after the last, or option_wrong with a message
+// naming the argument in `error`.
+option_kind next_option(option_parser* parser, const option_spec* specs, int* which,
+                        const char** value, char* error, size_t error_size);
 
 // ---------------------------------------------------------------------------
 // Numbers (value_parse.cpp)
 
-enum value_kind { value_number, value_missing, value_invalid };
+enum value_kind { value_number, value_missing, value_invalid, value_overflow };
 
-// Read one argument: a decimal or scientific number, or a missing value
-// ("." , "nan", "inf", "-inf", "infinity" in any case, or empty text).
-// Surrounding blanks are ignored.  `.` reads as the host's missing value,
-// the others as the NaN or infinity they name.
-value_kind parse_value(const char* text, size_t length, double* value);
+// The words that mark a missing value unless told otherwise: "NA", ".",
+// "nan" and the empty field (the list's last, empty word).
+constexpr char default_missing_words[] = "NA,.,nan,";
 
-// The usage text; `out` is stdout for --help and stderr for usage errors.
-void print_usage(std::FILE* out);
-int usage_error(const char* detail);
+struct number_format {
+    char decimal;               // '.' or ','
+    const char* missing_words;  // comma-separated, matched in any case
+    bool digit_words;           // some missing word starts with a digit ("999")
+};
+
+constexpr number_format plain_numbers = {'.', default_missing_words, false};
+
+// The format with this decimal mark and these missing words.
+number_format make_number_format(char decimal, const char* missing_words);
+
+// Read one value: surrounding blanks are ignored; "inf", "infinity" and "nan"
+// with a sign or none read as the infinity or NaN they name (both missing to
+// the module), another missing word as the host's missing value; otherwise decimal
+// or scientific notation with the format's decimal mark, nothing else.  A
+// number beyond the double range is value_overflow; one below it rounds to
+// a subnormal or zero, as correctly rounded reading gives.
+value_kind parse_value(const char* text, size_t length, const number_format* format,
+                       double* value);
+
+// The text of a double as %.17g writes it, with the decimal mark given; NaN
+// as "nan", except the host's missing value, which is ".".  Returns the
+// length; `out` holds at least number_text_size bytes and ends with a NUL.
+constexpr size_t number_text_size = 32;
+size_t format_number(double value, char decimal, char* out);
+void print_number(std::FILE* out, double value);
 
 // ---------------------------------------------------------------------------
 // Outcomes and their texts (messages.cpp: the one table)
 
 enum outcome_id {
     outcome_ok,
-    outcome_missing,      // status 120833
-    outcome_invalid,      // status 120836 with a domain flag
-    outcome_no_solution,  // status 120836 without a flag
+    outcome_missing,        // status 120833
+    outcome_invalid,        // status 120836 with a domain flag
+    outcome_no_solution,    // status 120836 without a flag, p above the central probability
+    outcome_search_failed,  // status 120836 without a flag, a root exists
     outcome_unknown_status,
-    outcome_math_error,   // a math error unwound the call
+    outcome_math_error,     // a math error unwound the call
     outcome_wrong_field_count,
     outcome_not_a_number,
-    outcome_line_too_long,
+    outcome_overflow,
+    outcome_unterminated_quote,
 };
 
 // The values a message may name.  Unused fields stay null.
@@ -54,20 +137,20 @@ struct message_fields {
     const char* df2;
     const char* p;
     const char* status;
-    const char* detail;    // counts, limits, math error details
+    const char* detail;    // counts, math error details
     long line;             // input line, 0 for the command line
 };
 
 // The status column's word for an outcome (ok, missing, invalid,
-// no-solution, error).
+// no-solution, failed, error).
 const char* outcome_word(outcome_id id);
 
 // True for the outcomes whose word is "error": a malformed row, a status the
 // module should never answer, a math error.
 bool outcome_is_error(outcome_id id);
 
-// The outcome of one evaluation: from the status and the flag bytes.
-outcome_id classify_evaluation(const host_evaluation* evaluation);
+// The exit status of `kelbrant fnonct X DF1 DF2 P` with this outcome.
+int outcome_exit_status(outcome_id id);
 
 // The one-line reason for an outcome, without the program name or newline.
 void format_reason(outcome_id id, const message_fields* fields, char* out, size_t size);
@@ -79,20 +162,31 @@ void math_error_detail(const host_math_error_report* error, char* out, size_t si
 extern const char* const fnonct_argument_names[host_argument_count];
 extern const char* const fnonct_argument_domains[host_argument_count];
 
-// Fill `fields` and pick the outcome of one FNONCT evaluation; `texts` are
-// the four argument texts as given, `missing` marks which of them read as
-// missing.  `scratch` (scratch_size bytes) holds the list of missing names.
-outcome_id describe_evaluation(const host_evaluation* evaluation, const char* const* texts,
-                               const bool* missing, message_fields* fields, char* scratch,
-                               size_t scratch_size);
+// The FNONCT outcomes for the help texts, from the same table: each word,
+// its exit status on the command line and what it means.
+void print_fnonct_outcomes(std::FILE* out, const char* indent);
 
 // ---------------------------------------------------------------------------
-// Commands
+// FNONCT evaluations (fnonct_outcome.cpp)
 
-int fnonct_command(int argc, char** argv, const char* argv0);
-int fnonct_csv(const host_module* module, const char* path, int threads);
-int eval_command(int argc, char** argv);
+// Evaluate FNONCT(values) through the module's callback into *evaluation
+// and return its outcome.  The callback answers 120836 without a flag both
+// when no lambda exists and when its search missed one; those rows alone
+// are asked again of fnonct_solve, on the copy of the core routines linked
+// into this program, which tells the two apart.  That copy must have been
+// attached to the host (host_attach_static) first.
+outcome_id fnonct_evaluate_row(const host_module* module, const double* values,
+                               host_evaluation* evaluation);
 
-// Print a double as the command line does: %.17g, "nan" for any NaN but the
-// host's missing value, which prints as ".".
-void print_number(std::FILE* out, double value);
+// Fill `fields` for the outcome `id` of one FNONCT evaluation; `texts` are
+// the four argument texts as given, `missing` marks which of them read as
+// missing.  `scratch` (scratch_size bytes) holds the list of missing names.
+void describe_evaluation(outcome_id id, const host_evaluation* evaluation,
+                         const char* const* texts, const bool* missing, message_fields* fields,
+                         char* scratch, size_t scratch_size);
+
+// The module: --module PATH, else kelbrant.so beside the executable, else
+// in the library folder of the installation the executable belongs to.
+// Opens it and attaches the linked copy too; exit_ok, or exit_setup after a
+// message on stderr.
+int open_fnonct_module(const char* module_path, const char* argv0, host_module* module);

@@ -6,7 +6,9 @@
 // anything the routine left untouched as "nan".  A math error raised inside
 // the routine unwinds to our host and ends the command with exit 1.
 //
-// kelbrant eval --list: the routines, their arguments and outputs.
+// kelbrant eval --list: the routines, their arguments and outputs;
+// kelbrant eval ROUTINE --help: one routine's, with what its status means.
+// The exit status is 1 when the routine's status reports a failure.
 
 #include <algorithm>
 #include <cmath>
@@ -41,27 +43,70 @@ void join_outputs(const eval_routine* r, char* outputs, size_t size)
     }
 }
 
-// One row per routine in aligned columns (name, arguments, outputs,
-// summary), each column as wide as its widest entry.
+// Print `text` from column `column` on, wrapped at word boundaries within
+// eval_list_width columns; continuation lines start at column `indent`.
+constexpr int eval_list_width = 80;
+
+int print_wrapped(std::FILE* out, const char* text, int column, int indent)
+{
+    while (*text != '\0') {
+        while (*text == ' ')
+            ++text;
+        const char* end = text;
+        while (*end != '\0' && *end != ' ')
+            ++end;
+        const int n = static_cast<int>(end - text);
+        if (n == 0)
+            break;
+        if (column > indent && column + 1 + n > eval_list_width) {
+            std::fprintf(out, "\n%*s", indent, "");
+            column = indent;
+        } else if (column > indent) {
+            std::fputc(' ', out);
+            ++column;
+        }
+        std::fprintf(out, "%.*s", n, text);
+        column += n;
+        text = end;
+    }
+    return column;
+}
+
+// One entry per routine: its name, arguments and outputs, then what it
+// computes, wrapped within eval_list_width columns.
 void list_routines()
 {
-    char outputs[128];
-    int name_width = 0, arguments_width = 0, outputs_width = 0;
+    char outputs[160];
     for (const eval_routine* table : eval_tables) {
         for (const eval_routine* r = table; r->name != nullptr; ++r) {
             join_outputs(r, outputs, sizeof outputs);
-            name_width = std::max(name_width, static_cast<int>(std::strlen(r->name)));
-            arguments_width =
-                std::max(arguments_width, static_cast<int>(std::strlen(r->arguments)));
-            outputs_width = std::max(outputs_width, static_cast<int>(std::strlen(outputs)));
+            std::printf("%s", r->name);
+            int column = static_cast<int>(std::strlen(r->name));
+            column = print_wrapped(stdout, r->arguments, column, 4);
+            column = print_wrapped(stdout, "->", column, 4);
+            print_wrapped(stdout, outputs, column, 4);
+            std::printf("\n    ");
+            print_wrapped(stdout, r->summary, 4, 4);
+            std::printf("\n");
         }
     }
-    for (const eval_routine* table : eval_tables) {
-        for (const eval_routine* r = table; r->name != nullptr; ++r) {
-            join_outputs(r, outputs, sizeof outputs);
-            std::printf("%-*s %-*s -> %-*s %s\n", name_width, r->name, arguments_width,
-                        r->arguments, outputs_width, outputs, r->summary);
-        }
+}
+
+// A routine's own help: how to call it, what it prints and what its
+// status means.
+void print_routine_help(const eval_routine* r)
+{
+    char outputs[160];
+    join_outputs(r, outputs, sizeof outputs);
+    std::printf("Usage: kelbrant eval %s %s\n", r->name, r->arguments);
+    print_wrapped(stdout, r->summary, 0, 0);
+    std::printf("\n\nPrints one line per output: %s.\n", outputs);
+    if (r->statuses != nullptr) {
+        std::printf("\n%s:", r->outputs[0].name);
+        print_wrapped(stdout, r->statuses, static_cast<int>(std::strlen(r->outputs[0].name)) + 1, 2);
+        std::printf("\nExit status 1 when %s is not 0.\n", r->outputs[0].name);
+    } else {
+        std::printf("\nThe routine has no status; it always answers (exit 0).\n");
     }
 }
 
@@ -78,28 +123,82 @@ void run_routine(void* context)
     call->routine->adapter(call->args, call->count, call->out);
 }
 
-}  // namespace
+const option_spec eval_options[] = {{"--help", false}, {"--list", false}, {nullptr, false}};
 
-int eval_command(int argc, char** argv)
+int eval_usage(const char* detail) { return usage_error(&eval_command_info, detail); }
+
+void print_eval_help(std::FILE* out, const char* indent)
 {
-    if (argc == 1 && std::strcmp(argv[0], "--list") == 0) {
+    print_lines(out, indent,
+        "Run one routine of the numeric code directly, on the copy linked into\n"
+        "this program (with our host's vector installed in it, so that the\n"
+        "routine meets the same missing value and math-error service as in the\n"
+        "module), and print one 'name value' line per output, the status first\n"
+        "where the routine has one: numbers with 17 significant digits (%.17g),\n"
+        "the host's missing value as '.', and 'nan' for an output the routine\n"
+        "left untouched.\n"
+        "\n"
+        "Options:\n"
+        "      --list           list the routines, their arguments and outputs\n"
+        "  -h, --help           print this help; 'kelbrant eval ROUTINE --help'\n"
+        "                       prints the routine's own, with what its status\n"
+        "                       means\n"
+        "\n"
+        "Exit status: 0 success; 1 the routine's status reports a failure, or a\n"
+        "math error ended it (its record on standard error); 2 usage error; 1\n"
+        "also when the output cannot be written.\n");
+}
+
+int eval_run(int argc, char** argv, const char*)
+{
+    option_parser parser{argc, argv, 0, false};
+    const char* operands[1 + eval_max_arguments + 1];
+    int count = 0;
+    bool help = false, list = false;
+    for (;;) {
+        int which = -1;
+        const char* value = nullptr;
+        char error[256];
+        const option_kind kind = next_option(&parser, eval_options, &which, &value, error, sizeof error);
+        if (kind == option_done)
+            break;
+        if (kind == option_wrong)
+            return eval_usage(error);
+        if (kind == option_named) {
+            (which == 0 ? help : list) = true;
+            continue;
+        }
+        if (count == 1 + eval_max_arguments)
+            return eval_usage("too many arguments");
+        operands[count++] = value;
+    }
+    const eval_routine* routine = count > 0 ? find_routine(operands[0]) : nullptr;
+    char detail[256];
+    if (count > 0 && routine == nullptr) {
+        std::snprintf(detail, sizeof detail, "unknown routine '%s' (kelbrant eval --list shows them)",
+                      operands[0]);
+        return eval_usage(detail);
+    }
+    if (help) {
+        if (routine != nullptr)
+            print_routine_help(routine);
+        else
+            print_command_help(stdout, &eval_command_info);
+        return exit_ok;
+    }
+    if (list) {
+        if (count != 0)
+            return eval_usage("--list takes no routine");
         list_routines();
         return exit_ok;
     }
-    if (argc < 1)
-        return usage_error("eval needs a ROUTINE (kelbrant eval --list shows them)");
-    const eval_routine* routine = find_routine(argv[0]);
-    char detail[256];
-    if (routine == nullptr) {
-        std::snprintf(detail, sizeof detail, "unknown routine '%s' (kelbrant eval --list shows them)",
-                      argv[0]);
-        return usage_error(detail);
-    }
-    const int count = argc - 1;
-    if (count < routine->min_arguments || count > routine->max_arguments) {
-        std::snprintf(detail, sizeof detail, "usage: kelbrant eval %s %s", routine->name,
-                      routine->arguments);
-        return usage_error(detail);
+    if (routine == nullptr)
+        return eval_usage("eval needs a ROUTINE (kelbrant eval --list shows them)");
+    const int arguments = count - 1;
+    if (arguments < routine->min_arguments || arguments > routine->max_arguments) {
+        std::snprintf(detail, sizeof detail, "%s takes the arguments %s, not %d of them", routine->name,
+                      routine->arguments, arguments);
+        return eval_usage(detail);
     }
 
     host_module copy;
@@ -110,18 +209,21 @@ int eval_command(int argc, char** argv)
     }
 
     double args[eval_max_arguments];
-    for (int i = 0; i < count; ++i) {
-        if (parse_value(argv[i + 1], std::strlen(argv[i + 1]), &args[i]) == value_invalid) {
-            std::snprintf(detail, sizeof detail, "argument %d of %s is not a number: '%s'", i + 1,
-                          routine->name, argv[i + 1]);
-            return usage_error(detail);
+    for (int i = 0; i < arguments; ++i) {
+        const char* text = operands[i + 1];
+        const value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, &args[i]);
+        if (kind == value_invalid || kind == value_overflow) {
+            std::snprintf(detail, sizeof detail, "argument %d of %s %s: '%s'", i + 1, routine->name,
+                          kind == value_invalid ? "is not a number" : "is beyond the range of a double",
+                          text);
+            return eval_usage(detail);
         }
     }
 
     double out[eval_max_outputs];
     for (double& o : out)
         o = std::nan("");
-    eval_call call{routine, args, count, out};
+    eval_call call{routine, args, arguments, out};
     host_guard_outcome outcome;
     host_guarded_call(run_routine, &call, &outcome);
     if (outcome.unwound) {
@@ -143,5 +245,18 @@ int eval_command(int argc, char** argv)
             print_number(stdout, out[i]);
         std::fputc('\n', stdout);
     }
-    return exit_ok;
+    // A routine with a status reports its failure there.
+    return routine->statuses != nullptr && out[0] != 0.0 ? exit_failure : exit_ok;
 }
+
+}  // namespace
+
+const command_info eval_command_info = {
+    "eval",
+    "eval ROUTINE ARG...\n"
+    "eval ROUTINE --help\n"
+    "eval --list",
+    "one routine of the numeric code, on numbers given",
+    print_eval_help,
+    eval_run,
+};

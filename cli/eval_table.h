@@ -31,6 +31,9 @@ struct eval_routine {
     eval_output outputs[eval_max_outputs];  // in printing order, a null name ends them
     eval_adapter adapter;
     const char* summary;  // one line for --list
+    // What the first output's values mean, for `eval ROUTINE --help`; null for
+    // a routine without a status.  A nonzero status is the routine's failure.
+    const char* statuses = nullptr;
 };
 
 // The tables, each ended by a row with a null name.

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "fnonct/argument_list.h"
 
 namespace {
 
@@ -15,19 +14,33 @@ struct outcome_text {
     outcome_id id;
     const char* word;
     const char* reason;
+    int exit_status;   // of `kelbrant fnonct X DF1 DF2 P`; a CSV row's decides nothing alone
+    const char* help;  // what the outcome means, for the help texts (null: not listed)
 };
 
 const outcome_text outcome_texts[] = {
-    {outcome_ok, "ok", ""},
-    {outcome_missing, "missing", "missing value for {argument}"},
-    {outcome_invalid, "invalid", "{argument} = {value} is out of its domain {domain}"},
+    {outcome_ok, "ok", "", exit_ok, "lambda found"},
+    {outcome_missing, "missing", "missing value for {argument}", exit_failure,
+     "an argument is missing"},
+    {outcome_invalid, "invalid", "{argument} = {value} is out of its domain {domain}",
+     exit_failure, "out of its domain (x >= 0, df1 > 0, df2 > 0, 0 < p < 1)"},
     {outcome_no_solution, "no-solution",
-     "no noncentrality parameter gives probability {p} at x = {x} (df1 = {df1}, df2 = {df2})"},
-    {outcome_unknown_status, "error", "the module answered status {status}"},
-    {outcome_math_error, "error", "math error {detail}"},
-    {outcome_wrong_field_count, "error", "expected 4 fields x,df1,df2,p, found {detail}"},
-    {outcome_not_a_number, "error", "{argument} is not a number: '{value}'"},
-    {outcome_line_too_long, "error", "line longer than {detail} characters"},
+     "no noncentrality parameter gives probability {p} at x = {x} (df1 = {df1}, df2 = {df2})",
+     exit_failure, "no lambda exists: p is above the central probability"},
+    {outcome_search_failed, "failed",
+     "the search did not reach the noncentrality parameter that gives probability {p} at "
+     "x = {x} (df1 = {df1}, df2 = {df2})",
+     exit_search_failed, "a lambda exists, but the search did not reach it"},
+    {outcome_unknown_status, "error", "the module answered status {status}", exit_failure,
+     nullptr},
+    {outcome_math_error, "error", "math error {detail}", exit_failure, nullptr},
+    {outcome_wrong_field_count, "error", "expected {detail}", exit_failure, nullptr},
+    {outcome_not_a_number, "error", "{argument} is not a number: '{value}'", exit_usage,
+     nullptr},
+    {outcome_overflow, "error", "{argument} = {value} is beyond the range of a double",
+     exit_usage, nullptr},
+    {outcome_unterminated_quote, "error",
+     "a quoted field is not closed before the end of the input", exit_failure, nullptr},
 };
 
 const outcome_text* find_text(outcome_id id)
@@ -60,23 +73,13 @@ const char* outcome_word(outcome_id id) { return find_text(id)->word; }
 
 bool outcome_is_error(outcome_id id) { return std::strcmp(find_text(id)->word, "error") == 0; }
 
-outcome_id classify_evaluation(const host_evaluation* evaluation)
+int outcome_exit_status(outcome_id id) { return find_text(id)->exit_status; }
+
+void print_fnonct_outcomes(std::FILE* out, const char* indent)
 {
-    if (evaluation->guard.unwound)
-        return outcome_math_error;
-    switch (evaluation->status) {
-    case 0:
-        return outcome_ok;
-    case status_missing_argument:
-        return outcome_missing;
-    case status_invalid_argument:
-        for (unsigned char flags : evaluation->flags)
-            if (flags & argument_domain_flag)
-                return outcome_invalid;
-        return outcome_no_solution;
-    default:
-        return outcome_unknown_status;
-    }
+    for (const outcome_text& t : outcome_texts)
+        if (t.help != nullptr)
+            std::fprintf(out, "%s  %-12s exit %d  %s\n", indent, t.word, t.exit_status, t.help);
 }
 
 void format_reason(outcome_id id, const message_fields* fields, char* out, size_t size)
@@ -106,44 +109,3 @@ void math_error_detail(const host_math_error_report* error, char* out, size_t si
                   static_cast<int>(error->kind), error->first_argument, error->second_argument);
 }
 
-outcome_id describe_evaluation(const host_evaluation* evaluation, const char* const* texts,
-                               const bool* missing, message_fields* fields, char* scratch,
-                               size_t scratch_size)
-{
-    fields->x = texts[0];
-    fields->df1 = texts[1];
-    fields->df2 = texts[2];
-    fields->p = texts[3];
-    const outcome_id id = classify_evaluation(evaluation);
-    if (id == outcome_missing) {
-        // Every argument that reads as missing, by name.
-        size_t used = 0;
-        scratch[0] = '\0';
-        for (int i = 0; i < host_argument_count; ++i) {
-            if (!missing[i])
-                continue;
-            int n = std::snprintf(scratch + used, scratch_size - used, "%s%s", used ? ", " : "",
-                                  fnonct_argument_names[i]);
-            if (n < 0 || static_cast<size_t>(n) >= scratch_size - used)
-                break;
-            used += static_cast<size_t>(n);
-        }
-        fields->argument = scratch;
-    } else if (id == outcome_invalid) {
-        for (int i = 0; i < host_argument_count; ++i) {
-            if (evaluation->flags[i] & argument_domain_flag) {
-                fields->argument = fnonct_argument_names[i];
-                fields->value = texts[i];
-                fields->domain = fnonct_argument_domains[i];
-                break;
-            }
-        }
-    } else if (id == outcome_unknown_status) {
-        std::snprintf(scratch, scratch_size, "%d", static_cast<int>(evaluation->status));
-        fields->status = scratch;
-    } else if (id == outcome_math_error) {
-        math_error_detail(&evaluation->guard.error, scratch, scratch_size);
-        fields->detail = scratch;
-    }
-    return id;
-}

@@ -35,21 +35,6 @@ struct argument_list {
     argument_entry entries[host_argument_count];
 };
 
-const host_module& attached()
-{
-    static host_module module;
-    static bool done = false;
-    if (!done) {
-        char error[256];
-        if (host_attach_static(&module, error, sizeof error) != 0) {
-            std::fprintf(stderr, "cannot attach the module: %s\n", error);
-            std::abort();
-        }
-        done = true;
-    }
-    return module;
-}
-
 bool is_missing(double v)
 {
     uint64_t bits;
@@ -88,7 +73,7 @@ void run(void* context)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const host_module& module = attached();
+    const host_module& module = fuzz_attached_module();
     fuzz_bytes in{data, size, 0};
     const uint8_t env_byte = fuzz_byte(in);
     unsigned char flags[host_argument_count];

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/host.h"
+#include "host/linked_module.h"
+
 // The bytes of one input, consumed front to back; past the end every byte
 // reads as 0, so a short input is a valid input.
 struct fuzz_bytes {
@@ -113,4 +116,21 @@ Result fuzz_run_in_env(uint8_t env_byte, Call call, Result* full, bool* compared
         fuzz_env_restore(env);
     }
     return got;
+}
+
+// The copy of the module linked into the target, attached to our own host
+// once, on first use.
+inline const host_module& fuzz_attached_module()
+{
+    static host_module module;
+    static bool done = false;
+    if (!done) {
+        char error[256];
+        if (host_attach_static(&module, error, sizeof error) != 0) {
+            std::fprintf(stderr, "cannot attach the module: %s\n", error);
+            std::abort();
+        }
+        done = true;
+    }
+    return module;
 }

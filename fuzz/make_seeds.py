@@ -101,3 +101,27 @@ def eval_seed(name, index, args, extra=0, env=0):
 for index in range(32):
     eval_seed(f"{index:02d}-small", index, (0.5, 2, 3, 1.5, 0.25, 1e-8, 0.5, 0.5))
     eval_seed(f"{index:02d}-large", index, (20, 40, 60, 200, 0.999, 1e-12, 3, 3), extra=7)
+
+# fuzz_csv: an option byte (separator, decimal mark, header choice, columns,
+# threads and missing words; see fuzz_csv.cpp), then a table.  The tables are
+# the real-world files of tests/cli/data/csv, each with the options its case
+# uses, and a few hostile ones.
+CSV_DATA = os.path.join(HERE, "..", "tests", "cli", "data", "csv")
+csv_options = {
+    "r_write_csv2.csv": 1 | 4, "excel_european.csv": 1 | 4, "tab_separated.tsv": 2,
+    "numeric_header.csv": 8, "first_line_is_data.csv": 16, "quoted_fields.csv": 64,
+}
+
+def csv_seed(name, options, table):
+    folder = os.path.join(HERE, "corpus", "csv")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "seed-" + name), "wb") as out:
+        out.write(bytes([options]) + table)
+
+for file_name in sorted(os.listdir(CSV_DATA)):
+    if file_name.endswith((".csv", ".tsv")):
+        with open(os.path.join(CSV_DATA, file_name), "rb") as f:
+            csv_seed(file_name, csv_options.get(file_name, 0), f.read())
+csv_seed("unterminated-quote", 0, b'x,df1,df2,p\n"2,3,10,0.5\n2,3,10,0.5\n')
+csv_seed("nul-and-cr", 128, b"2,3\x00,10,0.5\r2,3,10,0.5\r\n\r\n1e999,3,10,0.5")
+csv_seed("two-threads", 128 | 32, b"x,df1,df2,p\n" + b"2,3,10,0.5\n0.5,3,10,0.9\n" * 8)

@@ -11,3 +11,7 @@ long double log_beta_extended(double a, double b);
 // ln(1 - u) for 0 <= u < 1 in extended precision, accurate relative to a
 // small u.
 long double log_one_minus_extended(long double u);
+
+// ln of the Beta(a, b) density at 0 < x < 1 in extended precision (no
+// domain check): its terms are of the size of the shapes.
+long double beta_log_density_extended(double x, double a, double b);

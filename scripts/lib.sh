@@ -31,7 +31,7 @@ ensure_packages() {
 
 # The native build every other step starts from.
 native_build() {
-  ensure_packages g++ cmake libgtest-dev libbenchmark-dev
+  ensure_packages g++ cmake libgtest-dev libbenchmark-dev help2man
   if [ ! -f "$root/build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >&2
   fi

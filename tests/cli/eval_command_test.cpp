@@ -32,7 +32,8 @@ TEST(CliEval, RoutinesPrintOneLinePerOutput)
     };
     for (const eval_case& c : cases) {
         const cli_run r = run_eval(c.args);
-        EXPECT_EQ(r.exit_status, 0) << c.args[0] << ": " << r.err;
+        // A status other than 0 is the routine's failure: exit 1.
+        EXPECT_EQ(r.exit_status, eval_exit_status(c.out)) << c.args[0] << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[0];
     }
 }
@@ -73,12 +74,11 @@ TEST(CliEval, ListShowsEveryRoutineWithArgumentsAndOutputs)
     EXPECT_TRUE(contains(r.out, "mantissa exponent")) << r.out;
 }
 
-TEST(CliEval, ListColumnsLineUpWhateverTheLongestEntry)
+TEST(CliEval, ListFitsEightyColumns)
 {
-    // Each column is as wide as its widest entry, so the arguments, the
-    // "->" and the summary start at one column on every row, also past the
-    // longest name (inverse_gaussian_cdf) and the longest argument list
-    // (ncf_log_probs).
+    // Each routine starts a line with its name, its arguments and outputs;
+    // what it computes follows on lines indented by four, and no line is
+    // wider than a terminal.
     const cli_run r = run_cli({"eval", "--list"});
     ASSERT_EQ(r.exit_status, 0);
     std::vector<std::string> lines;
@@ -86,32 +86,52 @@ TEST(CliEval, ListColumnsLineUpWhateverTheLongestEntry)
     for (size_t end; (end = r.out.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(r.out.substr(start, end - start));
     ASSERT_FALSE(lines.empty());
-    // Arguments: after the name and its padding; outputs: after " -> ";
-    // summary: after the first run of two or more spaces that follows the
-    // outputs on some row (the row with the widest outputs has none).
-    const size_t arguments = lines.front().find_first_not_of(' ', lines.front().find(' '));
-    const size_t arrow = lines.front().find(" -> ");
-    size_t summary = std::string::npos;
-    for (const std::string& line : lines) {
-        const size_t gap = line.find("  ", arrow + 4);
-        if (gap != std::string::npos) {
-            summary = line.find_first_not_of(' ', gap);
-            break;
+    for (const std::string& line : lines)
+        EXPECT_LE(line.size(), 80u) << line;
+    EXPECT_TRUE(contains(r.out, "\ninverse_gaussian_cdf x lambda -> value\n    inverse Gaussian"))
+        << r.out;
+    EXPECT_TRUE(contains(r.out, "\nncf_log_probs x n1 n2 lambda [requests [tolerance]] -> status log_lower\n"
+                                "    log_upper log_density small_lower_tail\n    ln P(F' <= x)"))
+        << r.out;
+}
+
+TEST(CliEval, RoutineHelpSaysWhatItsStatusMeans)
+{
+    struct help_case {
+        const char* routine;
+        const char* usage;
+        const char* status;
+    };
+    const help_case cases[] = {
+        {"ncf_cdf", "Usage: kelbrant eval ncf_cdf x df1 df2 ncp\n", "\nstatus: 0 success; 1 outside"},
+        {"fnonct_solve", "Usage: kelbrant eval fnonct_solve x df1 df2 p\n", "3 no lambda gives p"},
+        {"bessel_i", "Usage: kelbrant eval bessel_i z order form\n", "error: 0 success; 1 nu < 0"},
+        {"exp_fast", "Usage: kelbrant eval exp_fast x\n", "no status; it always answers"},
+    };
+    for (const help_case& c : cases) {
+        for (const char* help : {"--help", "-h"}) {
+            const cli_run r = run_cli({"eval", c.routine, help});
+            EXPECT_EQ(r.exit_status, 0) << c.routine;
+            EXPECT_EQ(r.out.compare(0, std::string(c.usage).size(), c.usage), 0) << r.out;
+            EXPECT_TRUE(contains(r.out, c.status)) << r.out;
+            EXPECT_EQ(r.err, "");
         }
     }
-    ASSERT_NE(summary, std::string::npos) << r.out;
-    for (const std::string& line : lines) {
-        ASSERT_GT(line.size(), summary) << line;
-        EXPECT_EQ(line.find_first_not_of(' ', line.find(' ')), arguments) << line;
-        EXPECT_EQ(line.find(" -> "), arrow) << line;
-        // The summary starts at its column: a space before it, the
-        // outputs (single spaces between names) and their padding before that.
-        EXPECT_EQ(line[summary - 1], ' ') << line;
-        EXPECT_NE(line[summary], ' ') << line;
-        std::string outputs = line.substr(arrow + 4, summary - 1 - (arrow + 4));
-        outputs.erase(outputs.find_last_not_of(' ') + 1);
-        EXPECT_EQ(outputs.find("  "), std::string::npos) << line;
-    }
-    EXPECT_TRUE(contains(r.out, "inverse_gaussian_cdf x lambda")) << r.out;
-    EXPECT_TRUE(contains(r.out, "x n1 n2 lambda [requests [tolerance]] ->")) << r.out;
+    const cli_run general = run_cli({"eval", "--help"});
+    EXPECT_EQ(general.exit_status, 0);
+    EXPECT_TRUE(contains(general.out, "Usage: kelbrant eval ROUTINE ARG...\n")) << general.out;
+    EXPECT_TRUE(contains(general.out, "Exit status:")) << general.out;
+}
+
+TEST(CliEval, NegativeNumbersAreArgumentsNotOptions)
+{
+    // "-8", "-inf" and "-1e-3" are numbers; "--" ends the options before one
+    // that starts with two dashes.
+    const cli_run r = run_eval({"pow_real", "-2", "3"});
+    EXPECT_EQ(r.out, "value -8\n");
+    const cli_run infinite = run_eval({"exp_fast", "-inf"});
+    EXPECT_EQ(infinite.exit_status, 0) << infinite.err;
+    EXPECT_EQ(infinite.out, "value 0\n");
+    const cli_run dashes = run_cli({"eval", "--", "exp_fast", "-0"});
+    EXPECT_EQ(dashes.out, "value 1\n") << dashes.err;
 }

@@ -66,6 +66,22 @@ def ncf_cdf(x, df1, df2, ncp):
     return total
 
 
+def noncentrality_root(x, df1, df2, p, bracket_limit=None):
+    """The lam with ncf_cdf(x, df1, df2, lam) = p, by mpmath.findroot
+    (Anderson's bracketing solver) from a bracket [lo, hi] found by doubling
+    hi from 1, to 1e-28; None where p is at or above the central probability
+    (no root), or where hi would pass bracket_limit."""
+    f = lambda lam: ncf_cdf(x, df1, df2, lam) - p
+    if f(0) <= 0:
+        return None
+    lo, hi = mp.mpf(0), mp.mpf(1)
+    while f(hi) > 0:
+        lo, hi = hi, 2 * hi
+        if bracket_limit is not None and hi > bracket_limit:
+            return None
+    return mp.findroot(f, (lo, hi), solver="anderson", tol=mp.mpf(10) ** -28)
+
+
 def smaller_ratio(x, y, a, b):
     """I_x(a, b) for x at most the mean a/(a+b), y = 1 - x given: the
     series x^a y^b / (a B(a, b)) 2F1(a+b, 1; a+1; x) of positive terms

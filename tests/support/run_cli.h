@@ -99,6 +99,18 @@ inline cli_run run_eval(std::vector<std::string> args)
     return run_cli(args);
 }
 
+// The exit status kelbrant eval gives with this output: 1 when its first
+// line is a status (status, outcome or error) other than 0.
+inline int eval_exit_status(const std::string& out)
+{
+    for (const char* name : {"status ", "outcome ", "error "}) {
+        const std::string first = std::string(name) + "0\n";
+        if (out.compare(0, first.size() - 2, name) == 0)
+            return out.compare(0, first.size(), first) == 0 ? 0 : 1;
+    }
+    return 0;
+}
+
 inline bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
