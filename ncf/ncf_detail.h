@@ -35,6 +35,16 @@ double beta_normal_deviate(double x, double a, double b);
 // x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
 void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
 
+// Whether 1 - x, formed in double, has lost the digits of y, the complement
+// formed directly: more than 2^-45 of y apart (x rounded near 1).  Where it
+// holds y, beta_inc and ncf_cdf work with 1 - x as the one-argument ratio
+// does, bit for bit; where it is lost, with y.
+inline bool complement_lost(double x, double y)
+{
+    double d = (1.0 - x) - y;
+    return !((d < 0.0 ? -d : d) <= y * 0x1p-45);
+}
+
 // How beta_inc reached its answer, for the tests and the benchmark.
 constexpr int32_t beta_inc_path_none = 0;          // failure (status 1 or -1)
 constexpr int32_t beta_inc_path_end_point = 1;     // x = 0 or x = 1
@@ -62,11 +72,13 @@ struct beta_inc_logs {
     double log_beta_ab;
 };
 
-// beta_inc_traced with those logarithms supplied (logs may be null: then it
-// takes them itself).  Given the values beta_inc would compute, the results
-// are beta_inc's bit for bit.
-int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
-                            double* w1, beta_inc_trace* trace);
+// beta_inc_traced at x with its complement y = 1 - x formed by the caller
+// (for x rounded near 1, where 1 - x has lost y's digits), and with those
+// logarithms supplied (logs may be null: then it takes them itself; ln_1mx
+// is then ln y).  With y the double 1 - x and the values beta_inc would
+// compute, the results are beta_inc's bit for bit.
+int32_t beta_inc_given_logs(double x, double y, double a, double b, const beta_inc_logs* logs,
+                            double* w, double* w1, beta_inc_trace* trace);
 
 struct ncf_cdf_trace {
     int32_t start_index;    // k, or -1 when no Poisson sum was set up
