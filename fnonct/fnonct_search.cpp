@@ -89,18 +89,13 @@
 #include "ncf/ncf_prepared.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/normal_quantile_rational.h"
 #include "numeric/primitives.h"
 
 namespace {
 
 // Largest p the search accepts.
 constexpr double p_upper_limit = 0.9999999;
-
-// Abramowitz and Stegun 26.2.23, the lower-tail normal quantile: numerator
-// coefficients c0, c1, c2 and denominator coefficients d1, d2, d3 (the
-// denominator's constant term is 1), lowest power first.
-constexpr double quantile_num[] = {2.515517, 0.802853, 0.010328};
-constexpr double quantile_den[] = {1.432788, 0.189269, 0.001308};
 
 // The cube-root exponent and the two roundings of 2/9 of the gap function.
 constexpr double cube_root_exponent = 0.333333333;
@@ -195,9 +190,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
 
     double q = p >= 0.5 ? 1.0 - p : p;
     double tq = elem_sqrt(-2.0 * elem_ln(q));
-    double ratio = (quantile_num[0] + quantile_num[1] * tq + quantile_num[2] * tq * tq)
-                 / (1.0 + quantile_den[0] * tq + quantile_den[1] * tq * tq
-                    + quantile_den[2] * tq * tq * tq);
+    double ratio = normal_quantile_rational(tq);
     double z = p > 0.5 ? tq - ratio : ratio - tq;
 
     gap_constants g{1.0 - two_ninths_6 / df2, two_ninths_5 / df2, z};

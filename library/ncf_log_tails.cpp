@@ -154,7 +154,8 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
         p += 1.0;
     double v;
     int32_t steps;
-    out->settled = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+    out->settled = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax, &v,
+                                 &steps) == 0;
     if (!out->settled)
         return true;
     long double tail = shifted ? elem_ln_table_ext((ys + v * xs * (p0 + q) / p) / p0)

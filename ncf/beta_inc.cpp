@@ -148,7 +148,8 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         p += 1.0;
     double v;
     int32_t steps;
-    bool converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+    bool converged = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax,
+                                   &v, &steps) == 0;
     bool normal_applies = (a > 5000.0 && b > 100.0) || (b > 5000.0 && a > 100.0);
     if (!converged && !normal_applies) {
         // The other side: the orientation tests leave a tiny first shape a
@@ -162,7 +163,8 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         p0 = p;
         if (shifted)
             p += 1.0;
-        converged = beta_fraction(xs, p, q, fraction_tolerance, &v, &steps) == 0;
+        converged = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax,
+                                  &v, &steps) == 0;
     }
     if (trace != nullptr) {
         trace->steps = steps;

@@ -7,14 +7,26 @@
 
 #include <cstdint>
 
-// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1:
+// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1,
+// with ys = 1 - xs as the caller holds it (r = ys/xs keeps the digits of a
+// small ys that 1 - xs would lose):
 // *value receives V, the approximant of 1/F in
 //     I_xs(p, q) = xs^p (1-xs)^(q-1) / (p B(p, q)) / F,
 // once two successive approximants agree to `tolerance` relative, and
-// *steps the steps taken.  0 converged; 1 not within 199 steps (*value is
-// then the last approximant).
-int32_t beta_fraction(double xs, double p, double q, double tolerance, double* value,
-                      int32_t* steps);
+// *steps the steps taken.  0 converged; 1 not within max_steps steps
+// (*value is then the last approximant).
+int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance,
+                      int32_t max_steps, double* value, int32_t* steps);
+
+// The step limit of the incomplete beta ratios beta_inc and beta_inc_log:
+// itrmax = 199.  The fraction needs a few tens of steps for shapes up to a
+// thousand and about 90 at p = q = 5000; beyond 199 those routines turn to
+// the cube-root normal approximation.
+constexpr int32_t beta_fraction_itrmax = 199;
+
+// The smallest relative tolerance the fraction's convergence test can see:
+// 2^-54 plus one unit in the last place.
+constexpr double beta_fraction_tolerance_floor = 5.551115123125785e-16;
 
 // Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
 // for 0 < x < 1 and large a, b.

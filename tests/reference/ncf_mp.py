@@ -60,7 +60,8 @@ def ncf_cdf(x, df1, df2, ncp):
         ratio += u                      # I_j
         weight *= (j + 1) / lam         # p_j
         total += weight * ratio
-        u *= (a + j) / ((a + b + j - 1) * xp)  # u_(j-1)
+        if j > 0:  # u_(j-1); none below j = 0 (a + b - 1 may be 0 there)
+            u *= (a + j) / ((a + b + j - 1) * xp)
     direct = incomplete_beta(xp, a, b)
     assert abs(ratio - direct) <= abs(direct) * mp.mpf(2) ** (40 - mp.mp.prec), (ratio, direct)
     return total
