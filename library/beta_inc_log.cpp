@@ -50,6 +50,7 @@
 
 #include "library/densities.h"
 #include "library/log_complement.h"
+#include "library/log_extended.h"
 #include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -106,9 +107,7 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
         return 0;
     }
 
-    const long double log_dens = static_cast<long double>(a - 1.0) * elem_ln_table_ext(x)
-                               + static_cast<long double>(b - 1.0) * log1p_rel(-x)
-                               - log_beta(a, b);
+    const long double log_dens = beta_log_density_extended(x, a, b);
     rec->log_density = static_cast<double>(log_dens);
     rec->complement = 1.0 - x;
     rec->shape_sum = a + b;
@@ -133,7 +132,9 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 
     double v;
     int32_t steps;
-    const int32_t fraction_status = beta_fraction(xs, p, q, rec->tolerance, &v, &steps);
+    const int32_t fraction_status =
+        beta_fraction(xs, 1.0 - xs, p, q, rec->tolerance, beta_fraction_itrmax, &v,
+                      &steps);
     rec->fraction = v;
     double w, w_complement;
     if (fraction_status == 0) {

@@ -2,8 +2,8 @@
 //
 //     ln f(x) = (a - 1) ln x + (b - 1) ln(1 - x) - ln B(a, b),   0 <= x <= 1,
 //
-// with ln(1 - x) from log1p_rel(-x), exact for small x, and ln B from
-// log_beta, which keeps its accuracy for large shapes.
+// summed in extended precision by beta_log_density_extended, whose terms
+// are of the size of the shapes and cancel near the mode.
 //
 // End points.  At x = 0 the density is b (finite, ln b) when a = 1 and
 // infinite or zero otherwise; at x = 1 likewise a when b = 1.  The infinite
@@ -13,6 +13,7 @@
 
 #include "library/densities.h"
 
+#include "library/log_extended.h"
 #include "numeric/elementary.h"
 #include "numeric/host_link.h"
 #include "numeric/primitives.h"
@@ -35,6 +36,10 @@ int32_t beta_log_density(double x, double a, double b, double* out)
             host_missing_value(out);
         return 0;
     }
-    *out = (b - 1.0) * log1p_rel(-x) + (a - 1.0) * elem_ln(x) - log_beta(a, b);
+    uint16_t saved = elem_extended_begin();
+    long double sum = beta_log_density_extended(x, a, b);
+    elem_extended_hold(sum);
+    elem_extended_end(saved);
+    *out = static_cast<double>(sum);
     return 0;
 }

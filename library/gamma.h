@@ -43,7 +43,15 @@ struct gamma_log_record {
 // success, 1 on failure (the outputs are then not to be used).
 int32_t gamma_inc_log(gamma_log_record* record);
 
-// The gamma kernel t^p e^(-t) for the integrator, exponent-scaled to base e:
-// the context is a gamma_log_record whose `power` is p and whose
-// `quadrature` is the state being integrated.
-int32_t gamma_kernel_integrand(double t, void* context, double* out);
+// The gamma kernel relative to its value at x, for the integrator (lower
+// tail: (1 - s/x)^p e^s on [0, x]; upper tail: (1 + s/x)^p e^-s on
+// [0, inf)), exponent-scaled to base e; its integral is the ratio of the
+// tail to the density of shape p + 1 at x.  The context is a
+// gamma_kernel_context.
+struct gamma_kernel_context {
+    double x;                      // the point
+    double power;                  // p
+    int32_t lower_tail;            // nonzero: the lower tail
+    quadrature_state* quadrature;  // the state being integrated
+};
+int32_t gamma_kernel_integrand(double s, void* context, double* out);

@@ -27,12 +27,16 @@
 //
 //   Fallback: whenever the chosen method fails (the series and fractions
 //   at their step limits, a normal tail that cannot be formed, a shifted
-//   upper tail that cancels), the upper tail is integrated,
-//       Gamma(a', x) = integral from x to inf of t^p e^(-t) dt,  p = a' - 1,
-//   by the exponential-substitution trapezoidal rule on the half-line,
-//   exponent-scaled so that its logarithm ln I = ln R + E is exact far
-//   beyond the double range.  The substitution centre is the kernel's peak
-//   p, or (1/a' + 1) x when the peak lies below x.
+//   upper tail that cancels), the tail on x's side is integrated, as the
+//   same ratio R to the density of shape a' and combined as above:
+//       upper (x > a'):  R = integral_0^inf (1 + s/x)^p e^(-s) ds,
+//       lower (x <= a'): R = integral_0^x  (1 - s/x)^p e^(+s) ds,   p = a' - 1,
+//   the gamma kernel t^p e^(-t) relative to its value at x, by the
+//   exponential-substitution trapezoidal rule (half line and bounded
+//   interval; gamma_kernel_integrand).  Both tails are integrated, so that
+//   a small lower tail of a large shape (ln P(3e6, 2986143.6) = -35.11) is
+//   formed directly and not as the complement of an upper tail next to 1.
+//   The substitution centre is the kernel's width x/(|x - p| + sqrt(p)).
 //
 // The tolerance of the series and fractions is the record's, raised to
 // min_relative_tolerance (5.551115123125785e-16) when smaller; their
@@ -43,17 +47,15 @@
 // log density, as on every other path (not the normal log density of z).
 // A log probability above 0 or not finite fails the routine: a tail formed
 // as the complement of a tail that rounds to 1 comes out as ln 0, which no
-// x > 0 has (the integration gives only the upper tail, so a small lower
-// tail cannot be recovered from it).
+// x > 0 has.
 //
-// Accuracy.  The series, fractions and expansion give both logs to about
-// 1e-14 of their size, and the density to a few ulps.  Three things bound
-// it beyond that: after the shift of a shape below 1, the tail on the far
-// side is a difference (R - 1, or 1 - P) that loses digits like 1/a; the
-// centre approximation omits Temme's first correction, of relative size
-// about z^4/(108 a); and the integration's kernel and ln Gamma(a') are
-// doubles of size a ln a, whose roundings leave an absolute error of some
-// 2^-53 a ln a in ln Q (and ln P, its complement, loses more when small).
+// Accuracy.  The series, fractions, expansion and integration give both
+// logs to about 1e-14 of their size (measured against mpmath: at most
+// 5e-14 for shapes from 1e4 to 1e7, the integrated band), and the density
+// to a few ulps.  Two things bound it beyond that: after the shift of a
+// shape below 1, the tail on the far side is a difference (R - 1, or
+// 1 - P) that loses digits like 1/a; and the centre approximation omits
+// Temme's first correction, of relative size about z^4/(108 a).
 
 #include "library/gamma.h"
 
@@ -112,8 +114,40 @@ bool asymptotic_upper(gamma_log_record* record)
     return true;
 }
 
-// The main path; false sends the routine to the integration.
-bool method_path(gamma_log_record* record)
+// The ratio R of the tail on x's side to the density of shape a' at x, by
+// integration of the kernel relative to its value at x: the upper tail on
+// [0, inf) (half line), the lower tail on [0, x] (bounded).  The kernel's
+// width is about x/(|x - p| + sqrt(p)) (x/|x - p| in the tails, sqrt(p)
+// at the mode), the centre of the substitution.  False when it fails.
+bool integrated_ratio(gamma_log_record* record, double ap, bool lower, double* r)
+{
+    double x = record->x;
+    double p = ap - 1.0;
+    double log_ap = elem_ln(ap);
+    double centre = x / (elem_abs(x - p) + elem_sqrt(p));
+    gamma_kernel_context kernel = {x, p, lower ? 1 : 0, nullptr};
+    quadrature_state state;
+    quadrature_log_scaled(&state, 0.0, lower && centre >= x ? 0.5 * x : centre,
+                          log_ap > 1.0 ? 1.0 / log_ap : 1.0, record->tolerance,
+                          integration_halvings, gamma_kernel_integrand, &kernel);
+    if (lower) {
+        state.kind = quadrature_bounded;
+        state.upper = x;
+    }
+    kernel.quadrature = &state;
+    record->quadrature = &state;
+    double integral;
+    int32_t status = trapezoid_integrate(&state, &integral);
+    record->quadrature = nullptr;
+    if (status != 0 || !(integral > 0.0))
+        return false;
+    *r = integral * exp_fast(static_cast<double>(state.exponent));
+    return *r > 0.0 && *r < max_double;
+}
+
+// The main path (integrate false) or the integration that stands in for
+// it; false sends the routine on (to the integration, or to failure).
+bool ratio_path(gamma_log_record* record, bool integrate)
 {
     double x = record->x;
     double a = record->shape;
@@ -124,23 +158,28 @@ bool method_path(gamma_log_record* record)
     gamma_log_density(x, ap, &d);
     bool lower = x <= ap || x <= 1.0;
 
-    if (ap >= large_shape && gamma_centre_band(x, ap)) {
-        double z = gamma_cube_root_variable(x, ap);
-        double log_lower, log_upper, log_normal_density;
-        if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
-            return false;
-        record->log_lower = log_lower;
-        record->log_upper = log_upper;
-        record->log_density = d;
-        record->method = gamma_method_centre;
-        return true;
-    }
-    const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
-                                        fraction_last_counter};
-    int32_t method;
+    int32_t method = record->method;
     double r = 0.0;
-    if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
-        return false;
+    if (integrate) {
+        if (!integrated_ratio(record, ap, lower, &r))
+            return false;
+    } else {
+        if (ap >= large_shape && gamma_centre_band(x, ap)) {
+            double z = gamma_cube_root_variable(x, ap);
+            double log_lower, log_upper, log_normal_density;
+            if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
+                return false;
+            record->log_lower = log_lower;
+            record->log_upper = log_upper;
+            record->log_density = d;
+            record->method = gamma_method_centre;
+            return true;
+        }
+        const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
+                                            fraction_last_counter};
+        if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
+            return false;
+    }
 
     double w;
     if (!shifted) {
@@ -169,51 +208,6 @@ bool method_path(gamma_log_record* record)
     return true;
 }
 
-// Integration of the upper tail; false when it fails.
-bool integrated_upper(gamma_log_record* record)
-{
-    double x = record->x;
-    double a = record->shape;
-    bool shifted = a < 1.0;
-    double ap = shifted ? a + 1.0 : a;
-    double p = ap - 1.0;
-    record->power = p;
-
-    double log_ap = elem_ln(ap);
-    double centre = p > 0.0 ? p : 0.0;
-    if (centre < x)
-        centre = (1.0 / ap + 1.0) * x;
-    quadrature_state state;
-    quadrature_log_scaled(&state, x, centre, log_ap > 1.0 ? 1.0 / log_ap : 1.0,
-                          record->tolerance, integration_halvings, gamma_kernel_integrand,
-                          record);
-    record->quadrature = &state;
-
-    double integral;
-    int32_t status = trapezoid_integrate(&state, &integral);
-    record->quadrature = nullptr;
-    if (status != 0)
-        return false;
-
-    record->work = elem_ln(integral) + static_cast<double>(state.exponent);
-    // The log density of shape a', p ln x - x - ln Gamma(a'), in the form
-    // that keeps its digits near the mode of a large shape.
-    double dp;
-    gamma_log_density(x, ap, &dp);
-    double u = record->work - log_gamma(ap);
-    if (!shifted) {
-        record->log_density = dp;
-        record->log_upper = u;
-    } else {
-        if (!(u > dp))
-            return false;
-        record->log_upper = u + log_complement(dp - u);
-        record->log_density = elem_ln(a) - elem_ln(x) + dp;
-    }
-    record->log_lower = log_complement(record->log_upper);
-    return true;
-}
-
 }  // namespace
 
 int32_t gamma_inc_log(gamma_log_record* record)
@@ -235,8 +229,8 @@ int32_t gamma_inc_log(gamma_log_record* record)
     if (x / a >= asymptotic_ratio && a >= asymptotic_min_shape)
         done = asymptotic_upper(record);
     else
-        done = method_path(record);
-    if (!done && !integrated_upper(record))
+        done = ratio_path(record, false);
+    if (!done && !ratio_path(record, true))
         return 1;
 
     if (!(record->log_lower <= 0.0 && record->log_upper <= 0.0)

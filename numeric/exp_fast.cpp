@@ -23,12 +23,17 @@
 // of ln 2/128 keeps the error at 0.51 whatever the size of x, and needs no
 // extended arithmetic, so it costs a fraction of the x87 route.
 //
-// The range: for |x| <= 708 the result and every step stay normal doubles.
-// Beyond it (x from 708 to the overflow bound 709.78, the subnormal
-// results, the overflows and NaN) the x87 split form runs: t = x log2 e
-// rounded once to the 64-bit significand, n = floor(t), (2^f - 1) + 1 by
-// F2XM1, and the scaling by FSCALE, at 64-bit precision whatever the host
-// set, so that a subnormal result is rounded once.
+// The range: for |x| <= 708 the result and every step stay normal doubles
+// and 2^n is one power of two.  From 708 up to the overflow bound
+// log_max_double = 709.78 (n = 1024) and from -708 down to log_min_normal
+// = -708.3964185 (n = -1023) the same reduction runs and 2^n is applied in
+// two exact steps (elem_scale2), so the bound of 0.51 units holds over the
+// whole normal range of results.  Beyond (the subnormal results, the
+// overflows and NaN) the x87 split form runs: t = x log2 e rounded once to
+// the 64-bit significand, n = floor(t), (2^f - 1) + 1 by F2XM1, and the
+// scaling by FSCALE, at 64-bit precision whatever the host set, so that a
+// subnormal result is rounded once.  (On the normal range that form reaches
+// 0.78 units: the rounding of t, scaled by |t| up to 1024.)
 //
 // No range checks: e^x beyond DBL_MAX is +inf, below the smallest normal it
 // is subnormal or 0.  Callers that must not see either compare x with
@@ -36,13 +41,15 @@
 
 #include <cstring>
 
+#include "numeric/constants.h"
 #include "numeric/exp2_split.h"
 #include "numeric/exp_table.h"
 #include "numeric/primitives.h"
 
 namespace {
 
-// |x| up to this takes the table path: 2^n stays within 2^-1022 .. 2^1021.
+// |x| up to this takes the table path with one power of two: 2^n stays
+// within 2^-1022 .. 2^1021.
 constexpr double table_path_bound = 708.0;
 
 // 1.5 * 2^52: added to a double of magnitude below 2^51, it rounds that
@@ -72,7 +79,7 @@ double exp_outside(double x)
 
 double exp_fast(double x)
 {
-    if (!(x >= -table_path_bound && x <= table_path_bound))
+    if (!(x >= log_min_normal && x <= log_max_double))
         return exp_outside(x);
 
     double shifted = x * exp_steps_per_unit + round_shift;
@@ -88,5 +95,7 @@ double exp_fast(double x)
         r + r * r * (exp_series[0] + r * (exp_series[1] + r * (exp_series[2] + r * exp_series[3])));
     const exp_table_entry& entry = exp_table[j];
     const double value = entry.hi + (entry.lo + entry.hi * series);
-    return value * elem_pow2(n);
+    if (x >= -table_path_bound && x <= table_path_bound)
+        return value * elem_pow2(n);
+    return elem_scale2(value, n);
 }

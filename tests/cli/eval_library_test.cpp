@@ -188,7 +188,7 @@ TEST(CliEvalLogSpace, FixedOutputs)
         // Infinite log density at the origin: the host's missing value.
         {{"ncf_log_density", "0", "4", "5", "3"}, "status 0\nvalue .\n"},
         {{"ncf_log_density", "-1", "3", "10", "2"}, "status 1\nvalue nan\n"},
-        {{"ncf_log_density", "1", "3", "10", "3e5"}, "status 1\nvalue nan\n"},
+        {{"ncf_log_density", "3.3e9", "3", "400", "1e10"}, "status 1\nvalue nan\n"},
     };
     for (const eval_case& c : cases) {
         const cli_run r = run_eval(c.args);

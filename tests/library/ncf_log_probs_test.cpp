@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
 
 #include "library/ncf_log.h"
@@ -279,14 +280,19 @@ TEST(NcfLogProbs, OverflowingPointFails)
     }
 }
 
-// The call fails when a requested part fails: at lambda = 10000 the log
-// density's Poisson sum needs more than its 1001 terms, so probabilities
-// and density together fail while the probabilities alone succeed.
+// The call fails when a requested part fails.  At lambda = 1e10 the log
+// density's largest term lies beyond k = 2^31 and the density fails; so
+// does the integration of the probabilities there.  At lambda = 10000 (where
+// the density's sum once needed more than its 1001 terms) every request
+// answers, the density alike alone and beside the probabilities.
 TEST(NcfLogProbs, DensityFailureFailsTheCall)
 {
-    EXPECT_EQ(run(2500.0, 3.0, 400.0, 10000.0, 3).status, 1);
-    EXPECT_EQ(run(2500.0, 3.0, 400.0, 10000.0, 1).status, 0);
-    EXPECT_EQ(run(2500.0, 3.0, 400.0, 10000.0, 2).status, 1);
+    EXPECT_EQ(run(3.3e9, 3.0, 400.0, 1e10, 2).status, 1);
+    EXPECT_EQ(run(3.3e9, 3.0, 400.0, 1e10, 3).status, 1);
+    for (int32_t requests : {1, 2, 3})
+        EXPECT_EQ(run(2500.0, 3.0, 400.0, 10000.0, requests).status, 0) << requests;
+    EXPECT_EQ(run(2500.0, 3.0, 400.0, 10000.0, 2).record.log_density,
+              run(2500.0, 3.0, 400.0, 10000.0, 3).record.log_density);
 }
 
 }  // namespace

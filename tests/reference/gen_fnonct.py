@@ -17,23 +17,15 @@ dP/dlam}.
 """
 import os
 import mpmath as mp
-from ncf_mp import ncf_cdf
+from ncf_mp import ncf_cdf, noncentrality_root
 from rows import fmt, open_output, run
 
 mp.mp.dps = 30
 
 
 def root(x, df1, df2, p):
-    f = lambda lam: ncf_cdf(x, df1, df2, lam) - p
-    if f(0) <= 0:
-        return None
-    lo, hi = mp.mpf(0), mp.mpf(1)
-    while f(hi) > 0:
-        lo, hi = hi, 2 * hi
-        if hi > 512:
-            return None
-    lam = mp.findroot(f, (lo, hi), solver="anderson", tol=mp.mpf(10) ** -28)
-    if lam > 250 or lam < 1e-6:
+    lam = noncentrality_root(x, df1, df2, p, bracket_limit=512)
+    if lam is None or lam > 250 or lam < 1e-6:
         return None
     x2 = mp.mpf(x) * df1 / (df1 + 2)
     slope = (ncf_cdf(x2, df1 + 2, df2, lam) - ncf_cdf(x, df1, df2, lam)) / 2

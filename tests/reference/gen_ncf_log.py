@@ -117,6 +117,8 @@ def main():
             for f in (0.05, 0.5, 1.0, 2.0, 10.0):
                 summation.append((nice(f * m), n1, n2, ncp))
     summation += [(0.02, 10.0, 10.0, 300.0), (30.0, 3.0, 60.0, 2.0), (500.0, 4.0, 100.0, 20.0)]
+    # A far upper tail that a distribution function forming it as 1 - P loses.
+    summation += [(1000.0, 3.0, 40.0, 2.0)]
 
     integration = [(6.0, 4.0, 20.0, 1000.0), (500.0, 4.0, 20.0, 1000.0),
                    (3000.0, 4.0, 20.0, 1000.0), (60.0, 10.0, 10.0, 1000.0),
@@ -127,7 +129,10 @@ def main():
                    (40.0, 30.0, 50.0, 1500.0), (1.2, 500.0, 40.0, 501.0),
                    # upper tails below the double range
                    (400.0, 10.0, 1000.0, 1000.0), (3000.0, 10.0, 1000.0, 1000.0),
-                   (6000.0, 4.0, 2000.0, 1000.0)]
+                   (6000.0, 4.0, 2000.0, 1000.0),
+                   # a large denominator: the incomplete gamma of shape n2/2 near its
+                   # centre at every node (the integration once failed here)
+                   (1.887414939, 514.7183194, 381470.2992, 586.518082)]
 
     # lambda <= 500 where the summation fails (its start beta term is below the
     # double range) and the integration answers.

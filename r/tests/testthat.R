@@ -1,0 +1,4 @@
+library(testthat)
+library(kelbrant)
+
+test_check("kelbrant")
