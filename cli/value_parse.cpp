@@ -6,9 +6,22 @@
 // spellings: those are recognised here first, as missing values).  Printing
 // goes through std::to_chars with 17 significant digits in general form,
 // which is defined to give the text printf("%.17g") gives.
+//
+// Two exact shortcuts go first, for the numbers a table mostly holds; each
+// gives the very result of the general routine or declines:
+// - reading: at most 19 significant digits and a power of ten within
+//   10^+-22: the digits m are an exact integer below 2^53 and 10^|k| an
+//   exact double, so m * 10^k or m / 10^k is one correctly rounded IEEE
+//   operation, the correctly rounded value of the text (Clinger 1990, "How
+//   to read floating point numbers accurately", the fast path);
+// - writing, 1e-4 <= |v| < 2^53 (where %.17g writes no exponent): with
+//   v = m * 2^e and e <= 0, the 17 digits are m * 10^s / 2^-e rounded half
+//   to even, in 128-bit integers, exactly.
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -68,10 +81,78 @@ value_kind out_of_range(const char* text, size_t length, double* value)
     return value_number;
 }
 
+// Powers of ten exact as doubles: 10^22 < 2^53 * 2^22 is the last.
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int max_exact_power = 22;
+constexpr uint64_t max_exact_integer = uint64_t{1} << 53;
+constexpr int max_fast_digits = 19;  // 10^19 - 1 < 2^64: no overflow while gathering
+
+// Clinger's fast path: DIGITS[.DIGITS][(e|E)[+-]DIGITS], taken whole, with
+// few enough digits and a small enough power of ten; false for anything
+// else, which from_chars then decides.  Only where double arithmetic
+// rounds once (no x87 extended intermediates).
+bool read_decimal_fast(const char* text, size_t length, double* value)
+{
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+    const char* p = text;
+    const char* const end = text + length;
+    uint64_t digits = 0;
+    int count = 0;  // significant digits gathered (leading zeros skipped)
+    int scale = 0;  // the power of ten the digits stand at
+    bool any = false;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, any = true) {
+        if (digits == 0 && *p == '0')
+            continue;
+        if (++count > max_fast_digits)
+            return false;
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, any = true) {
+            --scale;
+            if (digits == 0 && *p == '0')
+                continue;
+            if (++count > max_fast_digits)
+                return false;
+            digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+        }
+    }
+    if (!any)
+        return false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative = false;
+        if (p < end && (*p == '+' || *p == '-'))
+            negative = *p++ == '-';
+        if (p == end)
+            return false;
+        int exponent = 0;
+        for (; p < end && *p >= '0' && *p <= '9'; ++p)
+            if ((exponent = exponent * 10 + (*p - '0')) > 1000)
+                return false;
+        scale += negative ? -exponent : exponent;
+    }
+    if (p != end || digits > max_exact_integer || scale < -max_exact_power || scale > max_exact_power)
+        return false;
+    const double m = static_cast<double>(digits);
+    *value = scale < 0 ? m / exact_powers_of_ten[-scale] : m * exact_powers_of_ten[scale];
+    return true;
+#else
+    (void)text;
+    (void)length;
+    (void)value;
+    return false;
+#endif
+}
+
 // Text that from_chars must take whole: a number, one beyond the double
 // range, or nothing.
 value_kind read_decimal(const char* text, size_t length, double* value)
 {
+    if (read_decimal_fast(text, length, value))
+        return value_number;
     double parsed = 0.0;
     const std::from_chars_result r = std::from_chars(text, text + length, parsed);
     if (r.ptr != text + length)
@@ -83,6 +164,89 @@ value_kind read_decimal(const char* text, size_t length, double* value)
     *value = parsed;
     return value_number;
 }
+
+#if defined(__SIZEOF_INT128__)
+using uint128 = unsigned __int128;
+
+constexpr int fixed_digits = 17;
+constexpr uint64_t ten_to_16 = 10000000000000000u;
+constexpr uint64_t ten_to_17 = 100000000000000000u;
+// 10^-4: below it %.17g may write an exponent (the double 1e-4 is a little
+// above 10^-4, so every v at or above it has a decimal exponent of -4 or more).
+constexpr double smallest_fixed = 1e-4;
+constexpr int largest_scale = 21;  // 16 - floor(log10(2^-14)), from the bound above
+
+constexpr uint128 power_of_ten(int n) { return n == 0 ? 1 : 10 * power_of_ten(n - 1); }
+
+// %.17g of v for smallest_fixed <= |v| < 2^53: the text into `out` and its
+// length, or 0 to leave v to to_chars.
+size_t format_fixed_17(double v, char decimal, char* out)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    const int e = biased - 1075;  // |v| = m * 2^e
+    if (e > 0 || !(std::fabs(v) >= smallest_fixed))
+        return 0;
+    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    const int shift = -e;  // 0 to 66
+    // The decimal exponent d: floor(t log10 2) for 2^t <= |v| < 2^(t+1) is
+    // d or d - 1 (78913 / 2^18 is log10 2 to 6 digits, exact in floor for
+    // |t| < 1650, as in Ryu).
+    const int t = e + 52;
+    int d = (t * 78913) >> 18;
+    uint128 scaled, q;
+    for (;;) {
+        const int s = fixed_digits - 1 - d;
+        if (s < 0 || s > largest_scale)
+            return 0;
+        scaled = static_cast<uint128>(m) * power_of_ten(s);
+        q = scaled >> shift;
+        if (q < ten_to_17)
+            break;
+        ++d;
+    }
+    if (shift > 0) {  // round half to even on the bits shifted out
+        const uint128 rest = scaled & ((uint128{1} << shift) - 1);
+        const uint128 half = uint128{1} << (shift - 1);
+        if (rest > half || (rest == half && (q & 1) != 0))
+            ++q;
+    }
+    if (q == ten_to_17) {
+        q = ten_to_16;
+        ++d;
+    }
+    char digits[fixed_digits];
+    uint64_t n = static_cast<uint64_t>(q);
+    for (int i = fixed_digits - 1; i >= 0; --i, n /= 10)
+        digits[i] = static_cast<char>('0' + n % 10);
+    int last = fixed_digits - 1;  // the last digit written: trailing zeros go
+    while (last > 0 && digits[last] == '0')
+        --last;
+    char* p = out;
+    if (bits >> 63)
+        *p++ = '-';
+    if (d >= 0) {
+        for (int i = 0; i <= d; ++i)
+            *p++ = digits[i];
+        if (last > d) {
+            *p++ = decimal;
+            for (int i = d + 1; i <= last; ++i)
+                *p++ = digits[i];
+        }
+    } else {
+        *p++ = '0';
+        *p++ = decimal;
+        for (int i = -1; i > d; --i)
+            *p++ = '0';
+        for (int i = 0; i <= last; ++i)
+            *p++ = digits[i];
+    }
+    return static_cast<size_t>(p - out);
+}
+#else
+size_t format_fixed_17(double, char, char*) { return 0; }
+#endif
 
 }  // namespace
 
@@ -167,7 +331,7 @@ size_t format_number(double value, char decimal, char* out)
     } else if (std::isnan(value)) {
         std::memcpy(out, "nan", 3);
         n = 3;
-    } else {
+    } else if ((n = format_fixed_17(value, decimal, out)) == 0) {
         const std::to_chars_result r = std::to_chars(out, out + number_text_size - 1, value,
                                                      std::chars_format::general, 17);
         n = static_cast<size_t>(r.ptr - out);
