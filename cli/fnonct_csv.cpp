@@ -23,6 +23,7 @@
 
 #include "cli/fnonct_csv.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -285,27 +286,40 @@ void report_row(const batch* b, const csv_row& row)
 }
 
 // Write the block in input order into `text`; counts the error and failed rows.
+// Each row is laid out in place: the text grows to make room for the
+// longest the row can be, and is cut to what was written at the end.
 void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
                  long* errors, long* failures)
 {
     const char sep = b->options->separator;
-    text->clear();
+    size_t used = 0;
     for (int i = 0; i < count; ++i) {
         csv_row& row = rows[i];
-        if (row.outcome != outcome_wrong_field_count)
-            text->append(row.record.raw);
+        const bool whole = row.outcome != outcome_wrong_field_count;
+        const size_t fields_bytes = whole ? row.record.raw.size() : b->layout.width - 1;
+        const char* word = outcome_word(row.outcome);
+        const size_t word_length = std::strlen(word);
+        const size_t most = fields_bytes + 2 + number_text_size + word_length + 1;
+        if (text->size() < used + most)
+            text->resize(std::max(used + most, 2 * text->size()));
+        char* const start = &(*text)[used];
+        char* p = start;
+        if (whole)
+            std::memcpy(p, row.record.raw.data(), fields_bytes);
         else
-            text->append(b->layout.width - 1, sep);
-        *text += sep;
+            std::memset(p, sep, fields_bytes);
+        p += fields_bytes;
+        *p++ = sep;
         if (row.outcome == outcome_ok) {
             double lambda;
             std::memcpy(&lambda, &row.evaluation.result_bits, sizeof lambda);
-            char number[number_text_size];
-            text->append(number, format_number(lambda, b->options->decimal, number));
+            p += format_number(lambda, b->options->decimal, p);
         }
-        *text += sep;
-        *text += outcome_word(row.outcome);
-        *text += '\n';
+        *p++ = sep;
+        std::memcpy(p, word, word_length);
+        p += word_length;
+        *p++ = '\n';
+        used += static_cast<size_t>(p - start);
         const bool error = outcome_is_error(row.outcome);
         if (error || row.outcome == outcome_search_failed) {
             ++*(error ? errors : failures);
@@ -314,6 +328,7 @@ void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::str
         if (row.record.raw.capacity() > csv_row_keep_bytes)
             row.record = csv_record{};
     }
+    text->resize(used);
 }
 
 bool is_regular_file(std::FILE* f)

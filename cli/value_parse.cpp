@@ -9,7 +9,7 @@
 //
 // Two exact shortcuts go first, for the numbers a table mostly holds; each
 // gives the very result of the general routine or declines:
-// - reading: at most 19 significant digits and a power of ten within
+// - reading: at most 19 digits and a power of ten within
 //   10^+-22: the digits m are an exact integer below 2^53 and 10^|k| an
 //   exact double, so m * 10^k or m / 10^k is one correctly rounded IEEE
 //   operation, the correctly rounded value of the text (Clinger 1990, "How
@@ -98,29 +98,24 @@ bool read_decimal_fast(const char* text, size_t length, double* value)
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
     const char* p = text;
     const char* const end = text + length;
+    // The digits, leading zeros counted too (more than 19 of them may have
+    // wrapped around: such a text is left to from_chars).
     uint64_t digits = 0;
-    int count = 0;  // significant digits gathered (leading zeros skipped)
+    unsigned d;
+    for (; p < end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p)
+        digits = digits * 10 + d;
+    const char* integer_end = p;
     int scale = 0;  // the power of ten the digits stand at
-    bool any = false;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p, any = true) {
-        if (digits == 0 && *p == '0')
-            continue;
-        if (++count > max_fast_digits)
-            return false;
-        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-    }
     if (p < end && *p == '.') {
-        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, any = true) {
-            --scale;
-            if (digits == 0 && *p == '0')
-                continue;
-            if (++count > max_fast_digits)
-                return false;
-            digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-        }
-    }
-    if (!any)
+        const char* fraction = ++p;
+        for (; p < end && (d = static_cast<unsigned>(*p - '0')) < 10; ++p)
+            digits = digits * 10 + d;
+        scale = -static_cast<int>(p - fraction);
+        if (p - fraction + (integer_end - text) > max_fast_digits || p - 1 == text)
+            return false;  // too many digits, or none
+    } else if (integer_end - text > max_fast_digits || integer_end == text) {
         return false;
+    }
     if (p < end && (*p == 'e' || *p == 'E')) {
         ++p;
         bool negative = false;
@@ -176,7 +171,23 @@ constexpr uint64_t ten_to_17 = 100000000000000000u;
 constexpr double smallest_fixed = 1e-4;
 constexpr int largest_scale = 21;  // 16 - floor(log10(2^-14)), from the bound above
 
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 constexpr uint128 power_of_ten(int n) { return n == 0 ? 1 : 10 * power_of_ten(n - 1); }
+struct power_table {
+    uint128 power[largest_scale + 1];
+};
+constexpr power_table make_power_table()
+{
+    power_table t{};
+    for (int n = 0; n <= largest_scale; ++n)
+        t.power[n] = power_of_ten(n);
+    return t;
+}
+constexpr power_table powers_of_ten = make_power_table();  // 10^0 to 10^21, exact
 
 // %.17g of v for smallest_fixed <= |v| < 2^53: the text into `out` and its
 // length, or 0 to leave v to to_chars.
@@ -200,7 +211,7 @@ size_t format_fixed_17(double v, char decimal, char* out)
         const int s = fixed_digits - 1 - d;
         if (s < 0 || s > largest_scale)
             return 0;
-        scaled = static_cast<uint128>(m) * power_of_ten(s);
+        scaled = static_cast<uint128>(m) * powers_of_ten.power[s];
         q = scaled >> shift;
         if (q < ten_to_17)
             break;
@@ -216,33 +227,40 @@ size_t format_fixed_17(double v, char decimal, char* out)
         q = ten_to_16;
         ++d;
     }
-    char digits[fixed_digits];
-    uint64_t n = static_cast<uint64_t>(q);
-    for (int i = fixed_digits - 1; i >= 0; --i, n /= 10)
-        digits[i] = static_cast<char>('0' + n % 10);
+    // The 17 digits two at a time: 9 above 10^8 and 8 below, each part in
+    // 32 bits.
+    char digits[2 * fixed_digits];  // the 17 digits, then room read as scratch below
+    uint32_t high = static_cast<uint32_t>(static_cast<uint64_t>(q) / 100000000u);
+    uint32_t low = static_cast<uint32_t>(static_cast<uint64_t>(q) % 100000000u);
+    for (int i = fixed_digits - 1; i > fixed_digits - 9; i -= 2, low /= 100)
+        std::memcpy(digits + i - 1, digit_pairs + 2 * (low % 100), 2);
+    for (int i = fixed_digits - 9; i > 0; i -= 2, high /= 100)
+        std::memcpy(digits + i - 1, digit_pairs + 2 * (high % 100), 2);
+    digits[0] = static_cast<char>('0' + high);
     int last = fixed_digits - 1;  // the last digit written: trailing zeros go
     while (last > 0 && digits[last] == '0')
         --last;
-    char* p = out;
+    // Laid out in `text` with copies of fixed length (a few bytes past the
+    // end are scratch), then the text's length.
+    char text[2 * fixed_digits + 8];
+    char* p = text;
     if (bits >> 63)
         *p++ = '-';
-    if (d >= 0) {
-        for (int i = 0; i <= d; ++i)
-            *p++ = digits[i];
-        if (last > d) {
-            *p++ = decimal;
-            for (int i = d + 1; i <= last; ++i)
-                *p++ = digits[i];
-        }
-    } else {
-        *p++ = '0';
-        *p++ = decimal;
-        for (int i = -1; i > d; --i)
-            *p++ = '0';
-        for (int i = 0; i <= last; ++i)
-            *p++ = digits[i];
+    size_t n;
+    if (d >= 0) {  // 0 <= d <= 15 below 2^53
+        std::memcpy(p, digits, fixed_digits);
+        p[d + 1] = decimal;
+        std::memcpy(p + d + 2, digits + d + 1, fixed_digits - 1);
+        n = static_cast<size_t>(p - text) + static_cast<size_t>(last > d ? last + 2 : d + 1);
+    } else {  // -4 <= d <= -1
+        p[0] = '0';
+        p[1] = decimal;
+        std::memcpy(p + 2, "000", 3);
+        std::memcpy(p + 1 - d, digits, fixed_digits);
+        n = static_cast<size_t>(p - text) + static_cast<size_t>(2 - d + last);
     }
-    return static_cast<size_t>(p - out);
+    std::memcpy(out, text, number_text_size - 1);
+    return n;
 }
 #else
 size_t format_fixed_17(double, char, char*) { return 0; }
@@ -324,14 +342,18 @@ size_t format_number(double value, char decimal, char* out)
 {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    size_t n;
+    size_t n = format_fixed_17(value, decimal, out);  // declines every NaN
+    if (n > 0) {
+        out[n] = '\0';
+        return n;
+    }
     if (bits == host_missing_value_bits()) {
         out[0] = '.';
         n = 1;
     } else if (std::isnan(value)) {
         std::memcpy(out, "nan", 3);
         n = 3;
-    } else if ((n = format_fixed_17(value, decimal, out)) == 0) {
+    } else {
         const std::to_chars_result r = std::to_chars(out, out + number_text_size - 1, value,
                                                      std::chars_format::general, 17);
         n = static_cast<size_t>(r.ptr - out);
