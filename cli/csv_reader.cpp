@@ -224,7 +224,8 @@ bool read_plain_line(csv_reader* r, csv_record* record)
     const size_t length = static_cast<size_t>(end - begin);
     if (std::memchr(begin, '"', length) != nullptr || std::memchr(begin, '\r', length) != nullptr)
         return false;
-    record->raw.assign(begin, length);
+    record->raw.clear();  // kept room, no aliasing to handle: cheaper than assign
+    record->raw.append(begin, length);
     record->text.clear();
     record->fields.clear();
     record->line = r->line;

@@ -285,10 +285,11 @@ void report_row(const batch* b, const csv_row& row)
     std::fprintf(b->messages, "kelbrant: %s\n", reason);
 }
 
-// Write the block in input order into `text`; counts the error and failed rows.
-// Each row is laid out in place: the text grows to make room for the
-// longest the row can be, and is cut to what was written at the end.
-void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
+// Write the block in input order at the start of `text` and return its
+// length; counts the error and failed rows.  Each row is laid out in place:
+// `text` grows to make room for the longest the row can be, and keeps its
+// size from block to block (the bytes past the length are scratch).
+size_t write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
                  long* errors, long* failures)
 {
     const char sep = b->options->separator;
@@ -328,7 +329,7 @@ void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::str
         if (row.record.raw.capacity() > csv_row_keep_bytes)
             row.record = csv_record{};
     }
-    text->resize(used);
+    return used;
 }
 
 bool is_regular_file(std::FILE* f)
@@ -338,9 +339,9 @@ bool is_regular_file(std::FILE* f)
     return fd >= 0 && fstat(fd, &s) == 0 && S_ISREG(s.st_mode);
 }
 
-bool put(std::FILE* out, const std::string& text)
+bool put(std::FILE* out, const char* text, size_t length)
 {
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fwrite(text, 1, length, out) == length;
 }
 
 }  // namespace
@@ -393,7 +394,7 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
     text += "lambda";
     text += sep;
     text += "status\n";
-    bool written = put(out, text);
+    bool written = put(out, text.data(), text.size());
 
     host_workers* workers = host_workers_start(options->threads);
     if (workers == nullptr) {
@@ -413,8 +414,8 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
         if (b.from_pipe && csv_reader_would_wait(&b.reader)) {
             // Answer what has come before waiting for more.
             host_workers_finish(workers);
-            write_block(&b, blocks[current], count, &text, &errors, &failures);
-            written = put(out, text) && std::fflush(out) == 0 && written;
+            const size_t length = write_block(&b, blocks[current], count, &text, &errors, &failures);
+            written = put(out, text.data(), length) && std::fflush(out) == 0 && written;
             done = true;
         }
         const int next_count = read_block(&b, blocks[next]);
@@ -422,8 +423,8 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
         job.rows = blocks[next].data();
         host_workers_begin(workers, next_count, evaluate_row, &job);
         if (!done) {
-            write_block(&b, blocks[current], count, &text, &errors, &failures);
-            written = put(out, text) && written;
+            const size_t length = write_block(&b, blocks[current], count, &text, &errors, &failures);
+            written = put(out, text.data(), length) && written;
             if (b.from_pipe)
                 written = std::fflush(out) == 0 && written;
         }
