@@ -93,7 +93,7 @@ constexpr int max_fast_digits = 19;  // 10^19 - 1 < 2^64: no overflow while gath
 // few enough digits and a small enough power of ten; false for anything
 // else, which from_chars then decides.  Only where double arithmetic
 // rounds once (no x87 extended intermediates).
-bool read_decimal_fast(const char* text, size_t length, double* value)
+inline bool read_decimal_fast(const char* text, size_t length, double* value)
 {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
     const char* p = text;
@@ -142,12 +142,10 @@ bool read_decimal_fast(const char* text, size_t length, double* value)
 #endif
 }
 
-// Text that from_chars must take whole: a number, one beyond the double
+// from_chars on text it must take whole: a number, one beyond the double
 // range, or nothing.
-value_kind read_decimal(const char* text, size_t length, double* value)
+value_kind read_decimal_general(const char* text, size_t length, double* value)
 {
-    if (read_decimal_fast(text, length, value))
-        return value_number;
     double parsed = 0.0;
     const std::from_chars_result r = std::from_chars(text, text + length, parsed);
     if (r.ptr != text + length)
@@ -158,6 +156,13 @@ value_kind read_decimal(const char* text, size_t length, double* value)
         return value_invalid;
     *value = parsed;
     return value_number;
+}
+
+// The same, by the fast path where it applies (small, to be inlined).
+inline value_kind read_decimal(const char* text, size_t length, double* value)
+{
+    return read_decimal_fast(text, length, value) ? value_number
+                                                  : read_decimal_general(text, length, value);
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -203,7 +208,8 @@ size_t format_fixed_17(double v, char decimal, char* out)
     const int shift = -e;  // 0 to 66
     // The decimal exponent d: floor(t log10 2) for 2^t <= |v| < 2^(t+1) is
     // d or d - 1 (78913 / 2^18 is log10 2 to 6 digits, exact in floor for
-    // |t| < 1650, as in Ryu).
+    // |t| < 1650, as in Ryu; >> of a negative t floors on every compiler
+    // we build with).
     const int t = e + 52;
     int d = (t * 78913) >> 18;
     uint128 scaled, q;
