@@ -33,6 +33,8 @@ struct command_info {
 
 extern const command_info fnonct_command_info;
 extern const command_info eval_command_info;
+extern const command_info ci_command_info;
+extern const command_info power_command_info;
 
 // Print `text` line by line, each line that is not empty after `indent`.
 void print_lines(std::FILE* out, const char* indent, const char* text);
@@ -109,6 +111,14 @@ value_kind parse_value(const char* text, size_t length, const number_format* for
 constexpr size_t number_text_size = 32;
 size_t format_number(double value, char decimal, char* out);
 void print_number(std::FILE* out, double value);
+// A value on stdout as %.17g (inf and nan as printf spells them), for the
+// commands that load no module: none of their values is the missing value.
+void print_plain(double value);
+
+// An option with a value, as "--name VALUE" or "--name=VALUE": true when
+// argv[*i] is that option; *value is then its value (null when none
+// follows) and *i the index of the last word used.
+bool option_argument(int argc, char** argv, int* i, const char* name, const char** value);
 
 // ---------------------------------------------------------------------------
 // Outcomes and their texts (messages.cpp: the one table)
@@ -125,6 +135,10 @@ enum outcome_id {
     outcome_not_a_number,
     outcome_overflow,
     outcome_unterminated_quote,
+    outcome_power_at_alpha,    // power: the target power is not above alpha
+    outcome_size_unreachable,  // power: no whole size up to the bound
+    outcome_root_unreachable,  // power: no effect size or level in range
+    outcome_design_failed,     // ci, power: an answer exists but a search did not reach it
 };
 
 // The values a message may name.  Unused fields stay null.

@@ -13,6 +13,7 @@
 #include "library/gamma.h"
 #include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
+#include "library/quantiles.h"
 
 namespace {
 
@@ -125,6 +126,25 @@ void run_ncf_log_probs(const double* a, int count, double* out)
         out[4] = record.small_lower_tail;
 }
 
+// The quantiles take the tail as 0 (lower, the default) or 1 (upper); any
+// other value reaches the routine, which rejects it.
+int32_t tail_argument(const double* a, int count, int index)
+{
+    if (count <= index)
+        return quantile_lower_tail;
+    return a[index] == 0.0 ? quantile_lower_tail : a[index] == 1.0 ? quantile_upper_tail : -1;
+}
+
+void run_beta_inc_inverse(const double* a, int count, double* out)
+{
+    out[0] = beta_inc_inverse(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1], &out[2]);
+}
+
+void run_f_quantile(const double* a, int count, double* out)
+{
+    out[0] = f_quantile(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1]);
+}
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -173,5 +193,12 @@ const eval_routine eval_library_routines[] = {
       {"small_lower_tail", true}},
      run_ncf_log_probs, "ln P(F' <= x), ln P(F' > x), ln density; requests 1 probs, 2 density",
      "0 success; 1 failure: an argument outside the domain, or neither the summation nor the integration met its tolerance"},
+    {"beta_inc_inverse", "p a b [tail]", 3, 4,
+     {{"status", true}, {"x", false}, {"y", false}}, run_beta_inc_inverse,
+     "x and y = 1 - x with I_x(a, b) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
+    {"f_quantile", "p df1 df2 [tail]", 3, 4, {{"status", true}, {"f", false}}, run_f_quantile,
+     "central F quantile: P(F <= f) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

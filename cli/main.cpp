@@ -18,6 +18,8 @@ namespace {
 const command_info* const commands[] = {
     &fnonct_command_info,
     &eval_command_info,
+    &ci_command_info,
+    &power_command_info,
 };
 
 // The usage lines of one command, the first after `first`, the others

@@ -41,6 +41,15 @@ const outcome_text outcome_texts[] = {
      exit_usage, nullptr},
     {outcome_unterminated_quote, "error",
      "a quoted field is not closed before the end of the input", exit_failure, nullptr},
+    {outcome_power_at_alpha, "no-solution",
+     "power {p} is not above alpha {value}: with no effect the power is alpha itself",
+     exit_failure, nullptr},
+    {outcome_size_unreachable, "no-solution", "no whole {argument} up to {value} reaches power {p}",
+     exit_failure, nullptr},
+    {outcome_root_unreachable, "no-solution", "no {argument} in [{domain}] gives power {p}",
+     exit_failure, nullptr},
+    {outcome_design_failed, "failed", "{detail}: a solution exists but the search did not reach it",
+     exit_search_failed, nullptr},
 };
 
 const outcome_text* find_text(outcome_id id)

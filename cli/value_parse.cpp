@@ -1,4 +1,5 @@
-// Reading the command line's numbers, and printing them back.
+// Reading the command line's numbers and option values, and printing
+// numbers back.
 //
 // A number is decimal or scientific ("2", "-0.5", "1e-3", ".25") and is read
 // by std::from_chars, which rounds correctly as strtod does but without
@@ -377,4 +378,22 @@ void print_number(std::FILE* out, double value)
     char text[number_text_size];
     format_number(value, '.', text);
     std::fputs(text, out);
+}
+
+void print_plain(double value) { std::printf("%.17g", value); }
+
+bool option_argument(int argc, char** argv, int* i, const char* name, const char** value)
+{
+    const char* arg = argv[*i];
+    const size_t length = std::strlen(name);
+    if (std::strncmp(arg, name, length) != 0)
+        return false;
+    if (arg[length] == '=') {
+        *value = arg + length + 1;
+        return true;
+    }
+    if (arg[length] != '\0')
+        return false;
+    *value = *i + 1 < argc ? argv[++*i] : nullptr;
+    return true;
 }

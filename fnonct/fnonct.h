@@ -33,11 +33,21 @@ struct fnonct_search_trace {
     int32_t phase1_passes; // false-position passes
     int32_t phase2_passes; // Newton passes
     int32_t cdf_calls;     // calls of ncf_cdf, the central one included
+    int32_t log_calls;     // calls of ncf_log_probs by fnonct_log_search (0: the
+                           // Newton phase answered, or failed where no root exists)
 };
 
 // fnonct_search, filling *trace (which may be null) as well.
 int32_t fnonct_search_traced(double x, double df1, double df2, double p, double* result,
                              fnonct_search_trace* trace);
+
+// The search's second route, where the Newton phase on ncf_cdf cannot
+// finish: a bracketed root search on the logarithm of the smaller tail from
+// ncf_log_probs, started at the estimate (any value; phase 1's lambda
+// serves).  Returns a fnonct_search_status; *calls (may be null) receives
+// the number of ncf_log_probs calls.
+int32_t fnonct_log_search(double x, double df1, double df2, double p, double estimate,
+                          double* result, int32_t* calls);
 
 // The most false-position passes phase 1 makes before phase 2 takes over.
 constexpr int32_t fnonct_phase1_pass_limit = 1000;

@@ -41,11 +41,38 @@
 // x, df1, df2 and the start index, and shares the Poisson weight between
 // them: the same results as ncf_cdf calls, at about half the cost.
 //
+// The second route.  Where the Newton phase cannot finish although a root
+// may exist (ncf_cdf fails at the central call or at a trial lam: its step
+// limit above Poisson means of a few thousand, a start term or weight
+// outside the double range after an overshooting start; both probabilities
+// 0; no convergence in 30 passes or only in the 30th; an estimate that is
+// negative or not finite), the search does not fail but continues with
+// fnonct_log_search: a bracketed root search (Brent's method) on the log of
+// the smaller tail from the log-space summation ncf_log_tails, started at
+// phase 1's lam.  It decides no root (p above P0) itself.  Where the Newton
+// phase answers, nothing of the second route runs: those results, passes and
+// calls are the specified search's.  Deviation: the specified search fails
+// in all these cases.
+//
+// Deviation: the convergence test is relative to p, which near 1 says
+// little about the upper tail 1 - p that decides lam there: at p = 1 - 1e-6
+// a tolerance of 1e-7 p is a tenth of the tail, and the root came out 3e-8
+// relative off where the condition of lam in p allows 2e-8.  Above p =
+// 0.999 the tolerance is 1e-7 (1 - p); at and below it, as specified (and
+// so for every p of the benchmark grid and the reference tables).
+//
+// Deviation: the probability test alone also passes where P stops changing
+// away from the root, on a plateau of P(lam) that lies above p (degrees of
+// freedom of 1e-265: every term j >= 1 is of the size of df2, and P tends
+// to that floor, not to 0), and the search returned a lam thousands of
+// units out where no root exists.  The converging pass must also have P
+// within 1e-3 p of p; otherwise the second route decides.
+//
 // Deviation: the step of the converging pass is not evaluated again, so a
 // negative, infinite or NaN estimate would pass as the root.  That happens
-// where the derivative vanishes to rounding (P2 = P, e.g. x' = 1 to double
-// precision): the step divides by 0.  Such an estimate fails the search, as
-// a negative one does in any earlier pass through ncf_cdf's check.
+// where the derivative vanishes to rounding (P2 = P): the step divides by 0.
+// Such an estimate goes to the second route, as a negative one does in any
+// earlier pass through ncf_cdf's check.
 //
 // Deviation: in its original form phase 1 has no pass limit, its two tests
 // its only exits, so a pathological gap function could hold the host there
@@ -62,18 +89,13 @@
 #include "ncf/ncf_prepared.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/normal_quantile_rational.h"
 #include "numeric/primitives.h"
 
 namespace {
 
 // Largest p the search accepts.
 constexpr double p_upper_limit = 0.9999999;
-
-// Abramowitz and Stegun 26.2.23, the lower-tail normal quantile: numerator
-// coefficients c0, c1, c2 and denominator coefficients d1, d2, d3 (the
-// denominator's constant term is 1), lowest power first.
-constexpr double quantile_num[] = {2.515517, 0.802853, 0.010328};
-constexpr double quantile_den[] = {1.432788, 0.189269, 0.001308};
 
 // The cube-root exponent and the two roundings of 2/9 of the gap function.
 constexpr double cube_root_exponent = 0.333333333;
@@ -89,6 +111,17 @@ constexpr int32_t newton_pass_limit = 30;
 // Relative probability tolerance of the convergence test.
 constexpr double probability_tolerance = 1e-07;
 
+// The residual |P - p| the converging pass may leave before its last step,
+// relative to p.  A pass that converges near the root leaves far less; a
+// larger one means successive probabilities agreed away from it, on a
+// plateau of P (degrees of freedom far below 1, where the terms j >= 1 of
+// the Poisson sum no longer fall with lam).
+constexpr double residual_bound = 1e-3;
+
+// Above this p the convergence test is taken relative to the upper tail
+// 1 - p instead of p (see the deviation below).
+constexpr double upper_tail_switch = 0.999;
+
 // The normal-approximation gap at lam for the cube-root base x df1 / s.
 struct gap_constants {
     double c, d, z;
@@ -99,6 +132,14 @@ double normal_gap(const gap_constants& g, double base, double lam, double s)
     double w = pow_real(base, cube_root_exponent);
     double a = two_ninths_6 * (1.0 + lam / s) / s;
     return (g.c * w - (1.0 - a)) / elem_sqrt(a + g.d * w * w) - g.z;
+}
+
+// Where the Newton phase cannot finish: the log-space bracketed search from
+// the estimate.
+int32_t second_route(double x, double df1, double df2, double p, double estimate, double* result,
+                     fnonct_search_trace* t)
+{
+    return fnonct_log_search(x, df1, df2, p, estimate, result, &t->log_calls);
 }
 
 }  // namespace
@@ -133,7 +174,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     double p0;
     ++t.cdf_calls;
     if (ncf_cdf_at(&at_x, 0.0, &p0, nullptr) != 0)
-        return fnonct_search_failed;
+        return second_route(x, df1, df2, p, 1.0, result, &t);
     t.central = p0;
     if (p > p0)
         return fnonct_search_no_root;
@@ -149,9 +190,7 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
 
     double q = p >= 0.5 ? 1.0 - p : p;
     double tq = elem_sqrt(-2.0 * elem_ln(q));
-    double ratio = (quantile_num[0] + quantile_num[1] * tq + quantile_num[2] * tq * tq)
-                 / (1.0 + quantile_den[0] * tq + quantile_den[1] * tq * tq
-                    + quantile_den[2] * tq * tq * tq);
+    double ratio = normal_quantile_rational(tq);
     double z = p > 0.5 ? tq - ratio : ratio - tq;
 
     gap_constants g{1.0 - two_ninths_6 / df2, two_ninths_5 / df2, z};
@@ -181,32 +220,32 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     at_x.weight_cache = &weight;
     at_x2.weight_cache = &weight;
     double p_prev = max_double;
-    double tol = probability_tolerance * p;
+    double tol = probability_tolerance * (p > upper_tail_switch ? 1.0 - p : p);
     double next = lam;
     for (int32_t pass = 1; pass <= newton_pass_limit; ++pass) {
         t.phase2_passes = pass;
         double pl, pl2;
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x, lam, &pl, nullptr) != 0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         ++t.cdf_calls;
         if (ncf_cdf_at(&at_x2, lam, &pl2, nullptr) != 0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         if (pl == 0.0 && pl2 == 0.0)
-            return fnonct_search_failed;
+            return second_route(x, df1, df2, p, t.phase2_start, result, &t);
         if (pass == 1)
             next = lam + (2.0 * pl / (pl2 - pl)) * elem_ln(p / pl);
         else
             next = lam - 2.0 * ((pl - p) / (pl2 - pl));
         if (std::fabs(p_prev - pl) < tol) {
             *result = next;
-            if (!(next >= 0.0 && next <= max_double))
-                return fnonct_search_failed;
-            return pass < newton_pass_limit ? fnonct_search_found : fnonct_search_failed;
+            if (next >= 0.0 && next <= max_double && pass < newton_pass_limit
+                && std::fabs(pl - p) <= residual_bound * p)
+                return fnonct_search_found;
+            break;
         }
         p_prev = pl;
         lam = next;
     }
-    *result = next;
-    return fnonct_search_failed;
+    return second_route(x, df1, df2, p, t.phase2_start, result, &t);
 }

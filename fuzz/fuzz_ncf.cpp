@@ -101,7 +101,14 @@ outputs fuzz_beta_inc(double x, double a, double b, bool nearest)
     return outputs{status, {w, w1}};
 }
 
-outputs fuzz_fnonct_search(double x, double df1, double df2, double p)
+// The oracle of a root: ncf_cdf at the lambda found gives p back.  The
+// search's own tests bound the error of lambda by about 1e-12 kappa lambda
+// (kappa = |p / (lambda dP/dlambda)|), that is of P by 1e-12 p; the Newton
+// phase stops on successive probabilities within 1e-7 p.  1e-6 p is far
+// above both and below any root that is wrong.
+constexpr double root_probability_tolerance = 1e-6;
+
+outputs fuzz_fnonct_search(double x, double df1, double df2, double p, bool nearest)
 {
     double lam = untouched;
     fnonct_search_trace t;
@@ -112,9 +119,15 @@ outputs fuzz_fnonct_search(double x, double df1, double df2, double p)
                      && t.cdf_calls <= search_cdf_call_cap,
                  "fnonct_search(%a, %a, %a, %a): %d + %d passes, %d calls", x, df1, df2, p,
                  t.phase1_passes, t.phase2_passes, t.cdf_calls);
-    if (status == 0)
+    if (status == 0) {
         FUZZ_REQUIRE(lam >= 0.0 && std::isfinite(lam), "fnonct_search(%a, %a, %a, %a) = %a", x, df1,
                      df2, p, lam);
+        double back;
+        if (nearest && range_promised(x, df1, df2) && ncf_cdf(x, df1, df2, lam, &back) == 0)
+            FUZZ_REQUIRE(std::fabs(back - p) <= root_probability_tolerance * p,
+                         "fnonct_search(%a, %a, %a, %a) = %a, where ncf_cdf gives %a", x, df1, df2,
+                         p, lam, back);
+    }
     return outputs{status, {status == 0 ? lam : 0.0, 0.0}};
 }
 
@@ -138,7 +151,7 @@ outputs run(uint8_t which, const double* arg, bool nearest)
     switch (which) {
     case r_ncf_cdf: return fuzz_ncf_cdf(arg[0], arg[1], arg[2], arg[3], nearest);
     case r_beta_inc: return fuzz_beta_inc(arg[0], arg[1], arg[2], nearest);
-    case r_fnonct_search: return fuzz_fnonct_search(arg[0], arg[1], arg[2], arg[3]);
+    case r_fnonct_search: return fuzz_fnonct_search(arg[0], arg[1], arg[2], arg[3], nearest);
     default: return fuzz_scale_exponent(arg[0]);
     }
 }

@@ -59,7 +59,7 @@
 namespace {
 
 // 2^-54 plus one unit in the last place: the floor of the record's tolerance.
-constexpr double tolerance_floor = 5.551115123125785e-16;
+constexpr double tolerance_floor = beta_fraction_tolerance_floor;
 
 // The normal approximation serves shapes with one above 5000 and the other
 // above 100, where the fraction's 199 steps are not enough near the mean.
@@ -132,7 +132,9 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 
     double v;
     int32_t steps;
-    const int32_t fraction_status = beta_fraction(xs, p, q, rec->tolerance, &v, &steps);
+    const int32_t fraction_status =
+        beta_fraction(xs, 1.0 - xs, p, q, rec->tolerance, beta_fraction_itrmax, &v,
+                      &steps);
     rec->fraction = v;
     double w, w_complement;
     if (fraction_status == 0) {

@@ -36,6 +36,16 @@ struct ncf_log_record {
 // NaN, as where n1 x overflows, is a failure).
 int32_t ncf_log_probs(ncf_log_record* record);
 
+// ln P(F' <= x) and ln P(F' > x) for x > 0 by the Poisson summation from the
+// Poisson mode with the start terms carried in logarithms: any Poisson mean
+// up to 5e6 and probabilities far below the double range.  0 on success, 1
+// on failure (arguments outside df1, df2 in (2^-10, 2147483647], ncp >= 0,
+// x > 0;
+// a sum whose terms leave the extended range; a start ratio whose fraction
+// does not settle).
+int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_lower,
+                      double* log_upper);
+
 // The integrand of ncf_log_probs' integration: the noncentral chi-square
 // density of the numerator times the gamma tail of the denominator at t,
 // exponent-scaled to base e.  The context is the ncf_log_record.

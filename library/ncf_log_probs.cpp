@@ -20,8 +20,10 @@
 //     P = I_k + D,  D = sum_j p_j (I_j - I_k),
 // with I_k = I_x'(a + k, b) at k = trunc(1.16 lambda/2) in logarithms
 // (beta_inc_log) and D summed outward from k by the recurrences of the
-// beta terms and Poisson weights, to the record's tolerance (at least
-// 2^-54) relative to D; the tails are then
+// beta terms and Poisson weights (ncf_sum_differences of ncf/, the sum of
+// ncf_cdf with the running sum kept in extended precision), to the
+// record's tolerance (at least 5.551115123125785e-16) relative to D; the
+// tails are then
 //     ln P = ln(I_k + D),  ln Q = ln((1 - I_k) - D),
 // combined in logarithms about the larger of the two parts.  The sum runs
 // in extended precision, whose exponent range keeps terms that lie below
@@ -57,6 +59,7 @@
 #include "library/log_extended.h"
 #include "library/ncf_log_density.h"
 #include "ncf/ncf_detail.h"
+#include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -92,48 +95,6 @@ double log_add(double u, double v, double s)
 {
     double m = u > v ? u : v;
     return elem_ln(exp_fast(u - m) + s * exp_fast(v - m)) + m;
-}
-
-// The outward sum D = sum_j p_j (I_j - I_k) from the start weight p_k and
-// beta term u_k, in extended precision; the number of steps is returned.
-int32_t sum_differences(double a, double b, double xp, double lam, int32_t k, double weight,
-                        double term, double tolerance, long double* out)
-{
-    const long double ab1 = static_cast<long double>(a + b) - 1;  // a + b + j - 1 = ab1 + j
-    long double jb = k, jf = k;
-    long double pb = weight, pf = weight;
-    long double ub = term, uf = term;
-    long double sb = 0, sf = 0;
-    long double v = 1, w = 1;
-    long double sum = 0;
-    int32_t n = 0;
-    auto magnitude = [](long double q) { return q < 0 ? -q : q; };
-    while (magnitude(w) + magnitude(v) > magnitude(sum * tolerance) && n < step_limit) {
-        if (jb > 0 && magnitude(v) > magnitude(sum * tolerance)) {
-            ub = ub * ((a + jb) / (ab1 + jb)) / xp;  // u_(jb-1)
-            sb = sb + ub;                            // I_(jb-1) - I_k
-            pb = (jb / lam) * pb;                    // p_(jb-1)
-            v = pb * sb;
-            sum = sum + v;
-            jb = jb - 1;
-            ++n;
-        } else {
-            v = 0;
-        }
-        if (magnitude(w) > magnitude(sum * tolerance)) {
-            jf = jf + 1;
-            pf = pf * (lam / jf);  // p_jf
-            sf = sf - uf;          // I_jf - I_k
-            w = sf * pf;
-            sum = sum + w;
-            uf = uf * ((ab1 + jf) * xp / (a + jf));  // u_jf
-            ++n;
-        } else {
-            w = 0;
-        }
-    }
-    *out = sum;
-    return n;
 }
 
 // The Poisson summation; false when it fails.
@@ -174,8 +135,9 @@ bool summed(ncf_log_record* rec, ncf_log_trace* trace)
         return false;
 
     long double d;
-    int32_t n = sum_differences(a, b, xp, h, k, exp_fast(static_cast<double>(log_weight)),
-                                exp_fast(static_cast<double>(log_term)), rec->tolerance, &d);
+    int32_t n = ncf_sum_differences<long double, long double, false>(
+        a, b, xp, h, k, exp_fast(static_cast<double>(log_weight)),
+        exp_fast(static_cast<double>(log_term)), rec->tolerance, step_limit, &d);
     trace->steps = n;
     trace->difference = static_cast<double>(d);
     if (n >= step_limit || d == 0)

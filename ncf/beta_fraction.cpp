@@ -5,7 +5,8 @@
 //     c_k = (p+k-1)(k-q) / (r (p+2k-2)(p+2k-1)),
 //     g_k = k (p+q+k-1) / (r (p+2k-1)(p+2k)),        r = (1-x)/x,
 //
-// the even/odd contraction of the fraction of the incomplete beta function in
+// (r formed as ys/xs from the caller's complement ys = 1 - xs), the
+// even/odd contraction of the fraction of the incomplete beta function in
 // the variable x/(1-x), for p >= 1 and x on the side of the mean where it
 // converges fast (the callers choose the side and raise a first shape below
 // one).  Returned is V, the approximant of 1/F.
@@ -37,11 +38,6 @@
 
 namespace {
 
-// itrmax = 199 steps.  The fraction needs a few tens of steps for shapes up
-// to a thousand and about 90 at p = q = 5000; beyond 199 the callers turn
-// to the cube-root normal approximation, which is accurate there.
-constexpr int32_t itrmax = 199;
-
 // Largest power-of-two exponent of A before the recurrences are rescaled:
 // one step multiplies A by at most a few hundred, so A, A_prev, B and
 // B_prev stay far inside the double range.
@@ -52,10 +48,10 @@ constexpr double rescale_ceiling = 0x1p354;
 
 }  // namespace
 
-int32_t beta_fraction(double xs, double p, double q, double tolerance, double* value,
-                      int32_t* steps)
+int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance,
+                      int32_t max_steps, double* value, int32_t* steps)
 {
-    const double r = (1.0 - xs) / xs;
+    const double r = ys / xs;
     double u = p * (1.0 - q);
     double v = p * (p + 1.0) * r;
     double d = p - q;
@@ -74,7 +70,7 @@ int32_t beta_fraction(double xs, double p, double q, double tolerance, double* v
             *steps = n;
             return 0;
         }
-        if (n == itrmax)
+        if (n == max_steps)
             break;
         ++n;
 

@@ -13,24 +13,36 @@
 //
 // one ratio I_k is computed at the start index k = trunc(1.16 lam), a little
 // above the Poisson mean, and the weighted differences are summed outward in
-// both directions.  The differences are running sums of the beta terms
+// both directions by the recurrences of the beta terms and the weights
+// (ncf_sum_differences, ncf_poisson_sum.h, shared with the log-space
+// routines), so after the one beta_inc call each step costs a few
+// multiplications.  The start term u_k and weight p_k come from their
+// logarithms (log_beta, log_gamma), which fail the call when they leave the
+// normal double range.  A direction stops when its last term falls to
+// |sum| eps (eps = 2^-53 plus two units in the last place) relative to the
+// running sum of differences; the sum stops when both have, or fails after
+// 1000 steps.  The running sum is rounded to double after every addition,
+// and I_k is added at the end.
 //
-//     u_j = I_j - I_(j+1) = x'^(a+j) y'^b / ((a+j) B(a+j, b)),
-//     u_(j-1) = u_j (a+j) / ((a+b+j-1) x'),   u_(j+1) = u_j (a+b+j) x' / (a+j+1),
-//
-// and the weights follow p_(j-1) = p_j j/lam and p_(j+1) = p_j lam/(j+1), so
-// after the one beta_inc call each step costs a few multiplications.  The
-// start term u_k and weight p_k come from their logarithms (log_beta,
-// log_gamma), which fail the call when they leave the normal double range.
-// A direction stops when its last term falls to |sum| eps (eps = 2^-53 plus
-// two units in the last place) relative to the running sum of differences;
-// the sum stops when both have, or fails after 1000 steps.  The running sum
-// is rounded to double after every addition, and I_k is added at the end.
+// Reach.  The step limit serves Poisson means up to a few thousand (the
+// backward direction must cross 0.16 lam indices to the mode), and the
+// start terms' range tests fail the call where u_k or p_k leaves the double
+// range (a small x' with a large lam, probabilities near e^-708 and below).
+// Those failures are kept: the noncentrality search then turns to
+// ncf_log_tails (library/), which sums from the Poisson mode with the start
+// terms in logarithms and answers for Poisson means up to 5e6 and
+// probabilities far below the double range.
 //
 // x' and y' = 1 - x' are both formed directly (ncf_beta_argument): x' =
 // m/(m+1), y' = 1/(m+1) with m = x df1/df2 when df1 < df2, and x' = x/(x+r),
 // y' = r/(x+r) with r = df2/df1 otherwise; the log of the start term takes
-// ln(1+t) of the one nearer to 1.
+// ln(1+t) of the one nearer to 1.  y' goes on to beta_inc with x'
+// (beta_inc_given_logs): where x' rounds near 1 (df1 x / df2 beyond about
+// 2^45), 1 - x' has lost y''s digits, and at x' = 1 the ratio would be 1
+// exactly and the derivative the search takes vanish (x = 1e16, df1 = 5,
+// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: beta_inc of the
+// specified routine sees x' alone; the results are its own wherever 1 - x'
+// carries y' to 2^-45 (complement_lost).
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about
@@ -62,6 +74,7 @@
 
 #include <limits>
 
+#include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
@@ -80,82 +93,6 @@ constexpr double start_factor = 1.16;
 
 // Relative tolerance of the summation: 2^-53 plus two units in the last place.
 constexpr double summation_tolerance = eps_53;
-
-// 2^-969: the smallest term the double loop accepts.  At and above it,
-// term * summation_tolerance is at least 2^-1022 and so a normal double.
-constexpr double double_loop_floor = 2.004168360008973e-292;
-
-// The returned step count when the double loop meets a term below its floor.
-constexpr int32_t left_double_range = -1;
-
-// The outward sum of the weighted differences in the arithmetic of `real`,
-// from the start weight p_k and beta term u_k.  The running sum is kept in
-// the double *sum and rounded to double after every addition.  Returns the
-// number of steps, or left_double_range when `guarded` and a term fell
-// below double_loop_floor.
-template <typename real, bool guarded>
-int32_t sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
-                        double weight, double term, double* sum)
-{
-    const real a = a_in;
-    const real x = x_in;
-    const real lam = lam_in;
-    // a + b + j - 1 is formed as (a + b) + (j - 1): with the integer j - 1
-    // added last, a + b far below 1 is not lost to the 1 (at j = 1 it is exact).
-    const real ab = static_cast<real>(a_in + b_in);
-    const real inv_x = 1 / x;
-    const real inv_lam = 1 / lam;
-    // A beta argument below 2^-1024 has no reciprocal in double (the backward
-    // step would turn the terms infinite); the extended loop has one.
-    if (guarded && !(inv_x <= max_double)) {
-        *sum = 0.0;
-        return left_double_range;
-    }
-
-    real jb = k, jf = k;
-    real pb = weight, pf = weight;
-    real ub = term, uf = term;
-    real sb = 0, sf = 0;
-    real v = 1, w = 1;
-    double s = 0.0;
-    int32_t n = 0;
-
-    while (std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * summation_tolerance)
-           && n < step_limit) {
-        if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * summation_tolerance)) {
-            ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
-            sb = sb + ub;                                    // I_(jb-1) - I_k
-            pb = jb * inv_lam * pb;                          // p_(jb-1)
-            v = pb * sb;
-            s = static_cast<double>(static_cast<real>(s) + v);
-            if (guarded && !(std::fabs(v) >= double_loop_floor)) {
-                *sum = s;
-                return left_double_range;
-            }
-            jb = jb - 1;
-            ++n;
-        } else {
-            v = 0;
-        }
-        if (std::fabs(w) > std::fabs(static_cast<real>(s) * summation_tolerance)) {
-            jf = jf + 1;
-            pf = pf * (lam / jf);  // p_jf
-            sf = sf - uf;          // I_jf - I_k
-            w = sf * pf;
-            s = static_cast<double>(static_cast<real>(s) + w);
-            if (guarded && !(std::fabs(w) >= double_loop_floor)) {
-                *sum = s;
-                return left_double_range;
-            }
-            uf = uf * ((ab + (jf - 1)) * x / (a + jf));  // u_jf
-            ++n;
-        } else {
-            w = 0;
-        }
-    }
-    *sum = s;
-    return n;
-}
 
 }  // namespace
 
@@ -189,9 +126,12 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
     if (yp < xp) {
         point->ln_xp = log1p_rel(-yp);
         point->ln_yp = elem_ln_table_ext(yp);
-        if (xp < 1.0) {
+        if (yp > 0.0) {
+            // ln(1 - x') from y' itself where 1 - x' has lost its digits
+            // (x' rounded near 1: for x' = 1 the complement is all in y').
             point->beta.ln_x = elem_ln_table_ext(xp);
-            point->beta.ln_1mx = log1p_rel(-xp);
+            point->beta.ln_1mx = complement_lost(xp, yp) ? static_cast<double>(point->ln_yp)
+                                                         : log1p_rel(-xp);
         }
     } else {
         point->ln_xp = elem_ln_table_ext(xp);
@@ -215,6 +155,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         return 0;
 
     const double xp = point->xp;
+    const double yp = point->yp;
     const double a = point->a;
     const double b = point->b;
     // beta_inc's logarithms, meaningful only where it takes them (0 < x' < 1).
@@ -223,9 +164,9 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
 
     if (ncp == 0.0) {
         double w;
-        if (xp > 0.0 && xp < 1.0)
+        if (xp > 0.0 && yp > 0.0)
             logs.log_beta_ab = log_beta(a, b);
-        if (beta_inc_given_logs(xp, a, b, &logs, &w, &w1, nullptr) != 0)
+        if (beta_inc_given_logs(xp, yp, a, b, &logs, &w, &w1, nullptr) != 0)
             return 1;
         *out = w;
         return 0;
@@ -253,7 +194,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         if (log_term < log_min_normal || log_term > log_max_double)
             return 1;
         logs.log_beta_ab = lbeta;
-        if (beta_inc_given_logs(xp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
+        if (beta_inc_given_logs(xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
             return 1;
         point->term = exp_fast(static_cast<double>(log_term));
         point->log_k_factorial = log_gamma(k + 1.0);
@@ -279,9 +220,11 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     double term = point->term;
 
     double sum;
-    int32_t n = sum_differences<double, true>(a, b, xp, lam, k, weight, term, &sum);
-    if (n == left_double_range) {
-        n = sum_differences<long double, false>(a, b, xp, lam, k, weight, term, &sum);
+    int32_t n = ncf_sum_differences<double, double, true>(a, b, xp, lam, k, weight, term,
+                                                          summation_tolerance, step_limit, &sum);
+    if (n == ncf_sum_left_double_range) {
+        n = ncf_sum_differences<long double, double, false>(a, b, xp, lam, k, weight, term,
+                                                            summation_tolerance, step_limit, &sum);
         if (trace != nullptr)
             trace->extended_loop = 1;
     }

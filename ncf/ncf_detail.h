@@ -7,14 +7,26 @@
 
 #include <cstdint>
 
-// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1:
+// The continued fraction of the incomplete beta ratio on (xs, p, q), p >= 1,
+// with ys = 1 - xs as the caller holds it (r = ys/xs keeps the digits of a
+// small ys that 1 - xs would lose):
 // *value receives V, the approximant of 1/F in
 //     I_xs(p, q) = xs^p (1-xs)^(q-1) / (p B(p, q)) / F,
 // once two successive approximants agree to `tolerance` relative, and
-// *steps the steps taken.  0 converged; 1 not within 199 steps (*value is
-// then the last approximant).
-int32_t beta_fraction(double xs, double p, double q, double tolerance, double* value,
-                      int32_t* steps);
+// *steps the steps taken.  0 converged; 1 not within max_steps steps
+// (*value is then the last approximant).
+int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance,
+                      int32_t max_steps, double* value, int32_t* steps);
+
+// The step limit of the incomplete beta ratios beta_inc and beta_inc_log:
+// itrmax = 199.  The fraction needs a few tens of steps for shapes up to a
+// thousand and about 90 at p = q = 5000; beyond 199 those routines turn to
+// the cube-root normal approximation.
+constexpr int32_t beta_fraction_itrmax = 199;
+
+// The smallest relative tolerance the fraction's convergence test can see:
+// 2^-54 plus one unit in the last place.
+constexpr double beta_fraction_tolerance_floor = 5.551115123125785e-16;
 
 // Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
 // for 0 < x < 1 and large a, b.
@@ -22,6 +34,16 @@ double beta_normal_deviate(double x, double a, double b);
 
 // x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
 void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
+
+// Whether 1 - x, formed in double, has lost the digits of y, the complement
+// formed directly: more than 2^-45 of y apart (x rounded near 1).  Where it
+// holds y, beta_inc and ncf_cdf work with 1 - x as the one-argument ratio
+// does, bit for bit; where it is lost, with y.
+inline bool complement_lost(double x, double y)
+{
+    double d = (1.0 - x) - y;
+    return !((d < 0.0 ? -d : d) <= y * 0x1p-45);
+}
 
 // How beta_inc reached its answer, for the tests and the benchmark.
 constexpr int32_t beta_inc_path_none = 0;          // failure (status 1 or -1)
@@ -50,11 +72,13 @@ struct beta_inc_logs {
     double log_beta_ab;
 };
 
-// beta_inc_traced with those logarithms supplied (logs may be null: then it
-// takes them itself).  Given the values beta_inc would compute, the results
-// are beta_inc's bit for bit.
-int32_t beta_inc_given_logs(double x, double a, double b, const beta_inc_logs* logs, double* w,
-                            double* w1, beta_inc_trace* trace);
+// beta_inc_traced at x with its complement y = 1 - x formed by the caller
+// (for x rounded near 1, where 1 - x has lost y's digits), and with those
+// logarithms supplied (logs may be null: then it takes them itself; ln_1mx
+// is then ln y).  With y the double 1 - x and the values beta_inc would
+// compute, the results are beta_inc's bit for bit.
+int32_t beta_inc_given_logs(double x, double y, double a, double b, const beta_inc_logs* logs,
+                            double* w, double* w1, beta_inc_trace* trace);
 
 struct ncf_cdf_trace {
     int32_t start_index;    // k, or -1 when no Poisson sum was set up

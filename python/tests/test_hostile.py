@@ -71,21 +71,23 @@ def tiny_degrees(df1, df2):
     return (df1 <= 2.0 ** -10) | (df2 <= 2.0 ** -10)
 
 
-@pytest.mark.xfail(strict=True, reason="ncf_cdf exceeds 1 when a degree of freedom is far below 1")
 def test_ncf_cdf_with_tiny_degrees_of_freedom_stays_a_probability():
-    # Found by the test above: at df2 = 1e-9 the Poisson sum ends above 1,
-    # where the probability is near 2e-8 (mpmath, by tests/reference/ncf_mp.py:
-    # 2.0270920613724070e-8 for the first row, 2.0849515088352025e-8 for the
-    # third).  The incomplete beta ratio loses its accuracy when b = df2/2 is
-    # far below 1 and x' is near 1; ncf_logcdf, on its own beta routine, is
-    # good there.
+    # Found by the test above: at df2 = 1e-9 the Poisson sum ended above 1
+    # (1 + 4.4e-11, 1.0053, 1 + 3.0e-11), where the probability is near 2e-8
+    # (mpmath, by tests/reference/ncf_mp.py: 2.0270920613724070e-8 for the
+    # first row, 2.0849515088352025e-8 for the third).  x' rounds to 1 there,
+    # and 1 - x' rebuilt from it had lost y' = 1 - x'; with y' carried into
+    # the incomplete beta ratio the sums are probabilities, good to the few
+    # 1e-7 that a second shape b = 5e-10 leaves the ratio.
     x, df1, df2, nc = np.array([
-        (1e9, 14.416278544357864, 1e-9, 27.258967005882646),            # 1 + 4.4e-11
-        (np.finfo(np.float64).max, 1e-300, 1e-9, 10.484529540266468),  # 1.0053
-        (2.0 ** 31 - 1, 49.44953702473586, 1e-9, 44.66393441479057),    # 1 + 3.0e-11
+        (1e9, 14.416278544357864, 1e-9, 27.258967005882646),
+        (np.finfo(np.float64).max, 1e-300, 1e-9, 10.484529540266468),
+        (2.0 ** 31 - 1, 49.44953702473586, 1e-9, 44.66393441479057),
     ]).T
     got = kelbrant.ncf_cdf(x, df1, df2, nc)
-    assert (np.isnan(got) | (got <= 1.0)).all(), got
+    assert ((got >= 0.0) & (got <= 1.0)).all(), got
+    assert abs(got[0] / 2.0270920613724070e-8 - 1) < 1e-6, got[0]
+    assert abs(got[2] / 2.0849515088352025e-8 - 1) < 1e-6, got[2]
 
 
 def test_fnonct_status_agrees_with_fnonct_on_hostile_values():

@@ -17,6 +17,7 @@ quick_generators=(
   tests/reference/gen_densities.py
   tests/reference/gen_robustness.py
   tests/reference/gen_fnonct_cases.py
+  tests/reference/gen_effect_interval.py
   tests/reference/gen_cli_csv.py
 )
 for generator in "${quick_generators[@]}"; do

@@ -140,20 +140,19 @@ TEST(CliFnonct, OptionsTakeTheirValueEitherWayAndDashDashEndsThem)
 
 TEST(CliFnonct, FailedSearchIsToldApartFromNoSolution)
 {
-    // A root exists (p is below the central probability) but the search does
-    // not reach it: its own message and exit status 4, not "no
+    // A root exists (p = 0.99999995 is below the central probability
+    // 1 - 1.1e-12) but lies above the search's upper limit of p, so the
+    // search does not go there: its own message and exit status 4, not "no
     // noncentrality parameter gives".  p above the central probability: no
     // root, exit 1.
-    const cli_run failed = run_cli(fnonct({"2500", "4", "50000", "0.025"}));
+    const cli_run failed = run_cli(fnonct({"1000", "3", "10", "0.99999995"}));
     const cli_run none = run_cli(fnonct({"0.5", "3", "10", "0.9"}));
     EXPECT_EQ(none.exit_status, 1);
     EXPECT_TRUE(contains(none.err, "no noncentrality parameter gives probability 0.9")) << none.err;
-    if (failed.exit_status == 0)
-        GTEST_SKIP() << "the search now reaches lambda for this case: " << failed.out;
     EXPECT_EQ(failed.exit_status, 4) << failed.err;
     EXPECT_EQ(failed.out, ".\n");
     EXPECT_TRUE(contains(failed.err, "the search did not reach the noncentrality parameter that gives "
-                                     "probability 0.025 at x = 2500 (df1 = 4, df2 = 50000)"))
+                                     "probability 0.99999995 at x = 1000 (df1 = 3, df2 = 10)"))
         << failed.err;
 }
 

@@ -162,3 +162,46 @@ TEST(NcfCdf, AgreesWithHighPrecisionReference)
 }
 
 }  // namespace
+
+namespace {
+
+struct ncf_tails_row {
+    double x, df1, df2, ncp, log_lower, rel_lower, log_upper, rel_upper;
+};
+struct beta_other_side_row {
+    double x, a, b, w, rel;
+};
+
+#include "data/ncf_tails.inc"
+
+// The heavy-tail band, where x' = df1 x / (df1 x + df2) rounds to 1: the
+// complement y' formed directly must reach the incomplete beta ratio (1 - x'
+// rebuilt from x' made the central case 1 exactly and the derivative in lam
+// vanish).  Rows beyond ncf_cdf's reach (start term below the double range,
+// the step limit) must fail, not answer wrongly; ncf_log_tails serves them.
+TEST(NcfCdf, HeavyTailsAndTheRowsBeyondReach)
+{
+    worst_row worst;
+    size_t answered = 0;
+    const size_t n = sizeof ncf_tails_rows / sizeof ncf_tails_rows[0];
+    for (size_t i = 0; i < n; ++i) {
+        const ncf_tails_row& r = ncf_tails_rows[i];
+        double out;
+        int32_t status = ncf_cdf(r.x, r.df1, r.df2, r.ncp, &out);
+        bool rounds_to_one = r.df1 * r.x / r.df2 > 0x1p53;
+        if (rounds_to_one) {
+            EXPECT_EQ(status, 0) << "row " << i;
+        }
+        if (status != 0)
+            continue;
+        ++answered;
+        double want = std::exp(r.log_lower) * (1.0 + r.rel_lower * r.log_lower);
+        note_error(&worst, relative_error(out, want), i);
+    }
+    const ncf_tails_row& w = ncf_tails_rows[worst.row];
+    std::printf("ncf_cdf on the tails rows: %zu of %zu answered, worst rel %.3g at (%g, %g, %g, %g)\n",
+                answered, n, worst.error, w.x, w.df1, w.df2, w.ncp);
+    EXPECT_LE(worst.error, 1e-13);
+}
+
+}  // namespace

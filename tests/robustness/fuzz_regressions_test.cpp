@@ -96,12 +96,49 @@ TEST(FuzzRegressions, ExponentialOfInfinitiesIsItsLimit)
 
 TEST(FuzzRegressions, SearchNeverReportsANegativeRoot)
 {
-    // x' rounds to 1, the derivative of the distribution function vanishes
-    // and a Newton step divided by 0; the pass converged on -inf and the
-    // search returned it with status 0.  (p lies above the search's upper
-    // limit and below P0 here: a root exists, and the search says it failed.)
+    // x' rounds to 1, and with 1 - x' rebuilt from it the derivative of the
+    // distribution function vanished and a Newton step divided by 0; the
+    // pass converged on -inf.  With y' carried the derivative is there: the
+    // shapes are so small that P(lam) = e^(-lam/2) (I_0 = 1, I_1 = 1 - y'^b
+    // = 2.5e-268), and the root is -2 ln p, to 1e-12 kappa with kappa =
+    // |p / (lam dP/dlam)| = 2/lam here.
     double lam = 0.0;
-    EXPECT_EQ(fnonct_search(0x1.06727fdffc06p+853, 0x1.008007a030021p-1019, 0x1.000000000d6p-895,
-                            0x1.fffff8a501a4p-1, &lam),
-              fnonct_search_failed);
+    const double p = 0x1.fffff8a501a4p-1;
+    EXPECT_EQ(fnonct_search(0x1.06727fdffc06p+853, 0x1.008007a030021p-1019, 0x1.000000000d6p-895, p,
+                            &lam),
+              fnonct_search_found);
+    const double root = -2.0 * std::log(p);
+    EXPECT_LE(std::fabs(lam / root - 1.0), 1e-12 * 2.0 / root);
 }
+
+namespace {
+
+// Degrees of freedom far below 1, where the search's answers had P far from
+// p: they fail now (both lie below the 2^-10 the log-space route accepts).
+struct wrong_root_case {
+    const char* cause;
+    double x, df1, df2, p;
+};
+
+const wrong_root_case wrong_root_cases[] = {
+    // df = 1e-47: every term j >= 1 is of the size of df2, and the log-space
+    // sum stopped before its largest term at j = 0: lam = 152.6 with
+    // P(lam) = 1e-63 for p = 1.75e-47.
+    {"last backward term missed", 0x1.fp+0, 0x1.63636363636p-156, 0x1.fe03636363636p-156,
+     0x1.6363636363636p-156},
+    // df = 1e-265: P(lam) falls to a floor of 1e-266, above p = 2.8e-308;
+    // successive Newton passes saw that floor and stopped at lam = 2769.
+    {"plateau of P above p", 0x1.e848p+19, 0x1.90923p-879, 0x1.9090909090909p-879,
+     0x1.4000000003fp-1022},
+};
+
+TEST(FuzzRegressions, NoRootReportedFarFromP)
+{
+    for (const wrong_root_case& c : wrong_root_cases) {
+        double lam = -1.0;
+        SCOPED_TRACE(c.cause);
+        EXPECT_NE(fnonct_search(c.x, c.df1, c.df2, c.p, &lam), fnonct_search_found) << lam;
+    }
+}
+
+}  // namespace

@@ -1,6 +1,11 @@
 """kelbrant: the noncentrality of the noncentral F distribution (FNONCT) and
 the module's log-space distribution functions, as NumPy ufuncs.
 
+The central F quantile (f_ppf, f_isf) and the inverse incomplete beta
+ratio (betaincinv, betainccinv), the power of the F test (f_test_power) and
+the smallest whole sample sizes of its two designs (f2_sample_size,
+anova_sample_size) are there too.
+
 Every function but ncp_interval and ncp_interval_status is a numpy.ufunc
 over float64: it broadcasts, takes out=, gives scalars for scalars and runs
 without the GIL, so that threads and Dask workers call it in parallel.
@@ -14,7 +19,14 @@ from kelbrant._core import (  # noqa: F401
     FNONCT_MISSING,
     FNONCT_NO_ROOT,
     FNONCT_OK,
+    anova_sample_size,
     beta_logpdf,
+    betainccinv,
+    betaincinv,
+    f2_sample_size,
+    f_isf,
+    f_ppf,
+    f_test_power,
     fnonct,
     fnonct_status,
     gamma_logpdf,
@@ -81,12 +93,10 @@ def ncp_interval_status(f, df1, df2, confidence=0.95, alternative="two-sided"):
     return _interval_ufunc(alternative)(f, df1, df2, confidence)[2]
 
 
-# Power, sample size and the central F quantile of a planned F test join
-# here, vectorised like ncp_interval, once the core provides them.
-
 __all__ = [
     "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
-    "beta_logpdf", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
+    "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "f2_sample_size", "f_isf",
+    "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
     "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
     "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
     "norm_logcdf", "norm_logsf",

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <limits>
 
+#include "design/design.h"
 #include "fnonct/fnonct_solve.h"
 #include "library/bessel.h"
 #include "library/beta_log.h"
@@ -34,6 +35,7 @@
 #include "library/distributions.h"
 #include "library/gamma.h"
 #include "library/ncf_log.h"
+#include "library/quantiles.h"
 #include "ncf/ncf.h"
 #include "numeric/constants.h"
 
@@ -216,6 +218,46 @@ double iv_value(const double* a) { return bessel_value(a, bessel_form_plain); }
 double ive_value(const double* a) { return bessel_value(a, bessel_form_scaled); }
 double log_iv_value(const double* a) { return bessel_value(a, bessel_form_log); }
 
+// The central F quantile in either tail and the inverse incomplete beta
+// ratio, SciPy's argument order (betaincinv(a, b, y)).
+double f_quantile_value(const double* a, int32_t tail)
+{
+    double f;
+    return f_quantile(a[0], tail, a[1], a[2], &f) == quantile_ok ? f : not_a_number;
+}
+
+double f_ppf_value(const double* a) { return f_quantile_value(a, quantile_lower_tail); }
+double f_isf_value(const double* a) { return f_quantile_value(a, quantile_upper_tail); }
+
+double betaincinv_value(const double* a, int32_t tail)
+{
+    double x, y;
+    return beta_inc_inverse(a[2], tail, a[0], a[1], &x, &y) == quantile_ok ? x : not_a_number;
+}
+
+double betaincinv_lower(const double* a) { return betaincinv_value(a, quantile_lower_tail); }
+double betainccinv_upper(const double* a) { return betaincinv_value(a, quantile_upper_tail); }
+
+// Power of the F test, and the designs' smallest whole sizes; NaN where the
+// design has no answer.
+double f_test_power_value(const double* a)
+{
+    double power;
+    return f_test_power(a[0], a[1], a[2], a[3], &power) == design_ok ? power : not_a_number;
+}
+
+double f2_sample_size_value(const double* a)
+{
+    f2_design d{a[0], not_a_number, a[1], a[2], a[3], 0.0};
+    return solve_f2_design(&d) == design_ok ? d.v : not_a_number;
+}
+
+double anova_sample_size_value(const double* a)
+{
+    anova_design d{a[0], not_a_number, a[1], a[2], a[3], 0.0};
+    return solve_anova_design(&d) == design_ok ? d.n : not_a_number;
+}
+
 // For the tests: whether the thread running a loop holds the GIL.
 int32_t gil_held_value(const double*) { return PyGILState_Check(); }
 
@@ -349,6 +391,28 @@ ufunc_entry ufuncs[] = {
      "ive(v, z): e^-z I_v(z), v >= 0, z >= 0."},
     {"log_iv", 2, 1, KELBRANT_LOOP(2, double, log_iv_value), {nullptr}, {d, d, d},
      "log_iv(v, z): ln I_v(z), v >= 0, z >= 0, finite far beyond the double range of I."},
+    {"f_ppf", 3, 1, KELBRANT_LOOP(3, double, f_ppf_value), {nullptr}, {d, d, d, d},
+     "f_ppf(q, dfn, dfd): the central F quantile, P(F <= f) = q."},
+    {"f_isf", 3, 1, KELBRANT_LOOP(3, double, f_isf_value), {nullptr}, {d, d, d, d},
+     "f_isf(q, dfn, dfd): the upper-tail central F quantile, P(F > f) = q, exact for\n"
+     "q far below 1e-16."},
+    {"betaincinv", 3, 1, KELBRANT_LOOP(3, double, betaincinv_lower), {nullptr}, {d, d, d, d},
+     "betaincinv(a, b, y): the x with I_x(a, b) = y."},
+    {"betainccinv", 3, 1, KELBRANT_LOOP(3, double, betainccinv_upper), {nullptr}, {d, d, d, d},
+     "betainccinv(a, b, y): the x with 1 - I_x(a, b) = y."},
+    {"f_test_power", 4, 1, KELBRANT_LOOP(4, double, f_test_power_value), {nullptr},
+     {d, d, d, d, d},
+     "f_test_power(dfn, dfd, nc, alpha): the power P(F' > F_crit) of the level-alpha F\n"
+     "test against noncentrality nc."},
+    {"f2_sample_size", 4, 1, KELBRANT_LOOP(4, double, f2_sample_size_value), {nullptr},
+     {d, d, d, d, d},
+     "f2_sample_size(u, f2, alpha, power): the smallest whole denominator degrees of\n"
+     "freedom v whose power reaches power (lambda = f2 (u + v + 1)); NaN where none."},
+    {"anova_sample_size", 4, 1, KELBRANT_LOOP(4, double, anova_sample_size_value), {nullptr},
+     {d, d, d, d, d},
+     "anova_sample_size(k, f, alpha, power): the smallest whole group size n of a\n"
+     "one-way analysis of variance of k groups (lambda = k n f^2) whose power\n"
+     "reaches power; NaN where none."},
     {"_ncp_interval_two_sided", 4, 3, {&ncp_interval_loop},
      {reinterpret_cast<void*>(intptr_t{ncp_two_sided})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (lower, upper, outcome), two-sided."},

@@ -1,0 +1,323 @@
+// kelbrant ci: confidence intervals for the noncentrality of an observed F
+// and, given the total sample size, for the effect sizes f2 and eta2
+// (design/effect_size_interval; Steiger 2004).
+//
+//   kelbrant ci F DF1 DF2 [--level 0.95] [--n N] [--alternative WHICH]
+//   kelbrant ci [--level 0.95] [--alternative WHICH] --csv [FILE]
+//
+// Output: "name lower upper" lines (lambda; with --n also f2 and eta2), %.17g,
+// exit 0.  A missing or out-of-domain argument, or a search that failed,
+// prints the reason on stderr and exits 1.
+//
+// --csv reads rows "F,df1,df2[,n]" (FILE, or stdin when FILE is absent or
+// "-") with the batch rules of `fnonct --csv`: a first line whose first
+// field is not a number is a header and is dropped, blank lines are passed
+// over, and every row gets exactly one output row, in input order:
+// "F,df1,df2,n,lambda_lower,lambda_upper,f2_lower,f2_upper,eta2_lower,
+// eta2_upper,status", the fields as given, the limits empty unless the
+// status is ok (the effect sizes empty without n), status ok, missing,
+// invalid, failed or error (a malformed row, also reported on stderr with
+// its line; the exit status is then 1).
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "cli/csv_reader.h"
+#include "design/design.h"
+#include "fnonct/fnonct_solve.h"
+
+namespace {
+
+const char ci_help[] =
+    "Confidence interval for the noncentrality lambda of the F distribution behind\n"
+    "an observed F with DF1 and DF2 degrees of freedom, by inverting the noncentral\n"
+    "F distribution function in lambda (Steiger 2004, Psychological Methods 9,\n"
+    "164-182):\n"
+    "  lower:  P(F' <= F; DF1, DF2, lower) = 1 - a\n"
+    "  upper:  P(F' <= F; DF1, DF2, upper) = a\n"
+    "with a = (1 - L)/2 for two-sided intervals (default L = 0.95); --alternative\n"
+    "less gives [0, upper] and greater [lower, inf] with a = 1 - L.  A limit whose\n"
+    "equation has no root (F below the central quantile) is 0.  With the total\n"
+    "sample size N, the intervals of the effect sizes follow from lambda's:\n"
+    "  f2   = lambda / N               (Cohen's f squared)\n"
+    "  eta2 = lambda / (lambda + N)    (eta squared, the proportion of variance)\n"
+    "\n"
+    "Output: one line per quantity, \"name lower upper\".\n"
+    "--csv reads rows F,df1,df2[,n] and writes one row of limits and a status each.\n";
+
+struct ci_options {
+    double level = 0.95;
+    int32_t alternative = ncp_two_sided;
+    double n;  // NaN: not given
+};
+
+// One number of the command line; a missing value reads as NaN.
+bool read_number(const char* name, const char* text, double* value)
+{
+    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
+    if (kind == value_invalid || kind == value_overflow) {
+        char detail[256];
+        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
+        usage_error(&ci_command_info, detail);
+        return false;
+    }
+    if (kind == value_missing)
+        *value = std::nan("");
+    return true;
+}
+
+// The reason an interval was not given; texts are F, DF1, DF2, N
+// as given (N may be null).
+void report(fnonct_outcome outcome, const double* values, const char* const* texts, double level,
+            char* out, size_t size)
+{
+    char level_text[64];
+    std::snprintf(level_text, sizeof level_text, "%.17g", level);
+    static const char* const names[] = {"F", "DF1", "DF2", "N"};
+    static const char* const domains[] = {"F >= 0", "DF1 > 0", "DF2 > 0", "N > 0"};
+    message_fields fields{};
+    outcome_id id = outcome_design_failed;
+    if (outcome == fnonct_missing || outcome == fnonct_invalid) {
+        id = outcome == fnonct_missing ? outcome_missing : outcome_invalid;
+        int bad = -1;
+        for (int i = 0; i < 4 && bad < 0; ++i) {
+            bool missing = std::isnan(values[i]) && (i < 3 || texts[i] != nullptr);
+            bool invalid = i < 3 ? fnonct_argument_out_of_domain(values[0], values[1], values[2],
+                                                                 0.5) == i + 1
+                                 : texts[3] != nullptr && !(values[3] > 0.0 && !std::isinf(values[3]));
+            if (outcome == fnonct_missing ? missing : invalid)
+                bad = i;
+        }
+        if (bad >= 0) {
+            fields.argument = names[bad];
+            fields.value = texts[bad];
+            fields.domain = domains[bad];
+        } else {  // the level is the argument out of its domain
+            fields.argument = "--level";
+            fields.value = level_text;
+            fields.domain = "0 < level < 1";
+        }
+    } else {
+        fields.detail = "confidence interval";
+    }
+    format_reason(id, &fields, out, size);
+}
+
+int one_interval(char** texts, const ci_options& options)
+{
+    double values[4] = {0.0, 0.0, 0.0, options.n};
+    static const char* const names[] = {"F", "DF1", "DF2"};
+    for (int i = 0; i < 3; ++i)
+        if (!read_number(names[i], texts[i], &values[i]))
+            return exit_usage;
+    effect_interval interval;
+    int32_t outcome = effect_size_interval(values[0], values[1], values[2], options.n,
+                                           options.level, options.alternative, &interval);
+    if (outcome != fnonct_ok) {
+        char n_text[64];
+        std::snprintf(n_text, sizeof n_text, "%.17g", options.n);
+        const char* all[] = {texts[0], texts[1], texts[2], std::isnan(options.n) ? nullptr : n_text};
+        char reason[512];
+        report(static_cast<fnonct_outcome>(outcome), values, all, options.level, reason,
+               sizeof reason);
+        std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+        return exit_failure;
+    }
+    struct line_out {
+        const char* name;
+        double lower, upper;
+    };
+    const line_out lines[] = {{"lambda", interval.lambda_lower, interval.lambda_upper},
+                              {"f2", interval.f2_lower, interval.f2_upper},
+                              {"eta2", interval.eta2_lower, interval.eta2_upper}};
+    for (const line_out& l : lines) {
+        if (l.name != lines[0].name && std::isnan(options.n))
+            break;
+        std::printf("%s ", l.name);
+        print_plain(l.lower);
+        std::fputc(' ', stdout);
+        print_plain(l.upper);
+        std::fputc('\n', stdout);
+    }
+    return exit_ok;
+}
+
+void print_limit(double v, bool show)
+{
+    std::fputc(',', stdout);
+    if (show)
+        print_plain(v);
+}
+
+int interval_csv(const char* path, const ci_options& options)
+{
+    std::FILE* in = stdin;
+    if (path != nullptr && std::strcmp(path, "-") != 0) {
+        in = std::fopen(path, "r");
+        if (in == nullptr) {
+            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
+            return exit_setup;
+        }
+    }
+    csv_reader reader;
+    csv_reader_init(&reader, in, ',');
+    csv_record record;
+    bool first = true;
+    int status = exit_ok;
+    std::puts("F,df1,df2,n,lambda_lower,lambda_upper,f2_lower,f2_upper,eta2_lower,eta2_upper,"
+              "status");
+    while (csv_read_record(&reader, &record)) {
+        if (csv_record_is_blank(record, ','))
+            continue;  // a blank line is no row
+        const size_t count = record.fields.size();
+        double values[4];
+        values[3] = std::nan("");
+        int bad = -1;
+        for (size_t i = 0; i < count && i < 4; ++i) {
+            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
+                                       &plain_numbers, &values[i]);
+            if (k == value_missing)
+                values[i] = std::nan("");
+            if ((k == value_invalid || k == value_overflow) && bad < 0)
+                bad = static_cast<int>(i);
+        }
+        if (first && bad == 0) {  // a header
+            first = false;
+            continue;
+        }
+        first = false;
+        for (size_t i = 0; i < 4; ++i) {
+            if (i > 0)
+                std::fputc(',', stdout);
+            if (i < count)
+                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
+        }
+        message_fields fields{};
+        fields.line = record.line;
+        char detail[96];
+        char value_text[64];
+        outcome_id id = outcome_ok;
+        if (record.unterminated_quote) {
+            id = outcome_unterminated_quote;
+        } else if (count < 3 || count > 4) {
+            std::snprintf(detail, sizeof detail, "3 or 4 fields F,df1,df2[,n], found %zu", count);
+            fields.detail = detail;
+            id = outcome_wrong_field_count;
+        } else if (bad >= 0) {
+            static const char* const names[] = {"F", "df1", "df2", "n"};
+            fields.argument = names[bad];
+            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
+                           ? csv_value_length(record, bad) : sizeof value_text - 1;
+            std::memcpy(value_text, csv_value(record, bad), n);
+            value_text[n] = '\0';
+            fields.value = value_text;
+            id = outcome_not_a_number;
+        }
+        if (id != outcome_ok) {
+            char reason[512];
+            format_reason(id, &fields, reason, sizeof reason);
+            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+            std::printf(",,,,,,,%s\n", outcome_word(id));
+            status = exit_failure;
+            continue;
+        }
+        effect_interval interval;
+        int32_t outcome = effect_size_interval(values[0], values[1], values[2], values[3],
+                                               options.level, options.alternative, &interval);
+        bool ok = outcome == fnonct_ok;
+        bool with_n = ok && count == 4;
+        print_limit(interval.lambda_lower, ok);
+        print_limit(interval.lambda_upper, ok);
+        print_limit(interval.f2_lower, with_n);
+        print_limit(interval.f2_upper, with_n);
+        print_limit(interval.eta2_lower, with_n);
+        print_limit(interval.eta2_upper, with_n);
+        const outcome_id row_id = ok                          ? outcome_ok
+                                : outcome == fnonct_missing ? outcome_missing
+                                : outcome == fnonct_invalid ? outcome_invalid
+                                                            : outcome_design_failed;
+        std::printf(",%s\n", outcome_word(row_id));
+    }
+    if (in != stdin)
+        std::fclose(in);
+    return status;
+}
+
+void print_ci_help(std::FILE* out, const char* indent) { print_lines(out, indent, ci_help); }
+
+}  // namespace
+
+int ci_run(int argc, char** argv, const char*)
+{
+    ci_options options;
+    options.n = std::nan("");
+    char* positional[3];
+    int count = 0;
+    bool csv = false;
+    const char* csv_path = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = nullptr;
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            print_command_help(stdout, &ci_command_info);
+            return exit_ok;
+        }
+        if (std::strcmp(arg, "--csv") == 0) {
+            csv = true;
+            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
+                csv_path = argv[++i];
+            continue;
+        }
+        if (option_argument(argc, argv, &i, "--level", &value)) {
+            if (value == nullptr || !read_number("--level", value, &options.level))
+                return value == nullptr ? usage_error(&ci_command_info, "--level needs a value")
+                                        : exit_usage;
+            continue;
+        }
+        if (option_argument(argc, argv, &i, "--n", &value)) {
+            if (value == nullptr || !read_number("--n", value, &options.n))
+                return value == nullptr ? usage_error(&ci_command_info, "--n needs a value")
+                                        : exit_usage;
+            continue;
+        }
+        if (option_argument(argc, argv, &i, "--alternative", &value)) {
+            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
+                options.alternative = ncp_two_sided;
+            else if (value != nullptr && std::strcmp(value, "less") == 0)
+                options.alternative = ncp_less;
+            else if (value != nullptr && std::strcmp(value, "greater") == 0)
+                options.alternative = ncp_greater;
+            else
+                return usage_error(&ci_command_info,
+                                   "--alternative takes two-sided, less or greater");
+            continue;
+        }
+        if (arg[0] == '-' && arg[1] == '-') {
+            char detail[256];
+            std::snprintf(detail, sizeof detail, "ci: unknown option '%s'", arg);
+            return usage_error(&ci_command_info, detail);
+        }
+        if (count == 3)
+            return usage_error(&ci_command_info, "ci takes F DF1 DF2");
+        positional[count++] = argv[i];
+    }
+    if (csv) {
+        if (count != 0 || !std::isnan(options.n))
+            return usage_error(&ci_command_info, "ci --csv takes the values from its rows");
+        return interval_csv(csv_path, options);
+    }
+    if (count != 3)
+        return usage_error(&ci_command_info, "ci takes F DF1 DF2");
+    return one_interval(positional, options);
+}
+
+const command_info ci_command_info = {
+    "ci",
+    "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
+    "ci [--level L] [--alternative WHICH] --csv [FILE]",
+    "intervals for the noncentrality and the effect sizes f2, eta2",
+    print_ci_help,
+    ci_run,
+};

@@ -1,0 +1,178 @@
+// solve_f2_design and solve_anova_design: the F test's four design
+// quantities (sample size, effect size, level, power), one solved from the
+// other three.
+//
+// Both designs map to one F test: the regression form (Cohen 1988, ch. 9)
+// with u and v degrees of freedom and f2 = R^2/(1 - R^2) has
+//     df1 = u, df2 = v, lambda = f2 (u + v + 1);
+// the one-way analysis of variance (Cohen 1988, ch. 8) with k groups of n
+// and effect size f has
+//     df1 = k - 1, df2 = k (n - 1), lambda = k n f^2,
+// the noncentralities as the R package pwr (pwr.f2.test, pwr.anova.test)
+// defines them.  The power rises with the size, the effect size
+// and the level, so each unknown is the root of one monotone equation:
+//   power       f_test_power directly;
+//   size        the smallest whole size whose power reaches the target
+//               (design_smallest_whole), searched up to the size whose df2
+//               reaches 2147483647;
+//   effect size the root of power = target (design_increasing_root) from
+//               f2 = 0.15 or f = 0.25 (Cohen's medium effects);
+//   level       likewise from alpha = 0.05, within [1e-300, 1 - 2^-53].
+// A target power at or below the level is unreachable: with no effect the
+// power is the level itself.
+
+#include "design/design.h"
+
+#include <cmath>
+#include <limits>
+
+#include "design/design_search.h"
+#include "numeric/elementary.h"
+
+namespace {
+
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+// The starts of the effect-size and level searches: Cohen's medium effects
+// and the customary level.
+constexpr double f2_start = 0.15;
+constexpr double f_start = 0.25;
+constexpr double alpha_start = 0.05;
+
+// Which design quantity is unknown.
+enum unknown_field { unknown_size, unknown_effect, unknown_alpha, unknown_power, unknown_none };
+
+// The one NaN among size, effect, alpha, power, or unknown_none when there
+// is not exactly one.
+unknown_field find_unknown(double size, double effect, double alpha, double power)
+{
+    const double fields[] = {size, effect, alpha, power};
+    int count = 0;
+    unknown_field which = unknown_none;
+    for (int i = 0; i < 4; ++i) {
+        if (std::isnan(fields[i])) {
+            ++count;
+            which = static_cast<unknown_field>(i);
+        }
+    }
+    return count == 1 ? which : unknown_none;
+}
+
+// The domains of the given quantities (a NaN passes: it is the unknown).
+bool level_and_power_valid(double alpha, double power)
+{
+    return (std::isnan(alpha) || (alpha > 0.0 && alpha < 1.0))
+        && (std::isnan(power) || (power > 0.0 && power < 1.0));
+}
+
+// The regression form's power with one quantity taken from t.
+struct f2_context {
+    f2_design design;
+    unknown_field unknown;
+};
+
+design_outcome f2_power(const void* context, double t, double* power)
+{
+    const f2_context* c = static_cast<const f2_context*>(context);
+    f2_design d = c->design;
+    if (c->unknown == unknown_size)
+        d.v = t;
+    else if (c->unknown == unknown_effect)
+        d.f2 = t;
+    else if (c->unknown == unknown_alpha)
+        d.alpha = t;
+    return f_test_power(d.u, d.v, d.f2 * (d.u + d.v + 1.0), d.alpha, power);
+}
+
+struct anova_context {
+    anova_design design;
+    unknown_field unknown;
+};
+
+design_outcome anova_power(const void* context, double t, double* power)
+{
+    const anova_context* c = static_cast<const anova_context*>(context);
+    anova_design d = c->design;
+    if (c->unknown == unknown_size)
+        d.n = t;
+    else if (c->unknown == unknown_effect)
+        d.f = t;
+    else if (c->unknown == unknown_alpha)
+        d.alpha = t;
+    double k = d.groups;
+    return f_test_power(k - 1.0, k * (d.n - 1.0), k * d.n * d.f * d.f, d.alpha, power);
+}
+
+// Solve for the unknown of either design through its power function:
+// *size, *effect, *alpha, *power are the design's fields (one NaN),
+// size_min and size_max the whole sizes searched, effect_start the start
+// of the effect-size search.
+design_outcome solve_unknown(design_power_of power_of, const void* context, unknown_field unknown,
+                             double* size, double* effect, double* alpha, double* power,
+                             double* achieved, double size_min, double size_max,
+                             double effect_start)
+{
+    *achieved = not_a_number;
+    design_outcome outcome;
+    switch (unknown) {
+    case unknown_power:
+        outcome = power_of(context, 0.0, power);
+        *achieved = *power;
+        return outcome;
+    case unknown_size:
+        if (*power <= *alpha)
+            return design_unreachable;
+        return design_smallest_whole(power_of, context, *power, size_min, size_max, size, achieved);
+    case unknown_effect:
+        if (*power <= *alpha)
+            return design_unreachable;
+        outcome = design_increasing_root(power_of, context, *power, effect_start, design_effect_min,
+                                         design_effect_max, effect);
+        break;
+    case unknown_alpha:
+        outcome = design_increasing_root(power_of, context, *power, alpha_start, design_alpha_min,
+                                         design_alpha_max, alpha);
+        break;
+    default:
+        return design_invalid;
+    }
+    if (outcome == design_ok)
+        *achieved = *power;
+    return outcome;
+}
+
+}  // namespace
+
+design_outcome solve_f2_design(f2_design* design)
+{
+    f2_design& d = *design;
+    d.achieved = not_a_number;
+    unknown_field unknown = find_unknown(d.v, d.f2, d.alpha, d.power);
+    if (unknown == unknown_none || !(d.u > 0.0 && d.u <= design_df_bound)
+        || !(std::isnan(d.v) || (d.v > 0.0 && d.v <= design_df_bound))
+        || !(std::isnan(d.f2) || (d.f2 >= 0.0 && d.f2 <= design_effect_max))
+        || !level_and_power_valid(d.alpha, d.power))
+        return design_invalid;
+    f2_context context{d, unknown};
+    return solve_unknown(f2_power, &context, unknown, &d.v, &d.f2, &d.alpha, &d.power,
+                         &d.achieved, 1.0, design_df_bound, f2_start);
+}
+
+design_outcome solve_anova_design(anova_design* design)
+{
+    anova_design& d = *design;
+    d.achieved = not_a_number;
+    unknown_field unknown = find_unknown(d.n, d.f, d.alpha, d.power);
+    const double k = d.groups;
+    if (unknown == unknown_none || !(k >= 2.0 && k - 1.0 <= design_df_bound && elem_floor(k) == k)
+        || !(std::isnan(d.n) || (d.n > 1.0 && k * (d.n - 1.0) <= design_df_bound))
+        || !(std::isnan(d.f) || (d.f >= 0.0 && d.f <= design_effect_max))
+        || !level_and_power_valid(d.alpha, d.power))
+        return design_invalid;
+    anova_context context{d, unknown};
+    // Whole group sizes from 2 up to the size whose df2 = k (n - 1) reaches
+    // the bound.
+    double n_max = elem_floor(design_df_bound / k) + 1.0;
+    return solve_unknown(anova_power, &context, unknown, &d.n, &d.f, &d.alpha, &d.power,
+                         &d.achieved, 2.0, n_max, f_start);
+}

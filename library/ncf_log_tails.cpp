@@ -1,0 +1,276 @@
+// ncf_log_tails: ln P(F' <= x) and ln P(F' > x) of the noncentral F
+// distribution by the Poisson summation started at the Poisson mode, for
+// Poisson means far beyond ncf_cdf's step limit and probabilities far below
+// the double range.  It serves the noncentrality search's second route
+// (fnonct_log_search), where ncf_cdf cannot answer.
+//
+// The sum is that of ncf_cdf (ncf_poisson_sum.h),
+//
+//     P = I_k + D,  Q = (1 - I_k) - D,  D = sum_j p_j (I_j - I_k),
+//
+// with three changes that let it run where ncf_cdf stops:
+//
+// 1. The start index is the Poisson mode, k = floor(lam), not 1.16 lam.
+//    The weights put at least about half their mass on either side of it
+//    (the Poisson median lies within [lam - ln 2, lam + 1/3]), so
+//    P >= I_k F(k) and Q >= (1 - I_k)(1 - F(k - 1)) with F the Poisson
+//    distribution function: neither I_k + D nor (1 - I_k) - D can cancel
+//    by more than a factor of about 2.5, and both tails keep their
+//    relative accuracy.  From the mode the sum needs about 2 * 9 sqrt(lam)
+//    steps to 2^-53, and at most k + that many where the terms grow toward
+//    j = 0 (a tiny x'); the step limit is set from k accordingly.
+//
+// 2. The sum runs on the scaled start values p_k = u_k = 1 in extended
+//    precision, D being linear in both, and ln|D| = ln p_k + ln u_k +
+//    ln|D'| is formed in logarithms: a start term or weight below the double
+//    range (e^-708) is no obstacle.  ln p_k is the gamma log density of
+//    shape k + 1 at lam (gamma_log_density: Stirling's form near the mode,
+//    good to a few ulps where ln k! is large), ln u_k is taken in extended
+//    precision as in ncf_log_probs.  Where the scaled terms grow toward the
+//    true mass far below the mode (a small x' with a large lam), the sum is
+//    rescaled by 2^-8192 each time it passes 2^8192.
+//
+// 3. I_k and 1 - I_k come in logarithms from the continued fraction
+//    (ratio_at).  Where it does not settle within its 199 steps (both
+//    shapes some tens of thousands with x' near the mean of Beta(a + k, b))
+//    the start index moves
+//    away from the mode, up for the lower tail and down for the upper, in
+//    steps of 4 sqrt(lam) doubling, until the fraction settles.  Off the
+//    mode only the tail on the safe side keeps its accuracy, so the one
+//    judged smaller by the start ratio is kept and the other taken as
+//    ln(1 - e^w).
+//
+// Of the two logs the smaller tail's is kept and the larger formed from it
+// as ln(1 - e^w), as ncf_log_probs does.
+
+#include "library/ncf_log.h"
+
+#include "library/densities.h"
+#include "library/log_complement.h"
+#include "library/log_extended.h"
+#include "ncf/ncf_detail.h"
+#include "ncf/ncf_poisson_sum.h"
+#include "numeric/constants.h"
+#include "numeric/elementary.h"
+#include "numeric/primitives.h"
+
+namespace {
+
+// The degrees of freedom must lie above 2^-10, as for ncf_log_probs: with
+// a + b far below 1 the beta terms jump by 1/(a + b) at the last backward
+// step, past what the stopping rule foresees (see the check of the first
+// term below).
+constexpr double min_degrees = 0x1p-10;
+
+// Largest Poisson mean summed: 5e6 (noncentrality 1e7).  The step limit
+// grows with k; beyond that the sum is no longer cheap.
+constexpr double max_poisson_mean = 5e6;
+
+// Steps beyond k the sum may take: the two directions cover about
+// 2 * 9 sqrt(lam) indices each side of the mode to 2^-53, plus the start
+// index's moves (at most 64 sqrt(lam) with the last doubling); 1000 more
+// for small means.
+constexpr double steps_per_root = 100.0;
+constexpr int32_t base_steps = 1000;
+
+// Moves of the start index when beta_inc_log's fraction does not settle.
+constexpr int32_t start_moves = 5;
+constexpr double first_move_per_root = 4.0;
+
+// Relative tolerance of the start ratio's continued fraction, that of the
+// log-space beta ratio: 5.551115123125785e-16 (5 2^-53 and two units in the
+// last place); a tighter one is not met reliably under rounding.
+constexpr double fraction_tolerance = 5.551115123125785e-16;
+
+// The rounding allowed to ln P against ln(p_0 u_0) in the check of the
+// first term: 1e-12 of 1 + |ln P|.
+constexpr double head_slack = 1e-12;
+
+// ln 2^8192, the log of one rescaling of the sum.
+constexpr long double rescale_log = 8192 * elem_ln2_ext;
+
+// Relative tolerance of the sum: 2^-53 plus two units in the last place.
+constexpr double sum_tolerance = eps_53;
+
+// e^t for t <= 0, 0 below the normal double range (exp_fast checks nothing).
+double exp_nonpositive(double t)
+{
+    return t < log_min_normal ? 0.0 : exp_fast(t);
+}
+
+// ln(e^u + s e^v), s = +1 or -1, about the larger of u and v.
+double log_add(double u, double v, double s)
+{
+    double m = u > v ? u : v;
+    return elem_ln(exp_nonpositive(u - m) + s * exp_nonpositive(v - m)) + m;
+}
+
+// ln(1 - e^w) for w <= 0; -0 where e^w lies below the double range.
+double complement_of(double w)
+{
+    return w < log_min_normal ? -0.0 : log_complement(w);
+}
+
+// ln u = ln(x'^ak y'^b / (ak B(ak, b))), the beta term at shape ak, in
+// extended precision (ln(1 - t) of the one of x', y' nearer to 1).
+long double log_beta_term(double xp, double yp, double ak, double b)
+{
+    long double t = (yp < xp) ? ak * log_one_minus_extended(yp) + b * elem_ln_table_ext(yp)
+                              : ak * elem_ln_table_ext(xp) + b * log_one_minus_extended(xp);
+    return t - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
+}
+
+struct start_ratio {
+    double log_ik, log_jk;  // ln I_k, ln(1 - I_k)
+    bool settled;           // the continued fraction converged
+};
+
+// ln I_x'(p, q) and ln(1 - I_x'(p, q)) from the continued fraction of the
+// incomplete beta ratio (beta_fraction), combined in extended precision:
+//     ln I_xs(p, q) = ln xs + ln dens + ln(V/p),
+//     ln dens = (p - 1) ln xs + (q - 1) ln(1 - xs) - ln B(p, q),
+// with the shift of a first shape below 1 as in beta_inc, on the side
+// where the fraction converges (xs below (p + 1)/(p + q + 2), Numerical
+// Recipes' rule; the other side is the complement).  beta_inc_log forms
+// ln dens in double with the double ln B, which for shapes of some
+// thousands near the centre is 1e-11 off; extended keeps 2^-11 of that.
+// ln xs and ln(1 - xs) come from x' and y', each formed directly: the
+// smaller's log directly, the larger's as ln(1 - smaller).
+bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
+{
+    if (ak > int32_max_double || b > int32_max_double)
+        return false;
+    bool exchange = xp * (ak + b + 2.0) > ak + 1.0;
+    double xs = exchange ? yp : xp;
+    double ys = exchange ? xp : yp;
+    double p = exchange ? b : ak;
+    double q = exchange ? ak : b;
+    long double ln_xs = xs <= ys ? elem_ln_table_ext(xs) : log_one_minus_extended(ys);
+    long double ln_ys = xs <= ys ? log_one_minus_extended(xs) : elem_ln_table_ext(ys);
+    long double log_dens = (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
+    double p0 = p;
+    bool shifted = p < 1.0;
+    if (shifted)
+        p += 1.0;
+    double v;
+    int32_t steps;
+    out->settled = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax, &v,
+                                 &steps) == 0;
+    if (!out->settled)
+        return true;
+    long double tail = shifted ? elem_ln_table_ext((ys + v * xs * (p0 + q) / p) / p0)
+                               : elem_ln_table_ext(v / p);
+    double w = static_cast<double>(ln_xs + log_dens + tail);
+    if (w > 0.0)
+        w = 0.0;
+    double other = complement_of(w);
+    out->log_ik = exchange ? other : w;
+    out->log_jk = exchange ? w : other;
+    return true;
+}
+
+__attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
+                                                 double* log_lower, double* log_upper)
+{
+    if (!(df1 > min_degrees && df1 <= int32_max_double)
+        || !(df2 > min_degrees && df2 <= int32_max_double) || !(ncp >= 0.0) || !(x > 0.0))
+        return 1;
+    double xp, yp;
+    ncf_beta_argument(x, df1, df2, &xp, &yp);
+    const double a = df1 * 0.5, b = df2 * 0.5, lam = ncp * 0.5;
+    if (lam > max_poisson_mean)
+        return 1;
+    if (xp == 0.0 || yp == 0.0)
+        return 1;
+    const double root = elem_sqrt(lam);
+    int32_t mode = static_cast<int32_t>(lam);
+    int32_t k = mode;
+
+    // The start ratio, moved off the mode while its fraction does not settle.
+    start_ratio start;
+    if (!ratio_at(xp, yp, a + k, b, &start))
+        return 1;
+    bool lower_smaller = start.log_ik < start.log_jk;
+    bool moved = false;
+    double move = first_move_per_root * root;
+    for (int32_t i = 0; !start.settled && i < start_moves; ++i) {
+        double next = lower_smaller ? mode + move : mode - move;
+        if (next < 0.0)
+            next = 0.0;
+        k = static_cast<int32_t>(next);
+        moved = true;
+        if (!ratio_at(xp, yp, a + k, b, &start))
+            return 1;
+        move *= 2.0;
+    }
+    if (!start.settled)
+        return 1;
+
+    // ln p_k and ln u_k.
+    double log_weight;
+    if (lam == 0.0)
+        log_weight = 0.0;
+    else if (gamma_log_density(lam, k + 1.0, &log_weight) != 0)
+        return 1;
+    long double log_term = log_beta_term(xp, yp, a + k, b);
+
+    double lower, upper;
+    if (lam == 0.0) {
+        lower = start.log_ik;
+        upper = start.log_jk;
+    } else {
+        double limit = k + base_steps + steps_per_root * root;
+        long double d;
+        int32_t scale = 0;
+        int32_t n = ncf_sum_differences<long double, long double, false, true>(
+            a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d, &scale);
+        if (n >= static_cast<int32_t>(limit) || !(d == d) || d - d != 0)
+            return 1;
+        if (d == 0) {
+            lower = start.log_ik;
+            upper = start.log_jk;
+        } else {
+            long double log_d = log_weight + log_term + elem_ln_fyl2x_ext(d < 0 ? -d : d)
+                              + scale * rescale_log;
+            double sign = d > 0 ? 1.0 : -1.0;
+            lower = log_add(start.log_ik, static_cast<double>(log_d), sign);
+            upper = log_add(start.log_jk, static_cast<double>(log_d), -sign);
+        }
+        // P >= p_0 I_0 >= p_0 u_0.  The beta terms grow by (a+j)/((a+b+j-1) x')
+        // a step downward, by far the most at the last, j = 1 to 0, when
+        // a + b is far below 1: a backward direction that stopped on falling
+        // terms before j = 0 can have missed a last term that outweighs all
+        // it summed.  A P below p_0 u_0 shows it; the sum fails then.
+        if (k > 0) {
+            long double log_first = -lam + log_beta_term(xp, yp, a, b);
+            if (log_first > lower + head_slack * (1.0 - lower))
+                return 1;
+        }
+    }
+    // The smaller tail kept, the larger as ln(1 - e^w); off the mode the
+    // tail on the safe side of k.
+    bool keep_lower = moved ? lower_smaller : lower < upper;
+    if (keep_lower) {
+        if (!(lower <= 0.0))
+            return 1;
+        *log_lower = lower;
+        *log_upper = complement_of(lower);
+    } else {
+        if (!(upper <= 0.0))
+            return 1;
+        *log_upper = upper;
+        *log_lower = complement_of(upper);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_lower,
+                      double* log_upper)
+{
+    uint16_t precision = elem_extended_begin();
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper);
+    elem_extended_end(precision);
+    return status;
+}

@@ -1,0 +1,140 @@
+// The outward Poisson summation of the noncentral F distribution function,
+// shared by ncf_cdf and the log-space routines of library/ (ncf_log_probs,
+// ncf_log_tails).
+//
+// With a = df1/2, b = df2/2, Poisson mean lam, beta argument x' and the
+// regularized incomplete beta ratios I_j = I_x'(a+j, b),
+//
+//     sum_j p_j I_j = I_k + D,   D = sum_j p_j (I_j - I_k),
+//
+// since the weights p_j = e^-lam lam^j / j! sum to 1.  D is summed outward
+// from the start index k in both directions.  The differences are running
+// sums of the beta terms
+//
+//     u_j = I_j - I_(j+1) = x'^(a+j) y'^b / ((a+j) B(a+j, b)),
+//     u_(j-1) = u_j (a+j) / ((a+b+j-1) x'),   u_(j+1) = u_j (a+b+j) x' / (a+j+1),
+//
+// and the weights follow p_(j-1) = p_j j/lam and p_(j+1) = p_j lam/(j+1).
+// One pass takes a backward step (while j > 0) and a forward step; a
+// direction stops for good when its last term falls to |D| tol or below,
+// relative to the running sum (I_k is the caller's, added after), and the
+// sum stops when both have, or at the step limit.  a + b + j - 1 is formed as
+// (a + b) + (j - 1), the integer added last so that a + b far below 1 is
+// not lost to it; the divisions by x' and lam are multiplications by their
+// reciprocals.
+//
+// The sum is linear in the start weight p_k and beta term u_k, so a caller
+// whose p_k u_k lies outside the double range may pass 1 for both and
+// scale D by p_k u_k in logarithms afterwards.
+//
+// Template parameters: `real`, the arithmetic of the recurrences; `accum`,
+// the type of the running sum (ncf_cdf rounds it to double after every
+// addition; the log-space routines keep it in extended precision);
+// `guarded`, the double loop's watch for terms below ncf_sum_floor (see
+// ncf_cdf), where it abandons the sum and returns ncf_sum_left_double_range;
+// `rescaled` (extended precision only), for scaled start values whose sum
+// grows beyond the extended range: when the backward difference passes
+// 2^8192 it, its beta term, the forward weight, both last terms and the sum
+// are multiplied by 2^-8192, exactly, and *scale counts the factors
+// (D = sum 2^(8192 scale)); when the backward weight falls below 2^-8192
+// a factor 2^8192 moves into it from its difference and beta term.
+
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+#include "numeric/constants.h"
+
+// 2^-969: the smallest term a guarded double loop accepts.  At and above it,
+// term * 2^-53 is at least 2^-1022 and so a normal double.
+constexpr double ncf_sum_floor = 0x1p-969;
+
+// The step count returned when a guarded loop meets a term below the floor.
+constexpr int32_t ncf_sum_left_double_range = -1;
+
+// D from the start weight p_k (`weight`) and beta term u_k (`term`) into
+// *sum; returns the steps taken (step_limit when the sum has not settled),
+// or ncf_sum_left_double_range.
+// 2^8192 and 2^-8192: the bound of a rescaled sum and its factor.
+constexpr long double ncf_sum_rescale_bound = 0x1p8192L;
+constexpr long double ncf_sum_rescale_factor = 0x1p-8192L;
+
+template <typename real, typename accum, bool guarded, bool rescaled = false>
+int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
+                            double weight, double term, double tolerance, int32_t step_limit,
+                            accum* sum, int32_t* scale = nullptr)
+{
+    const real a = a_in;
+    const real x = x_in;
+    const real lam = lam_in;
+    const real tol = tolerance;
+    const real ab = static_cast<real>(a_in + b_in);
+    const real inv_x = 1 / x;
+    const real inv_lam = 1 / lam;
+    // A beta argument below 2^-1024 has no reciprocal in double (the backward
+    // step would turn the terms infinite); the extended loop has one.
+    if (guarded && !(inv_x <= max_double)) {
+        *sum = 0;
+        return ncf_sum_left_double_range;
+    }
+
+    real jb = k, jf = k;
+    real pb = weight, pf = weight;
+    real ub = term, uf = term;
+    real sb = 0, sf = 0;
+    real v = 1, w = 1;
+    accum s = 0;
+    int32_t n = 0;
+
+    while (std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol) && n < step_limit) {
+        if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * tol)) {
+            ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
+            sb = sb + ub;                                    // I_(jb-1) - I_k
+            pb = jb * inv_lam * pb;                          // p_(jb-1)
+            v = pb * sb;
+            s = static_cast<accum>(static_cast<real>(s) + v);
+            if (guarded && !(std::fabs(v) >= ncf_sum_floor)) {
+                *sum = s;
+                return ncf_sum_left_double_range;
+            }
+            jb = jb - 1;
+            ++n;
+            if (rescaled && std::fabs(sb) > ncf_sum_rescale_bound) {
+                // The backward beta terms grow fastest (by 1/x' a step):
+                // scale them, and the forward terms through their weight.
+                for (real* q : {&ub, &sb, &pf, &v, &w})
+                    *q = *q * ncf_sum_rescale_factor;
+                s = s * ncf_sum_rescale_factor;
+                ++*scale;
+            }
+            if (rescaled && pb < ncf_sum_rescale_factor) {
+                // The backward weight falls by j/lam a step: move a factor
+                // from the difference into it, the term unchanged.
+                pb = pb * ncf_sum_rescale_bound;
+                ub = ub * ncf_sum_rescale_factor;
+                sb = sb * ncf_sum_rescale_factor;
+            }
+        } else {
+            v = 0;
+        }
+        if (std::fabs(w) > std::fabs(static_cast<real>(s) * tol)) {
+            jf = jf + 1;
+            pf = pf * (lam / jf);  // p_jf
+            sf = sf - uf;          // I_jf - I_k
+            w = sf * pf;
+            s = static_cast<accum>(static_cast<real>(s) + w);
+            if (guarded && !(std::fabs(w) >= ncf_sum_floor)) {
+                *sum = s;
+                return ncf_sum_left_double_range;
+            }
+            uf = uf * ((ab + (jf - 1)) * x / (a + jf));  // u_jf
+            ++n;
+        } else {
+            w = 0;
+        }
+    }
+    *sum = s;
+    return n;
+}

@@ -1,0 +1,85 @@
+// fnonct_search over the regions where FNONCT is judged: ordinary designs,
+// large degrees of freedom and noncentralities up to 1e6, small degrees of
+// freedom, far tails of p, and the heavy-tail band where x' rounds to 1.
+// Every row has a root; each must be found, to a relative error of at most
+// 1e-12 kappa, kappa = |p / (lam dP/dlam)| the condition number of lam in p
+// (an error of 1e-12 relative in p moves lam by 1e-12 kappa relative), with
+// a floor of two units in the last place of lam for its own rounding.
+//
+// The large designs are held to 1e-11 kappa: there the Newton phase
+// answers on ncf_cdf, whose start weight and term carry one rounding of
+// ln k! and ln B(a + k, b) as doubles (k = 1.16 lam/2 up to some 3500, ln k!
+// up to 2.5e4 with units in the last place of 3.6e-12), so P itself is good
+// to a few 1e-12 relative; the rows the second route answers meet 1e-12
+// kappa.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "fnonct/fnonct.h"
+#include "support/reference_table.h"
+
+namespace {
+
+struct fnonct_region_row {
+    double x, df1, df2, p, lambda, kappa;
+};
+
+#include "data/fnonct_regions.inc"
+
+constexpr double conditioned_tolerance = 1e-12;  // times kappa
+constexpr double rounding_floor = 0x1p-52;       // two units in the last place
+
+struct region {
+    const char* name;
+    const fnonct_region_row* rows;
+    size_t count;
+    double tolerance;  // times kappa
+};
+
+#define REGION(name, tolerance) \
+    {#name, fnonct_##name##_rows, sizeof fnonct_##name##_rows / sizeof fnonct_##name##_rows[0], tolerance}
+
+const region regions[] = {
+    REGION(ordinary, conditioned_tolerance), REGION(large, 10 * conditioned_tolerance),
+    REGION(small, conditioned_tolerance),    REGION(tails, conditioned_tolerance),
+    REGION(heavy, conditioned_tolerance),
+};
+
+// One driver loop per region: the rows not found, and the worst error in
+// units of the row's tolerance, with the relative error of lam beside it.
+TEST(FnonctRegions, EveryRootFoundWithinItsConditionNumber)
+{
+    for (const region& g : regions) {
+        worst_row worst, worst_lambda;
+        size_t missed = 0, second_route = 0;
+        for (size_t i = 0; i < g.count; ++i) {
+            const fnonct_region_row& r = g.rows[i];
+            double lambda = -1.0;
+            fnonct_search_trace t;
+            int32_t status = fnonct_search_traced(r.x, r.df1, r.df2, r.p, &lambda, &t);
+            EXPECT_EQ(status, fnonct_search_found)
+                << g.name << " row " << i << ": " << r.x << ", " << r.df1 << ", " << r.df2 << ", " << r.p;
+            if (status != fnonct_search_found) {
+                ++missed;
+                continue;
+            }
+            if (t.log_calls > 0)
+                ++second_route;
+            double error = relative_error(lambda, r.lambda);
+            note_error(&worst, error / (g.tolerance * r.kappa + rounding_floor), i);
+            note_error(&worst_lambda, error, i);
+        }
+        const fnonct_region_row& w = g.rows[worst.row];
+        std::printf("%s: %zu rows, %zu not found, %zu by the second route; worst error %.3g of its "
+                    "tolerance at (%g, %g, %g, %.17g), kappa %.3g; worst relative error of lambda "
+                    "%.3g\n",
+                    g.name, g.count, missed, second_route, worst.error, w.x, w.df1, w.df2, w.p,
+                    w.kappa, worst_lambda.error);
+        EXPECT_LE(worst.error, 1.0) << g.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// ncf_log_tails: ln P(F' <= x) and ln P(F' > x) by the Poisson summation
+// from the mode, where ncf_cdf stops: the heavy-tail band, start terms below
+// the double range, Poisson means beyond its step limit.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "library/ncf_log.h"
+#include "support/reference_table.h"
+
+namespace {
+
+struct ncf_tails_row {
+    double x, df1, df2, ncp, log_lower, rel_lower, log_upper, rel_upper;
+};
+struct beta_other_side_row {
+    double x, a, b, w, rel;
+};
+
+#include "data/ncf_tails.inc"
+
+// The error of a log: absolute 2e-14 (a relative 2e-14 in the probability)
+// plus a unit of rounding of the log itself, 2^-52 |ln|, for logs of
+// probabilities far below the double range.
+double log_tolerance(double reference)
+{
+    return 2e-14 + 0x1p-52 * std::fabs(reference);
+}
+
+double log_error(double got, double hi, double rel)
+{
+    return std::fabs((got - hi) - hi * rel);
+}
+
+TEST(NcfLogTails, AgreesWithHighPrecisionTails)
+{
+    worst_row worst;
+    const size_t n = sizeof ncf_tails_rows / sizeof ncf_tails_rows[0];
+    for (size_t i = 0; i < n; ++i) {
+        const ncf_tails_row& r = ncf_tails_rows[i];
+        double lower = 1.0, upper = 1.0;
+        ASSERT_EQ(ncf_log_tails(r.x, r.df1, r.df2, r.ncp, &lower, &upper), 0) << "row " << i;
+        note_error(&worst, log_error(lower, r.log_lower, r.rel_lower) / log_tolerance(r.log_lower), i);
+        note_error(&worst, log_error(upper, r.log_upper, r.rel_upper) / log_tolerance(r.log_upper), i);
+    }
+    const ncf_tails_row& w = ncf_tails_rows[worst.row];
+    std::printf("ncf_log_tails: %zu rows, worst error %.3g of its tolerance at (%g, %g, %g, %g)\n", n,
+                worst.error, w.x, w.df1, w.df2, w.ncp);
+    EXPECT_LE(worst.error, 1.0);
+}
+
+TEST(NcfLogTails, Failures)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double args[][4] = {
+        {0.0, 3.0, 10.0, 5.0},  {-1.0, 3.0, 10.0, 5.0}, {1.0, 0.0, 10.0, 5.0},
+        {1.0, 3.0, -1.0, 5.0},  {1.0, 3.0, 10.0, -1.0}, {nan, 3.0, 10.0, 5.0},
+        {1.0, 3e9, 10.0, 5.0},  {1.0, 3.0, 10.0, 2e7},  // Poisson mean above 5e6
+        {1.0, 0x1p-10, 10.0, 5.0}, {1.0, 3.0, 0x1p-10, 5.0},  // degrees of freedom at 2^-10
+    };
+    for (const auto& a : args) {
+        double lower = 7.0, upper = 8.0;
+        EXPECT_EQ(ncf_log_tails(a[0], a[1], a[2], a[3], &lower, &upper), 1)
+            << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3];
+    }
+}
+
+}  // namespace
