@@ -22,7 +22,7 @@ valgrind --tool=callgrind --callgrind-out-file="$profile" \
 # the same number of iterations, shown as the callback's call count.
 callgrind_annotate --inclusive=yes --tree=caller "$profile" 2>/dev/null | awk '
   function number(s) { gsub(",", "", s); return s + 0 }
-  # A function's block lists its callers first, then the function ("*").
+  # Each function block lists its callers first, then the function ("*").
   /^ *$/ { from_grid = 0 }
   /< .*fnonct_evaluate_grid\(benchmark::State&\)/ { from_grid = number($1); calls = $0;
       sub(/.*\(/, "", calls); sub(/x\).*/, "", calls) }
