@@ -290,7 +290,7 @@ void report_row(const batch* b, const csv_row& row)
 // `text` grows to make room for the longest the row can be, and keeps its
 // size from block to block (the bytes past the length are scratch).
 size_t write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
-                 long* errors, long* failures)
+                   long* errors, long* failures)
 {
     const char sep = b->options->separator;
     size_t used = 0;

@@ -82,7 +82,8 @@ value_kind out_of_range(const char* text, size_t length, double* value)
     return value_number;
 }
 
-// Powers of ten exact as doubles: 10^22 < 2^53 * 2^22 is the last.
+// Powers of ten exact as doubles: 10^k = 5^k 2^k is exact while 5^k < 2^53,
+// so 10^22 is the last.
 constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
