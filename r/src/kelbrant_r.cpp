@@ -168,12 +168,7 @@ bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int
     return true;
 }
 
-// The two quantiles in one shape: status, value through the pointer.
-int32_t f_quantile_of(double prob, int32_t tail, double df1, double df2, double* f)
-{
-    return f_quantile(prob, tail, df1, df2, f);
-}
-
+// The beta quantile in the shape of f_quantile: x alone.
 int32_t beta_quantile_of(double prob, int32_t tail, double a, double b, double* x)
 {
     double y;
@@ -391,7 +386,7 @@ SEXP kelbrant_ncp_ci(SEXP f, SEXP df1, SEXP df2, SEXP confidence, SEXP alternati
 // qf_exact(p, df1, df2, lower.tail, log.p): the central F quantile.
 SEXP kelbrant_qf(SEXP p, SEXP df1, SEXP df2, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, df1, df2, lower_tail, log_p, f_quantile_of, "qf_exact");
+    return quantile_vector(p, df1, df2, lower_tail, log_p, f_quantile, "qf_exact");
 }
 
 // qbeta_exact(p, shape1, shape2, lower.tail, log.p): the inverse of the
