@@ -23,6 +23,7 @@
 
 #include "cli/fnonct_csv.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -284,28 +285,42 @@ void report_row(const batch* b, const csv_row& row)
     std::fprintf(b->messages, "kelbrant: %s\n", reason);
 }
 
-// Write the block in input order into `text`; counts the error and failed rows.
-void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
-                 long* errors, long* failures)
+// Write the block in input order at the start of `text` and return its
+// length; counts the error and failed rows.  Each row is laid out in place:
+// `text` grows to make room for the longest the row can be, and keeps its
+// size from block to block (the bytes past the length are scratch).
+size_t write_block(const batch* b, std::vector<csv_row>& rows, int count, std::string* text,
+                   long* errors, long* failures)
 {
     const char sep = b->options->separator;
-    text->clear();
+    size_t used = 0;
     for (int i = 0; i < count; ++i) {
         csv_row& row = rows[i];
-        if (row.outcome != outcome_wrong_field_count)
-            text->append(row.record.raw);
+        const bool whole = row.outcome != outcome_wrong_field_count;
+        const size_t fields_bytes = whole ? row.record.raw.size() : b->layout.width - 1;
+        const char* word = outcome_word(row.outcome);
+        const size_t word_length = std::strlen(word);
+        const size_t most = fields_bytes + 2 + number_text_size + word_length + 1;
+        if (text->size() < used + most)
+            text->resize(std::max(used + most, 2 * text->size()));
+        char* const start = &(*text)[used];
+        char* p = start;
+        if (whole)
+            std::memcpy(p, row.record.raw.data(), fields_bytes);
         else
-            text->append(b->layout.width - 1, sep);
-        *text += sep;
+            std::memset(p, sep, fields_bytes);
+        p += fields_bytes;
+        *p++ = sep;
         if (row.outcome == outcome_ok) {
             double lambda;
             std::memcpy(&lambda, &row.evaluation.result_bits, sizeof lambda);
-            char number[number_text_size];
-            text->append(number, format_number(lambda, b->options->decimal, number));
+            p += format_number(lambda, b->options->decimal, p);
         }
-        *text += sep;
-        *text += outcome_word(row.outcome);
-        *text += '\n';
+        *p++ = sep;
+        std::memcpy(p, word, word_length);
+        p += word_length;
+        *p++ = '\n';
+        used += static_cast<size_t>(p - start);
         const bool error = outcome_is_error(row.outcome);
         if (error || row.outcome == outcome_search_failed) {
             ++*(error ? errors : failures);
@@ -314,6 +329,7 @@ void write_block(const batch* b, std::vector<csv_row>& rows, int count, std::str
         if (row.record.raw.capacity() > csv_row_keep_bytes)
             row.record = csv_record{};
     }
+    return used;
 }
 
 bool is_regular_file(std::FILE* f)
@@ -323,9 +339,9 @@ bool is_regular_file(std::FILE* f)
     return fd >= 0 && fstat(fd, &s) == 0 && S_ISREG(s.st_mode);
 }
 
-bool put(std::FILE* out, const std::string& text)
+bool put(std::FILE* out, const char* text, size_t length)
 {
-    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fwrite(text, 1, length, out) == length;
 }
 
 }  // namespace
@@ -378,7 +394,7 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
     text += "lambda";
     text += sep;
     text += "status\n";
-    bool written = put(out, text);
+    bool written = put(out, text.data(), text.size());
 
     host_workers* workers = host_workers_start(options->threads);
     if (workers == nullptr) {
@@ -398,8 +414,8 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
         if (b.from_pipe && csv_reader_would_wait(&b.reader)) {
             // Answer what has come before waiting for more.
             host_workers_finish(workers);
-            write_block(&b, blocks[current], count, &text, &errors, &failures);
-            written = put(out, text) && std::fflush(out) == 0 && written;
+            const size_t length = write_block(&b, blocks[current], count, &text, &errors, &failures);
+            written = put(out, text.data(), length) && std::fflush(out) == 0 && written;
             done = true;
         }
         const int next_count = read_block(&b, blocks[next]);
@@ -407,8 +423,8 @@ int fnonct_csv_stream(const host_module* module, const fnonct_csv_options* optio
         job.rows = blocks[next].data();
         host_workers_begin(workers, next_count, evaluate_row, &job);
         if (!done) {
-            write_block(&b, blocks[current], count, &text, &errors, &failures);
-            written = put(out, text) && written;
+            const size_t length = write_block(&b, blocks[current], count, &text, &errors, &failures);
+            written = put(out, text.data(), length) && written;
             if (b.from_pipe)
                 written = std::fflush(out) == 0 && written;
         }

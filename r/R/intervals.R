@@ -1,6 +1,5 @@
-# Confidence intervals for the noncentrality and the effect sizes.  Power,
-# sample size and the central F quantile, the other jobs of a planned F
-# test, belong beside these once their core routines exist.
+# Confidence intervals for the noncentrality and the effect sizes.  Power
+# and sample size, the jobs of a planned F test, are in design.R.
 
 # The alternatives in the order of the module's ncp_alternative codes.
 ncp_alternatives <- c("two.sided", "less", "greater")

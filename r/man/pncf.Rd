@@ -54,9 +54,9 @@ dncf(x, df1, df2, ncp, log = FALSE)
   gives \code{NA}, \code{NaN} gives \code{NaN}.  Degrees of freedom or
   \code{ncp} outside their domains (including infinite ones) give
   \code{NaN} with the warning \dQuote{NaNs produced}; an element the
-  routines cannot answer (for instance the density for \eqn{\lambda} so
-  large that its Poisson sum needs more than 1001 terms) gives \code{NaN}
-  with a warning saying how many.
+  routines cannot answer (their sums and integrations fail rather than
+  return a truncated value) gives \code{NaN} with a warning saying how
+  many.
 }
 \seealso{\code{\link{pf}}, \code{\link{fnonct}}.}
 \examples{

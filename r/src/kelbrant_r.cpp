@@ -18,10 +18,13 @@
 #include <Rinternals.h>
 #include <R_ext/Rdynload.h>
 
+#include "design/design.h"
 #include "fnonct/fnonct_solve.h"
 #include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
+#include "library/quantiles.h"
 #include "ncf/ncf.h"
+#include "numeric/elementary.h"
 
 namespace {
 
@@ -138,6 +141,129 @@ double ncf_probability(double q, double df1, double df2, double ncp, int lower_t
         return log_p ? std::log(p) : p;
     return log_p ? std::log1p(-p) : 1.0 - p;
 }
+
+// The probability and tail a quantile routine is given for R's p,
+// lower.tail and log.p, as R's own quantile functions read them: on the
+// log scale a p above -ln 2 is given as the other tail's -expm1(p), so
+// that a log probability near 0 (a probability near 1) loses nothing.
+// False for a p outside [0, 1] (or above 0 on the log scale).
+bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int32_t* tail)
+{
+    bool lower = lower_tail != 0;
+    if (log_p) {
+        if (p > 0.0)
+            return false;
+        if (p > -static_cast<double>(elem_ln2_ext)) {
+            *prob = -std::expm1(p);
+            lower = !lower;
+        } else {
+            *prob = std::exp(p);
+        }
+    } else {
+        if (!(p >= 0.0 && p <= 1.0))
+            return false;
+        *prob = p;
+    }
+    *tail = lower ? quantile_lower_tail : quantile_upper_tail;
+    return true;
+}
+
+// The beta quantile in the shape of f_quantile: x alone.
+int32_t beta_quantile_of(double prob, int32_t tail, double a, double b, double* x)
+{
+    double y;
+    return beta_inc_inverse(prob, tail, a, b, x, &y);
+}
+
+using quantile_routine = int32_t (*)(double, int32_t, double, double, double*);
+
+// A quantile over recycled (p, shape1, shape2): NaN with R's "NaNs
+// produced" warning outside the domain, NaN with a warning of its own where
+// the iteration did not converge.
+SEXP quantile_vector(SEXP p, SEXP s1, SEXP s2, SEXP lower_tail, SEXP log_p,
+                     quantile_routine routine, const char* name)
+{
+    recycled r = recycle({p, s1, s2});
+    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        double prob;
+        int32_t tail;
+        int32_t status = quantile_invalid;
+        if (quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
+            status = routine(prob, tail, r.at(1, i), r.at(2, i), &out[i]);
+        if (status != quantile_ok) {
+            out[i] = R_NaN;
+            ++(status == quantile_invalid ? invalid : failed);
+        }
+    }
+    warn_after(invalid, failed, name);
+    UNPROTECT(1);
+    return result;
+}
+
+// The power of a design over recycled arguments: power(element, &value)
+// gives the design's outcome.  NaN with a warning outside the domain or
+// where a distribution routine failed.
+template <typename Power>
+SEXP power_vector(std::initializer_list<SEXP> args, const char* name, Power power)
+{
+    recycled r = recycle(args);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        design_outcome outcome = power(r, i, &out[i]);
+        if (outcome != design_ok) {
+            out[i] = R_NaN;
+            ++(outcome == design_invalid ? invalid : failed);
+        }
+    }
+    warn_after(invalid, failed, name);
+    UNPROTECT(1);
+    return result;
+}
+
+// The smallest whole sample size of a design over recycled arguments:
+// list(size, achieved power, status), status the design_outcome code (NA
+// for an element with a missing argument, whose size and power are NA).
+// solve(element, &size, &achieved) gives the outcome.
+template <typename Solve>
+SEXP size_list(std::initializer_list<SEXP> args, Solve solve)
+{
+    recycled r = recycle(args);
+    SEXP size = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP achieved = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        double missing;
+        if (missing_element(r, i, &missing)) {
+            REAL(size)[i] = REAL(achieved)[i] = NA_REAL;
+            INTEGER(status)[i] = NA_INTEGER;
+            continue;
+        }
+        double n, power;
+        design_outcome outcome = solve(r, i, &n, &power);
+        bool ok = outcome == design_ok;
+        REAL(size)[i] = ok ? n : NA_REAL;
+        REAL(achieved)[i] = ok ? power : NA_REAL;
+        INTEGER(status)[i] = outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 3));
+    SET_VECTOR_ELT(result, 0, size);
+    SET_VECTOR_ELT(result, 1, achieved);
+    SET_VECTOR_ELT(result, 2, status);
+    UNPROTECT(4);
+    return result;
+}
+
+constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
@@ -257,11 +383,95 @@ SEXP kelbrant_ncp_ci(SEXP f, SEXP df1, SEXP df2, SEXP confidence, SEXP alternati
     return result;
 }
 
+// qf_exact(p, df1, df2, lower.tail, log.p): the central F quantile.
+SEXP kelbrant_qf(SEXP p, SEXP df1, SEXP df2, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector(p, df1, df2, lower_tail, log_p, f_quantile, "qf_exact");
+}
+
+// qbeta_exact(p, shape1, shape2, lower.tail, log.p): the inverse of the
+// regularized incomplete beta ratio.
+SEXP kelbrant_qbeta(SEXP p, SEXP shape1, SEXP shape2, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector(p, shape1, shape2, lower_tail, log_p, beta_quantile_of, "qbeta_exact");
+}
+
+// power_f_test(df1, df2, ncp, sig.level).
+SEXP kelbrant_power_f_test(SEXP df1, SEXP df2, SEXP ncp, SEXP alpha)
+{
+    return power_vector({df1, df2, ncp, alpha}, "power_f_test",
+                        [](const recycled& r, R_xlen_t i, double* power) {
+                            return f_test_power(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                                power);
+                        });
+}
+
+// power_f2(u, v, f2, sig.level).
+SEXP kelbrant_power_f2(SEXP u, SEXP v, SEXP f2, SEXP alpha)
+{
+    return power_vector({u, v, f2, alpha}, "power_f2",
+                        [](const recycled& r, R_xlen_t i, double* power) {
+                            f2_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), unknown,
+                                        0.0};
+                            design_outcome outcome = solve_f2_design(&d);
+                            *power = d.power;
+                            return outcome;
+                        });
+}
+
+// power_anova(k, n, f, sig.level).
+SEXP kelbrant_power_anova(SEXP k, SEXP n, SEXP f, SEXP alpha)
+{
+    return power_vector({k, n, f, alpha}, "power_anova",
+                        [](const recycled& r, R_xlen_t i, double* power) {
+                            anova_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                           unknown, 0.0};
+                            design_outcome outcome = solve_anova_design(&d);
+                            *power = d.power;
+                            return outcome;
+                        });
+}
+
+// sample_size_f2(u, f2, power, sig.level): list(v, achieved power, status).
+SEXP kelbrant_sample_size_f2(SEXP u, SEXP f2, SEXP power, SEXP alpha)
+{
+    return size_list({u, f2, power, alpha},
+                     [](const recycled& r, R_xlen_t i, double* v, double* achieved) {
+                         f2_design d{r.at(0, i), unknown, r.at(1, i), r.at(3, i), r.at(2, i),
+                                     0.0};
+                         design_outcome outcome = solve_f2_design(&d);
+                         *v = d.v;
+                         *achieved = d.achieved;
+                         return outcome;
+                     });
+}
+
+// sample_size_anova(k, f, power, sig.level): list(n, achieved power, status).
+SEXP kelbrant_sample_size_anova(SEXP k, SEXP f, SEXP power, SEXP alpha)
+{
+    return size_list({k, f, power, alpha},
+                     [](const recycled& r, R_xlen_t i, double* n, double* achieved) {
+                         anova_design d{r.at(0, i), unknown, r.at(1, i), r.at(3, i), r.at(2, i),
+                                        0.0};
+                         design_outcome outcome = solve_anova_design(&d);
+                         *n = d.n;
+                         *achieved = d.achieved;
+                         return outcome;
+                     });
+}
+
 static const R_CallMethodDef call_methods[] = {
     {"kelbrant_fnonct", reinterpret_cast<DL_FUNC>(&kelbrant_fnonct), 4},
     {"kelbrant_pncf", reinterpret_cast<DL_FUNC>(&kelbrant_pncf), 6},
     {"kelbrant_dncf", reinterpret_cast<DL_FUNC>(&kelbrant_dncf), 5},
     {"kelbrant_ncp_ci", reinterpret_cast<DL_FUNC>(&kelbrant_ncp_ci), 5},
+    {"kelbrant_qf", reinterpret_cast<DL_FUNC>(&kelbrant_qf), 5},
+    {"kelbrant_qbeta", reinterpret_cast<DL_FUNC>(&kelbrant_qbeta), 5},
+    {"kelbrant_power_f_test", reinterpret_cast<DL_FUNC>(&kelbrant_power_f_test), 4},
+    {"kelbrant_power_f2", reinterpret_cast<DL_FUNC>(&kelbrant_power_f2), 4},
+    {"kelbrant_power_anova", reinterpret_cast<DL_FUNC>(&kelbrant_power_anova), 4},
+    {"kelbrant_sample_size_f2", reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_f2), 4},
+    {"kelbrant_sample_size_anova", reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_anova), 4},
     {nullptr, nullptr, 0},
 };
 

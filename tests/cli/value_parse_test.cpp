@@ -51,6 +51,74 @@ TEST(ValueParse, WritesWhatPrintfWritesAndReadsWhatStrtodReads)
     }
 }
 
+// Random bits seldom land where tables live.  Here: every binary exponent
+// from below 1e-4 to above 2^53 (where the text switches to and from
+// exponent form), the neighbours of each power of ten, halfway cases that
+// must round to even, and short decimal texts of up to 19 digits with
+// exponents around 10^+-22 (read exactly or left to the general reader).
+TEST(ValueParse, PrintfAndStrtodAgreeWhereTablesLive)
+{
+    host_reset();
+    std::mt19937_64 random(1404);
+    const auto check_text = [](double v, char decimal) {
+        char ours[number_text_size];
+        char theirs[64];
+        format_number(v, decimal, ours);
+        std::snprintf(theirs, sizeof theirs, "%.17g", v);
+        for (char& c : theirs)
+            if (c == '.')
+                c = decimal;
+        ASSERT_STREQ(ours, theirs);
+    };
+    for (int t = -20; t <= 60; ++t) {
+        for (int i = 0; i < 2000; ++i) {
+            const double v = std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), t);
+            check_text(v, '.');
+            check_text(-v, ',');
+        }
+    }
+    for (int k = -6; k <= 17; ++k) {
+        const double p = std::pow(10.0, k);
+        double below = p, above = p;
+        for (int i = 0; i < 50; ++i) {
+            check_text(below, '.');
+            check_text(above, '.');
+            below = std::nextafter(below, 0.0);
+            above = std::nextafter(above, HUGE_VAL);
+        }
+    }
+    // Exact decimals with 18 significant digits ending in 5: ties at 17.
+    const double ties[] = {1234567890123456.25, 1234567890123456.75, 4503599627370495.5,
+                           4503599627370494.5, 0.5, 1e-4 + 0.0, 2.5, 9007199254740991.0};
+    for (const double v : ties)
+        check_text(v, '.');
+    // Short texts: Clinger's exact cases and their neighbours beyond them.
+    const number_format comma = make_number_format(',', default_missing_words);
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 20);
+        std::string text;
+        for (int k = 0; k < digits; ++k)
+            text += static_cast<char>('0' + random() % 10);
+        const int point = static_cast<int>(random() % (digits + 1));
+        if (point < digits)
+            text.insert(static_cast<size_t>(point), ".");
+        if (random() % 2 != 0)
+            text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+        if (text[0] == '.')
+            text.insert(0, "0");
+        const double expected = std::strtod(text.c_str(), nullptr);
+        double read;
+        ASSERT_EQ(parse_value(text.data(), text.size(), &plain_numbers, &read), value_number) << text;
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+        std::string with_comma = text;
+        for (char& c : with_comma)
+            if (c == '.')
+                c = ',';
+        ASSERT_EQ(parse_value(with_comma.data(), with_comma.size(), &comma, &read), value_number) << with_comma;
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << with_comma;
+    }
+}
+
 TEST(ValueParse, WordsMarksAndLimits)
 {
     struct parse_case {
@@ -70,6 +138,15 @@ TEST(ValueParse, WordsMarksAndLimits)
         {"4..2", '.', default_missing_words, value_invalid, 0},
         {"0x10", '.', default_missing_words, value_invalid, 0},
         {"1e", '.', default_missing_words, value_invalid, 0},
+        {"1e+", '.', default_missing_words, value_invalid, 0},
+        {"1.5e-", '.', default_missing_words, value_invalid, 0},
+        {"1.e2", '.', default_missing_words, value_number, 100.0},
+        {"1.2.3", '.', default_missing_words, value_invalid, 0},
+        {"1e2e3", '.', default_missing_words, value_invalid, 0},
+        {"1e99999", '.', default_missing_words, value_overflow, 0},
+        {"1e-99999", '.', default_missing_words, value_number, 0.0},
+        {"00000000000000000000000001.5", '.', default_missing_words, value_number, 1.5},
+        {"1 2", '.', default_missing_words, value_invalid, 0},
         {"+-1", '.', default_missing_words, value_invalid, 0},
         {"1e400", '.', default_missing_words, value_overflow, 0},
         {"-1e400", '.', default_missing_words, value_overflow, 0},

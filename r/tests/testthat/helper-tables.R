@@ -25,3 +25,15 @@ expect_worst_relative <- function(value, reference, tolerance, rows) {
                  error[worst], tolerance, paste(rows[worst, ], collapse = ", "),
                  value[worst], reference[worst]))
 }
+
+# The bare rows of a table included into an array by its C++ test, as one
+# numeric matrix per section: a preprocessor line (#ifdef, #else) starts a
+# new section.
+read_sections <- function(file) {
+  lines <- readLines(test_path("data", file))
+  rows <- grepl("^\\s*\\{", lines)
+  section <- cumsum(grepl("^#(if|else)", lines))[rows]
+  cells <- strsplit(gsub("[{} ]|,$", "", lines[rows]), ",")
+  matrices <- lapply(split(cells, section), function(s) do.call(rbind, lapply(s, as.numeric)))
+  unname(matrices)
+}
