@@ -12,6 +12,7 @@
 #   nothing would carry a one-entry import table; we link with that script
 #   minus the terminator.  A library that did import something would then be
 #   malformed, and the library check rejects any import anyway.
+# - No time stamp in the header: the same sources give the same bytes.
 
 file(GLOB KELBRANT_MODULE_WINDOWS_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/module/*_windows.cpp)
@@ -47,10 +48,18 @@ if(NOT KELBRANT_LD_RESULT EQUAL 0 OR KELBRANT_TERMINATOR_AT EQUAL -1)
   message(FATAL_ERROR "cannot derive the library's linker script from ${KELBRANT_LD} --verbose")
 endif()
 string(REPLACE "${KELBRANT_IMPORT_TERMINATOR}" "" KELBRANT_LD_SCRIPT "${KELBRANT_LD_SCRIPT}")
-file(WRITE ${CMAKE_BINARY_DIR}/kelbrant_dll.ld "${KELBRANT_LD_SCRIPT}\n")
+# Written only when its text changes: the library depends on the script
+# (LINK_DEPENDS), and rewriting it at every configure would relink it.
+file(WRITE ${CMAKE_BINARY_DIR}/kelbrant_dll.ld.new "${KELBRANT_LD_SCRIPT}\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different
+  ${CMAKE_BINARY_DIR}/kelbrant_dll.ld.new ${CMAKE_BINARY_DIR}/kelbrant_dll.ld)
+file(REMOVE ${CMAKE_BINARY_DIR}/kelbrant_dll.ld.new)
 
+# --no-insert-timestamp leaves the PE header's time stamp 0, so that two
+# builds of the same sources give the same bytes.
 target_link_options(kelbrant_module PRIVATE
-  -nostdlib -Wl,-e,${KELBRANT_DLL_ENTRY} -Wl,-T,${CMAKE_BINARY_DIR}/kelbrant_dll.ld)
+  -nostdlib -Wl,-e,${KELBRANT_DLL_ENTRY} -Wl,-T,${CMAKE_BINARY_DIR}/kelbrant_dll.ld
+  -Wl,--no-insert-timestamp)
 target_link_libraries(kelbrant_module PRIVATE gcc)
 set_target_properties(kelbrant_module PROPERTIES
   LINK_DEPENDS ${CMAKE_BINARY_DIR}/kelbrant_dll.ld)

@@ -6,14 +6,16 @@
 
 #include <cstdint>
 
+#include "numeric/constants.h"
+
 // What bessel_i returns in the record's result.
 constexpr int32_t bessel_form_plain = 0;   // I_nu(z) (any form other than 1 and 2)
 constexpr int32_t bessel_form_scaled = 1;  // e^-z I_nu(z)
 constexpr int32_t bessel_form_log = 2;     // ln I_nu(z)
 
-// What the log form gives for ln I_nu(0) = ln 0, nu > 0: the double just
-// below 2^512, whose exponential is 0.
-constexpr double bessel_log_zero = -1.3407807929942596e+154;
+// What the log form gives for ln I_nu(0) = ln 0, nu > 0: minus the double
+// just below 2^512 (-1.3407807929942596e+154), whose exponential is 0.
+constexpr double bessel_log_zero = -below_2_512;
 
 // The Bessel record, owned by the caller.  The caller fills z, order and
 // form; bessel_i fills the working fields, result and error.

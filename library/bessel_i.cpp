@@ -35,7 +35,8 @@
 // -DBL_MAX), for a series that has not met its tolerance within 98 terms,
 // for a Hankel sum that reaches its 49th term, and when the plain or scaled
 // value would overflow, in which case the result stays ln I.  z = 0 gives
-// ln I = 0 for nu = 0 and -2^512 (standing for ln 0) otherwise.
+// ln I = 0 for nu = 0 and bessel_log_zero, -1.3407807929942596e+154 (just
+// above -2^512, standing for ln 0), otherwise.
 
 #include "library/bessel.h"
 

@@ -27,9 +27,9 @@
 
 namespace {
 
-// 2^512: past it the newest value is rescaled, far below overflow even after
-// the next multiplication by 2 mu / z.
-constexpr double rescale_threshold = 1.3407807929942596e+154;
+// Just below 2^512: past it the newest value is rescaled, far below
+// overflow even after the next multiplication by 2 mu / z.
+constexpr double rescale_threshold = below_2_512;
 
 constexpr long double ln_2 = 0.6931471805599453094172321214581765680755L;
 

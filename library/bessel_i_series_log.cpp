@@ -32,12 +32,8 @@
 
 namespace {
 
-// From this order on the prefactor takes Stirling's form, where log_gamma
-// switches to it too.
-constexpr double stirling_order = 15.0;
-
-// The stopping tolerance relative to S + |L0|: a tenth of 2^-53 (plus two
-// units in the last place).
+// The stopping tolerance relative to S + |L0|: a tenth of eps_53,
+// 0x1.999999999999dp-57, three units in the last place above 2^-53 / 10.
 constexpr double series_tolerance = 1.110223024625157e-17;
 
 // itrmax: the series adds at most 100 terms.  Where bessel_i calls it, term
@@ -52,7 +48,7 @@ __attribute__((noinline)) double series_log_extended(double half_z, double half_
                                                       double mu, int32_t* error)
 {
     long double l0;
-    if (mu < stirling_order) {
+    if (mu < stirling_from) {
         l0 = mu * elem_ln_table_ext(half_z) - log_gamma(mu + 1.0);
     } else {
         long double mu1 = static_cast<long double>(mu) + 1.0L;

@@ -111,8 +111,8 @@ constexpr double halley_limit = 0.5;
 constexpr double step_tolerance = 0x1p-52;
 
 // Shapes from which the Stirling form of the log density is used: the
-// remainder series of lgamma_corr is accurate from 15 on.
-constexpr double stirling_shape = 15.0;
+// remainder series of lgamma_corr is accurate from stirling_from (15) on.
+constexpr double stirling_shape = stirling_from;
 
 // ln 2^-1074, the logarithm of the smallest subnormal: the lower end of the
 // bracket in ln x.
@@ -192,7 +192,7 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
         p += 1.0;
     double v;
     int32_t steps;
-    if (beta_fraction(xs, ys, p, q, beta_fraction_tolerance_floor, fraction_step_limit, &v, &steps) != 0)
+    if (beta_fraction(xs, ys, p, q, min_relative_tolerance, fraction_step_limit, &v, &steps) != 0)
         return 1;
     // The combination in extended precision: for a first shape far below
     // one the closed-form term ys/p0 carries nearly all of the ratio, and

@@ -34,8 +34,8 @@
 // statistic).
 //
 // The tolerance of the fraction comes from the record and is raised to
-// 2^-54 plus one unit in the last place, 5.551115123125785e-16, the smallest
-// relative change the convergence test can see.
+// min_relative_tolerance, 5.551115123125785e-16 (five times 2^-53 plus two
+// units in the last place), the smallest the convergence test accepts.
 //
 // Deviation kept deliberately: on the normal approximation the record's log
 // density stays the Beta log density at x, not ln phi(z), so that the field
@@ -58,8 +58,8 @@
 
 namespace {
 
-// 2^-54 plus one unit in the last place: the floor of the record's tolerance.
-constexpr double tolerance_floor = beta_fraction_tolerance_floor;
+// The floor of the record's tolerance.
+constexpr double tolerance_floor = min_relative_tolerance;
 
 // The normal approximation serves shapes with one above 5000 and the other
 // above 100, where the fraction's 199 steps are not enough near the mean.

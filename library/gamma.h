@@ -29,7 +29,8 @@ struct gamma_log_record {
     double log_lower;    // out: ln P(a, x)
     double log_upper;    // out: ln Q(a, x)
     double log_density;  // out: ln(x^(a-1) e^(-x)/Gamma(a))
-    double tolerance;    // in/out: relative tolerance, raised to at least 2^-54
+    double tolerance;    // in/out: relative tolerance, raised to at least
+                         // 5.551115123125785e-16
     double power;        // working: p = a' - 1, the power of the gamma kernel
     double work;         // working: the method's ratio R, then its logarithm
     int32_t method;      // out: the method that gave the result (above); left

@@ -23,18 +23,19 @@
 // Both are run by the forward recurrences A_j = A_(j-1) + c_j A_(j-2),
 // B_j = B_(j-1) + c_j B_(j-2), f_j = A_j/B_j, and stop when
 // |f_j - f_(j-1)| < tolerance f_j.  The recurrences grow or shrink
-// geometrically; whenever the older numerator leaves [2^-511, 2^512] all
-// four values are divided by the power of two of its exponent
+// geometrically; whenever the older numerator leaves about [2^-511, 2^512]
+// all four values are divided by the power of two of its exponent
 // (scale_exponent), exactly, which leaves the approximants unchanged.
 
 #include "library/gamma_methods.h"
 
+#include "numeric/constants.h"
 #include "numeric/primitives.h"
 
 namespace {
 
 // The window of |A_(j-1)| outside which the recurrences are rescaled.
-constexpr double rescale_above = 1.3407807929942596e+154;  // 2^512
+constexpr double rescale_above = below_2_512;      // just below 2^512
 constexpr double rescale_below = 1.491668147e-154;         // about 2^-511
 
 struct recurrence {

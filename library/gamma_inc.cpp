@@ -48,7 +48,7 @@
 
 namespace {
 
-constexpr double tolerance = 5.551115123125785e-16;  // 2^-54
+constexpr double tolerance = min_relative_tolerance;
 constexpr int32_t series_terms = 920;
 constexpr int32_t fraction_last_counter = 400;
 

@@ -39,9 +39,9 @@
 //   The substitution centre is the kernel's width x/(|x - p| + sqrt(p)).
 //
 // The tolerance of the series and fractions is the record's, raised to
-// 2^-54 when smaller; their limits are 919 series terms, 398 steps of the
-// lower-tail fraction and 400 of the upper-tail fraction, then 30 halvings
-// of the integration.
+// min_relative_tolerance (5.551115123125785e-16) when smaller; their
+// limits are 919 series terms, 398 steps of the lower-tail fraction and 400
+// of the upper-tail fraction, then 30 halvings of the integration.
 //
 // In the centre approximation the log density reported is d, the gamma
 // log density, as on every other path (not the normal log density of z).
@@ -69,7 +69,7 @@
 namespace {
 
 constexpr double min_shape = 1e-09;
-constexpr double min_tolerance = 5.551115123125785e-16;  // 2^-54
+constexpr double min_tolerance = min_relative_tolerance;
 
 // Asymptotic expansion: from x/a = 100 on, for a >= 0.5; term cap and the
 // relative size of the last term that ends it.

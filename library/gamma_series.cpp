@@ -9,7 +9,7 @@
 //
 // The sum stops when the last term t is at most `tolerance` times S.  Near
 // x = a the terms fall like e^(-i^2/(2a)) against a sum of some
-// sqrt(pi a/2) first terms, so reaching 2^-54 of the sum takes about
+// sqrt(pi a/2) first terms, so reaching 5.6e-16 of the sum takes about
 // sqrt(62 a) terms: 788 at a = 10^4, 2424 at a = 10^5.  The caller's
 // max_terms bounds the loop, and a sum that has not met the test fails.
 

@@ -16,9 +16,9 @@ u_k(t) is t^k times a polynomial in t^2 of degree k:
     u_k(t) = t^k sum_(j=0..k) c_(k,j) t^(2j),
 
 and the 77 coefficients c_(k,j), k = 1..11, j = 0..k, are written k by k,
-j rising, each rounded to the nearest double and printed with 17
-significant digits, to library/bessel_debye_table.h.  The script also
-checks u_1 = (3t - 5t^3)/24 and u_2 = (81t^2 - 462t^4 + 385t^6)/1152.
+j rising, each rounded to the nearest double and printed as the shortest
+decimal that reads back as that double, to library/bessel_debye_table.h.
+The script also checks u_1 = (3t - 5t^3)/24 and u_2 = (81t^2 - 462t^4 + 385t^6)/1152.
 
 Run: python3 library/gen_bessel_debye_table.py
 """
@@ -78,10 +78,6 @@ def coefficients(u, k):
     return [poly[k + 2 * j] for j in range(k + 1)]
 
 
-def fmt(c):
-    return "%.17g" % float(c)  # float(Fraction) rounds to the nearest double
-
-
 def main():
     u = debye_polynomials(ORDER)
     assert coefficients(u, 1) == [Fraction(3, 24), Fraction(-5, 24)]
@@ -103,7 +99,7 @@ def main():
         "constexpr double debye_coefficients[] = {",
     ]
     for k in range(1, ORDER + 1):
-        cs = [fmt(c) for c in coefficients(u, k)]
+        cs = [rows.fmt(c) for c in coefficients(u, k)]
         text = "    // u_%d" % k
         lines.append(text)
         row = "   "

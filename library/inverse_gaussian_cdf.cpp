@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr double one_over_sqrt_2 = 0.7071067811865476;
 // Above this t, the asymptotic form of erfc (the boundary of Cody's
 // asymptotic range).
 constexpr double asymptotic_from = 4.0;

@@ -25,15 +25,9 @@
 
 #include "library/log_extended.h"
 
+#include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
-
-namespace {
-
-// Where Stirling's formula takes over, as in log_gamma and log_beta.
-constexpr double stirling_from = 15.0;
-
-}  // namespace
 
 long double log_beta_extended(double a, double b)
 {

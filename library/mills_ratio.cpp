@@ -21,7 +21,7 @@
 // A_(-1) = 0, A_0 = y, B_(-1) = 1, B_0 = 1.  With y^2 <= 1/25 the
 // numerators stay below 100/25 and the recurrences below 5^100, far from
 // overflow, so no rescaling is needed.  The fraction stops when two
-// successive approximants agree to 2^-54 relative; at z = 5 it needs some
+// successive approximants agree to 5.6e-16 relative; at z = 5 it needs some
 // 35 steps, fewer further out.
 
 #include "library/densities.h"
@@ -36,8 +36,9 @@ namespace {
 constexpr double fraction_from = 5.0;
 // Below here Phi(-z) rounds to 1.
 constexpr double phi_is_one_below = -10.0;
-// 2^-54: relative agreement of two approximants that ends the fraction.
-constexpr double fraction_tolerance = 5.551115123125785e-16;
+// Relative agreement of two approximants that ends the fraction,
+// 5.551115123125785e-16.
+constexpr double fraction_tolerance = min_relative_tolerance;
 // Step limit of the fraction; it converges in well under half of it at
 // z = 5, the slowest point it is used at.
 constexpr int32_t mills_itrmax = 100;

@@ -19,7 +19,8 @@ struct ncf_log_record {
     double log_lower;         // out: ln P(F' <= x)
     double log_upper;         // out: ln P(F' > x)
     double log_density;       // out: ln of the density at x
-    double tolerance;         // in/out: relative tolerance (the summation raises it to 2^-54)
+    double tolerance;         // in/out: relative tolerance (the summation raises it
+                              // to at least 5.551115123125785e-16)
     int32_t small_lower_tail;  // out: 1 when the normal approximation puts x in the lower tail
     int32_t requests;         // in: ncf_log_want_* bits
     double gamma_scale;       // working: (n2/2)/(x n1)

@@ -72,8 +72,8 @@ constexpr double min_degrees = 0.0009765625;
 // Largest noncentrality summed; above it the integration answers.
 constexpr double summation_max_lambda = 500.0;
 
-// Smallest tolerance of the summation: 2^-54.
-constexpr double min_tolerance = 5.551115123125785e-16;
+// Smallest tolerance of the summation, 5.551115123125785e-16.
+constexpr double min_tolerance = min_relative_tolerance;
 
 // itrmax of the summation, both directions together (as in ncf_cdf).
 constexpr int32_t step_limit = 1000;

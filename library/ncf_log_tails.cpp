@@ -80,7 +80,7 @@ constexpr double first_move_per_root = 4.0;
 // Relative tolerance of the start ratio's continued fraction, that of the
 // log-space beta ratio: 5.551115123125785e-16 (5 2^-53 and two units in the
 // last place); a tighter one is not met reliably under rounding.
-constexpr double fraction_tolerance = 5.551115123125785e-16;
+constexpr double fraction_tolerance = min_relative_tolerance;
 
 // The rounding allowed to ln P against ln(p_0 u_0) in the check of the
 // first term: 1e-12 of 1 + |ln P|.

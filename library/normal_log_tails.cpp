@@ -12,8 +12,11 @@
 //   |z| >= 5:  ln m(|z|) + ln phi(z), m the Mills ratio from Laplace's
 //              continued fraction, since Phi(-|z|) = m(|z|) phi(z); this
 //              stays exact where Phi(-|z|) itself underflows (|z| > 38).
-// The larger tail is its complement, ln(1 - Phi(-|z|)) = log1p(-e^v), which
-// rounds to -0 once the small tail is below 2^-54.  z = 0 takes the lower
+// The larger tail is its complement, ln(1 - Phi(-|z|)) = log1p(-e^v).  Once
+// the small tail is below 2^-53 this is -Phi(-|z|) itself, tiny but not
+// zero (-7.6e-24 at |z| = 10); it turns subnormal below 2^-1022 (|z| beyond
+// about 37.5) and is -0 only where e^v underflows to 0, v below
+// ln 2^-1075 = -745.13 (|z| beyond about 38.5).  z = 0 takes the lower
 // branch: both tails are ln 0.5.
 
 #include "library/densities.h"
@@ -27,8 +30,6 @@ namespace {
 
 // From |z| = 5 on, the small tail goes through the Mills ratio.
 constexpr double mills_from = 5.0;
-constexpr double one_over_sqrt_2 = 0.7071067811865476;
-
 }  // namespace
 
 int32_t normal_log_tails(double z, double* lower, double* upper, double* log_density)

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "numeric/constants.h"
+
 // f(x) into *out; 0 for success, nonzero for failure.  With exponent
 // scaling on, the integrand stores f(x) / B^E, E the state's `exponent`,
 // which it may raise first (it reaches the state through its context); it
@@ -54,9 +56,9 @@ struct quadrature_state {
 };
 
 // Magnitude beyond which a running sum or a node variable counts as
-// overflowing (2^512); it also seeds the "previous" values that no first
-// comparison can pass.
-constexpr double quadrature_huge = 1.3407807929942596e+154;
+// overflowing (the double just below 2^512); it also seeds the "previous"
+// values that no first comparison can pass.
+constexpr double quadrature_huge = below_2_512;
 
 // Integrates state->integrand over the interval of state->kind.  0 with the
 // integral in *out and in `result` (divided by B^E, E the final `exponent`,

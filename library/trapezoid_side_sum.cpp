@@ -9,10 +9,11 @@
 // terms together are at most a third of eps times the running sum,
 //     |v_i| + |v_(i-1)| + |v_(i-2)| <= (eps/3) |sum|,
 // and the number of nodes it took is stored in *count for later passes.  The
-// two remembered magnitudes start at 2^512, so the stop cannot fire before
-// the third node.  A fixed-count side evaluates *count + 1 nodes, which
-// carries the refined grid half a spacing past the old one.  The cap is the
-// caller's count (10000 in the first pass, at most 2 * 32767 + 1 later).
+// two remembered magnitudes start just below 2^512, so the stop cannot fire
+// before the third node.  A fixed-count side evaluates *count + 1 nodes,
+// which carries the refined grid half a spacing past the old one.  The cap
+// is the caller's count (10000 in the first pass, at most 2 * 32767 + 1
+// later).
 //
 // Exponent scaling.  When the integrand has raised the exponent E above the
 // exponent E_s of the sum, the sum, the previous pass's result and the two

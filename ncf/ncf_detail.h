@@ -24,10 +24,6 @@ int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance
 // the cube-root normal approximation.
 constexpr int32_t beta_fraction_itrmax = 199;
 
-// The smallest relative tolerance the fraction's convergence test can see:
-// 2^-54 plus one unit in the last place.
-constexpr double beta_fraction_tolerance_floor = 5.551115123125785e-16;
-
 // Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
 // for 0 < x < 1 and large a, b.
 double beta_normal_deviate(double x, double a, double b);

@@ -49,7 +49,7 @@
 
 // 2^-969: the smallest term a guarded double loop accepts.  At and above it,
 // term * 2^-53 is at least 2^-1022 and so a normal double.
-constexpr double ncf_sum_floor = 0x1p-969;
+constexpr double ncf_sum_floor = pow2_minus_969;
 
 // The step count returned when a guarded loop meets a term below the floor.
 constexpr int32_t ncf_sum_left_double_range = -1;

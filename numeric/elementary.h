@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "numeric/constants.h"
+
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #define KELBRANT_X87 1
 #else
@@ -206,19 +208,19 @@ inline double elem_scale2(double v, int32_t n)
     if (n > 2200) n = 2200;
     if (n < -2200) n = -2200;
     if (n > 1023) {
-        v *= 8.98846567431158e307;  // 2^1023
+        v *= pow2_1023;
         n -= 1023;
         if (n > 1023) {
-            v *= 8.98846567431158e307;
+            v *= pow2_1023;
             n -= 1023;
             if (n > 1023) n = 1023;
         }
     } else if (n < -1022) {
         // Scale by 2^(-1022 + 53) first so that only the last product rounds.
-        v *= 2.004168360008973e-292;  // 2^-969
+        v *= pow2_minus_969;
         n += 969;
         if (n < -1022) {
-            v *= 2.004168360008973e-292;
+            v *= pow2_minus_969;
             n += 969;
             if (n < -1022) n = -1022;
         }

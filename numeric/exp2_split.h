@@ -1,4 +1,5 @@
-// 2^t for an extended t: pow_real's step, and exp_fast's beyond |x| = 708.
+// 2^t for an extended t: pow_real's step, and exp_fast's outside the normal
+// range of results (subnormal results, overflow, NaN).
 //
 // Split form: n = floor(t), f = t - n (exact, 0 <= f < 1), g = (2^f - 1) + 1
 // with 2^f - 1 taken directly (F2XM1 on x86, accurate for small f rather than

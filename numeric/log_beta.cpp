@@ -14,11 +14,9 @@
 // Outside the domain (a <= 0, b <= 0 or either NaN) the result is 99.0, an
 // ordinary value that no caller tests for.
 
+#include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
-
-// Where p counts as large: the switch of log_gamma to Stirling's formula.
-constexpr double lbeta_stirling_bound = 15.0;
 
 double log_beta(double a, double b)
 {
@@ -34,7 +32,7 @@ double log_beta(double a, double b)
     }
     double s = p + q;
 
-    if (p < lbeta_stirling_bound)
+    if (p < stirling_from)
         return (log_gamma(p) + log_gamma(q)) - log_gamma(s);
 
     double l = log1p_rel(-q / s);

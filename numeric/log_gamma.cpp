@@ -58,9 +58,6 @@ constexpr int lgamma_degree = 6;
 // ln Gamma(3/2) = ln(sqrt(pi) / 2), as stored.
 constexpr double lgamma_at_1_5 = -0.12078223763524522;
 
-// Stirling's formula from here up; also where log_beta switches.
-constexpr double lgamma_stirling_bound = 15.0;
-
 // 2^-1024: at and below it 1/x overflows.
 constexpr double lgamma_reciprocal_overflow = 5.562684646268003e-309;
 
@@ -80,7 +77,7 @@ double log_gamma(double x)
         return 0.0;
     if (x <= lgamma_reciprocal_overflow)
         return -elem_ln(x);
-    if (x >= lgamma_stirling_bound)
+    if (x >= stirling_from)
         return ((x - 0.5) * elem_ln(x) - x) + ln_sqrt_2pi + lgamma_corr(x);
 
     // Reduction to [1, 2]: the first loop runs at most once (x > 0) and the

@@ -6,9 +6,8 @@
 // x = -37.5); in the upper tail Phi rounds to 1 anyway.  The halving is an
 // exact scaling.
 
+#include "numeric/constants.h"
 #include "numeric/primitives.h"
-
-constexpr double one_over_sqrt_2 = 0.7071067811865476;
 
 double normal_cdf(double x)
 {

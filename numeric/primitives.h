@@ -4,8 +4,12 @@
 
 #include <cstdint>
 
-// e^x by the split form of 2^(x log2 e).  No range checks: results beyond the
-// double range overflow to +inf or underflow to a subnormal or 0.
+// e^x to within 0.51 units in the last place over the normal range of
+// results (x from log_min_normal to log_max_double) by Tang's table-driven
+// reduction (steps of ln 2/128, 2^(j/128) from exp_table.h); beyond it
+// (subnormal results, overflow, NaN) by the x87 split form of 2^(x log2 e)
+// of exp2_split.h.  No range checks: results beyond the double
+// range overflow to +inf or underflow to a subnormal or 0.
 double exp_fast(double x);
 
 // x^y for a real base.  A power with no real value (negative base with an

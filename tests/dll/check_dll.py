@@ -16,6 +16,8 @@ Checked:
   - the entry point does nothing and reports success: it sets eax to 1 and
     returns (popping its three arguments on i386, as the loader's __stdcall
     call expects), touching no memory and calling nothing;
+  - no time stamp (0 in the COFF header and in the export directory), so
+    that two builds of the same sources give the same bytes;
   - mcn_main calls no service through an address (it only keeps the host
     vector) and returns with a plain ret: __cdecl, the caller removes the
     arguments.
@@ -71,7 +73,7 @@ class Image:
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
         self.coff = coff = pe + 4
-        (self.machine, sections, _, _, _, optional_size,
+        (self.machine, sections, self.time_stamp, _, _, optional_size,
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, coff)
         self.optional = optional = coff + 20
         self.magic = struct.unpack_from("<H", data, optional)[0]
@@ -235,6 +237,11 @@ def problems(path, machine, objdump):
                      % image.dll_characteristics)
 
     found += exports_problems(image)
+    export_time_stamp = struct.unpack_from(
+        "<I", image.data, image.offset(image.directory(DIRECTORY_EXPORT)[0]) + 4)[0]
+    if image.time_stamp != 0 or export_time_stamp != 0:
+        found.append("time stamp 0x%x in the header, 0x%x in the exports: builds would differ"
+                     % (image.time_stamp, export_time_stamp))
 
     for index, what in NO_IMPORT_DIRECTORIES.items():
         if image.directory(index) != (0, 0):

@@ -56,6 +56,14 @@ def copy_export_directory_to(index):
     return mutate
 
 
+def time_stamped(image, data):
+    set_u32(data, image.coff + 4, 0x5F5E1000)
+
+
+def exports_time_stamped(image, data):
+    set_u32(data, export_directory(image) + 4, 0x5F5E1000)
+
+
 def ordinal_base_two(image, data):
     set_u32(data, export_directory(image) + 16, 2)
 
@@ -96,6 +104,8 @@ MUTATIONS = [
      "delay import directory present"),
     ("TLS directory", copy_export_directory_to(check_dll.DIRECTORY_TLS),
      "thread-local storage directory present"),
+    ("time stamp in the header", time_stamped, "time stamp"),
+    ("time stamp in the exports", exports_time_stamped, "time stamp"),
     ("ordinal 2", ordinal_base_two, "ordinal 2"),
     ("two names", second_name, "2 names"),
     ("renamed export", renamed_export, "exported names"),

@@ -169,7 +169,7 @@ TEST(BesselI, RecurrenceStartOrders)
 }
 
 // z = 0: I_0(0) = 1 in every form; I_nu(0) = 0 for nu > 0, with ln 0 standing
-// as -2^512.
+// as minus the double just below 2^512.
 TEST(BesselI, ZeroArgument)
 {
     struct {

@@ -14,12 +14,12 @@
 #include <string>
 
 #include "library/gamma.h"
+#include "numeric/constants.h"
 #include "support/output_check.h"
 
 namespace {
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
-constexpr double max_double = 1.7976931348623157e308;
 constexpr int32_t no_method = -7;  // what the caller left in the field
 
 struct gamma_row {

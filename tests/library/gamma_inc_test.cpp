@@ -14,12 +14,12 @@
 
 #include "library/gamma.h"
 #include "library/gamma_methods.h"
+#include "numeric/constants.h"
 #include "support/output_check.h"
 
 namespace {
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
-constexpr double max_double = 1.7976931348623157e308;
 
 struct gamma_out {
     int32_t status;

@@ -11,6 +11,7 @@
 
 #include "library/ncf_log.h"
 #include "ncf/ncf.h"
+#include "numeric/constants.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -26,7 +27,6 @@ struct ncf_density_reference {
 #include "data/ncf_log.inc"
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double max_double = 1.7976931348623157e+308;
 
 // Every log result within 1e-12 relative of mpmath's, on every path.  The
 // integration is the weakest: its trapezoidal sum stops at a relative

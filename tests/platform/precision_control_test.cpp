@@ -25,24 +25,11 @@
 #include "ncf/ncf.h"
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
+#include "support/x87_control.h"
 
 namespace {
 
 #if KELBRANT_X87
-
-constexpr uint16_t precision_mask = 0x0300;
-constexpr uint16_t precision_24 = 0x0000;
-constexpr uint16_t precision_53 = 0x0200;
-constexpr uint16_t precision_64 = 0x0300;
-
-uint16_t control_word()
-{
-    uint16_t cw;
-    __asm__ volatile("fnstcw %0" : "=m"(cw));
-    return cw;
-}
-
-void set_control_word(uint16_t cw) { __asm__ volatile("fldcw %0" : : "m"(cw)); }
 
 // One routine under test: a name and a call that turns up to four arguments
 // into one double (a status, where the routine has one, is folded into the

@@ -13,7 +13,8 @@ sin^2 th / cos th = 2 nu / z) and integrated by mpmath.quad (tanh-sinh)
 over breakpoints at the peak and 1, 2, 4, ... 64 of its widths on either
 side.  Where z <= 5000 the value is checked against mpmath.besseli (the
 hypergeometric series 0F1) to 1e-40 relative.  The table holds, each
-rounded to the nearest double (17 significant digits):
+rounded to the nearest double (rows.fmt: the shortest decimal that reads
+back as it):
     ln I_nu(z),
     e^-z I_nu(z)
     I_nu(z)            (both 0 where they lie outside the normal double range).
@@ -28,7 +29,7 @@ from Debye when z > 12.
 """
 import os
 import mpmath as mp
-from rows import open_output, run
+from rows import fmt, open_output, run
 
 mp.mp.dps = 50
 
@@ -41,10 +42,6 @@ def region(z, nu):
     if nu > 35:
         return "debye"
     return "recurrence_debye" if z > 12 else "recurrence_series"
-
-
-def fmt(v):
-    return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
 def log_besseli(nu, z):

@@ -11,7 +11,7 @@ directly from the series value or as log1p(-value) of the other side, so
 that neither log loses digits when its ratio is near 1 or far below the
 double range.  The log density is
     (a-1) ln x + (b-1) ln(1-x) - ln B(a, b),  ln B from mpmath.loggamma.
-Each value is rounded to the nearest double (17 significant digits).
+Each value is rounded to the nearest double and printed by rows.fmt.
 
 Two tables: beta_log_rows (shapes the continued fraction serves, including
 tails where I or 1 - I is far below the smallest double) and
@@ -22,7 +22,7 @@ normal approximation).
 import os
 import mpmath as mp
 from ncf_mp import ratio_lower, log_beta
-from rows import open_output, run
+from rows import fmt, open_output, run
 
 mp.mp.dps = 60
 
@@ -37,14 +37,6 @@ def logs(x, a, b):
         log_lower, log_upper = mp.log1p(-upper), mp.log(upper)
     log_dens = (A - 1) * mp.log(X) + (B - 1) * mp.log1p(-X) - log_beta(A, B)
     return log_lower, log_upper, log_dens
-
-
-def fmt(v):
-    # Below half the smallest subnormal the nearest double is zero (of the
-    # value's sign), which is what the routine can return there.
-    if abs(v) < mp.mpf(2) ** -1075:
-        return "-0.0" if v < 0 else "0.0"
-    return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
 def row(x, a, b):

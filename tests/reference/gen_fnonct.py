@@ -18,7 +18,7 @@ dP/dlam}.
 import os
 import mpmath as mp
 from ncf_mp import ncf_cdf, noncentrality_root
-from rows import open_output, run
+from rows import fmt, open_output, run
 
 mp.mp.dps = 30
 
@@ -30,10 +30,6 @@ def root(x, df1, df2, p):
     x2 = mp.mpf(x) * df1 / (df1 + 2)
     slope = (ncf_cdf(x2, df1 + 2, df2, lam) - ncf_cdf(x, df1, df2, lam)) / 2
     return lam, slope
-
-
-def fmt(v):
-    return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
 def main():

@@ -16,13 +16,9 @@ Tables:
 import os
 import mpmath as mp
 from ncf_mp import ncf_cdf
-from rows import open_output, run
+from rows import fmt, open_output, run
 
 mp.mp.dps = 60
-
-
-def fmt(v):
-    return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
 def row(x, df1, df2, ncp):

@@ -22,7 +22,7 @@ Both tails are sums of positive terms and never formed by subtraction; the
 table checks P + Q = 1 to 1e-45 where neither is below 1e-45.  The log of
 the smaller tail is taken directly and the larger one's as log1p(-smaller),
 which keeps its relative accuracy when it is tiny.  Each of ln P, ln Q and
-ln f is rounded to the nearest double (17 significant digits).
+ln f is rounded to the nearest double and printed by rows.fmt.
 
 Tables: ncf_log_central_rows (lambda = 0), ncf_log_summation_rows
 (0 < lambda <= 500), ncf_log_integration_rows (lambda > 500, among them
@@ -33,7 +33,7 @@ density only).
 import os
 import mpmath as mp
 from ncf_mp import incomplete_beta, log_beta, ncf_cdf, ratio_lower
-from rows import open_output, run
+from rows import fmt, open_output, run
 
 mp.mp.dps = 60
 
@@ -76,12 +76,6 @@ def log_density(x, n1, n2, ncp, lower, upper):
     else:
         f = -mp.diff(lambda t: upper_tail(t, n1, n2, ncp), mp.mpf(x))
     return mp.log(f)
-
-
-def fmt(v):
-    if v != 0 and abs(v) < mp.mpf(2) ** -1074:
-        return "-0.0" if v < 0 else "0.0"  # below every double: rounds to zero
-    return mp.nstr(v, 17, min_fixed=0, max_fixed=0)
 
 
 def row(x, n1, n2, ncp):

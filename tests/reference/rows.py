@@ -23,6 +23,10 @@ OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 
 
 def fmt(v):
+    """v (an mpf, Fraction or float) as the double nearest it, printed as the
+    shortest decimal that reads back as that double; infinities as INFINITY.
+    (float() of an mpf rounds to 53 bits first, so a subnormal result may be
+    rounded twice and come out one unit of its last place away.)"""
     return repr(float(v)).replace("inf", "INFINITY")
 
 

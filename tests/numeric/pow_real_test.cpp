@@ -1,18 +1,119 @@
-// pow_real's domain errors reach the host's math-error service with the math
-// error record.  A small host vector of the test's own stands in for the
-// host: its service notes what it receives and the flag byte it finds, then
-// either leaves by longjmp (as a real host's service does) or returns.
+// pow_real: accuracy against mpmath (tests/reference/gen_numeric.py), exact
+// cases, the ends of the double range, parity of negative bases,
+// independence from the caller's x87 precision, and the domain errors, which
+// reach the host's math-error service with the math error record.  For
+// those a small host vector of the test's own stands in for the host: its
+// service notes what it receives and the flag byte it finds, then either
+// leaves by longjmp (as a real host's service does) or returns.
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 
 #include "module/host_services.h"
 #include "module/host_vector.h"
 #include "numeric/math_error_record.h"
 #include "numeric/primitives.h"
+#include "support/reference_check.h"
+#include "support/x87_control.h"
+
+namespace {
+
+const reference_2 pow_rows[] = {
+#include "data/numeric_pow.inc"
+};
+
+// The split form of exp_fast with t = y log2 x from one FYL2X.
+constexpr double pow_tolerance_ulps = 1.0;
+
+}  // namespace
+
+TEST(PowReal, Accuracy)
+{
+    check_table("pow_real", "ulp", pow_rows,
+                [](const reference_2& r) { return pow_real(r.a, r.b); },
+                [](const reference_2& r, double got) {
+                    return row_verdict{reference_ulp_error(got, r.hi, r.rel), pow_tolerance_ulps};
+                });
+}
+
+TEST(PowReal, ExactCases)
+{
+    struct power_case {
+        double x, y, expected;
+    };
+    const power_case cases[] = {
+        {2.0, 10.0, 1024.0},
+        {4.0, 0.5, 2.0},  // t = 1 exactly: split form with f = 0
+        {2.0, -1.0, 0.5},
+        {-2.0, 3.0, -8.0},
+        {-2.0, 2.0, 4.0},
+        {-2.0, -1.0, -0.5},
+        {-0.5, 3.0, -0.125},
+        {-1.0, 2147483647.0, -1.0},  // both ends of the 32-bit range
+        {-1.0, -2147483648.0, 1.0},
+        {2.0, -1074.0, 4.9406564584124654e-324},  // smallest subnormal, exact
+        {2.0, 1023.0, 8.98846567431158e307},
+        {2.0, 1024.0, INFINITY},
+        {-2.0, 1025.0, -INFINITY},  // overflow keeps the parity sign
+        {-2.0, 1024.0, INFINITY},
+        {0.5, 1100.0, 0.0},
+        {0.0, 3.0, 0.0},
+        {-0.0, 3.0, 0.0},
+        {0.0, 1e-300, 0.0},
+    };
+    for (const power_case& c : cases) {
+        double got = pow_real(c.x, c.y);
+        EXPECT_EQ(got, c.expected) << "pow_real(" << c.x << ", " << c.y << ")";
+        EXPECT_EQ(std::signbit(got), std::signbit(c.expected)) << "pow_real(" << c.x << ", " << c.y << ")";
+    }
+}
+
+TEST(PowReal, ZeroExponentGivesOne)
+{
+    // For a negative base, k = 0 counts as even.
+    const double bases[] = {3.7, 1e-300, 1e300, DBL_MIN, -5.0, -1e-300, -1e300, 1.0, -1.0};
+    for (double x : bases) {
+        EXPECT_EQ(pow_real(x, 0.0), 1.0) << x;
+        EXPECT_EQ(pow_real(x, -0.0), 1.0) << x;
+    }
+}
+
+#if KELBRANT_X87
+
+// A host may leave the x87 precision control at 53 bits (the Windows
+// default); the extended steps must not depend on it, and the caller's
+// control word must come back unchanged.
+TEST(PowReal, IndependentOfHostPrecisionControl)
+{
+    const double pows[][2] = {{0.99999999999999833, -2.2052757741657539e+17},
+                              {1.0000001, 6.5e9},
+                              {3.0, 640.25},
+                              {-7.5, 301.0},
+                              {10.0, -307.5}};
+    double extended[5];
+    for (int i = 0; i < 5; ++i)
+        extended[i] = pow_real(pows[i][0], pows[i][1]);
+
+    uint16_t saved = control_word();
+    uint16_t double_precision = static_cast<uint16_t>((saved & ~precision_mask) | precision_53);
+    set_control_word(double_precision);
+    double rounded[5];
+    for (int i = 0; i < 5; ++i)
+        rounded[i] = pow_real(pows[i][0], pows[i][1]);
+    uint16_t after = control_word();
+    set_control_word(saved);
+
+    EXPECT_EQ(after, double_precision) << "the caller's control word must come back";
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(rounded[i], extended[i]) << "pow_real(" << pows[i][0] << ", " << pows[i][1] << ")";
+}
+
+#endif
 
 namespace {
 
