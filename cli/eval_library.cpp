@@ -85,21 +85,13 @@ void run_ncf_log_density(const double* a, int, double* out)
     out[0] = ncf_log_density(a[0], a[1], a[2], a[3], &out[1]);
 }
 
-// A selector given as a double (a form, a request mask): its integer value,
-// or -1 (no valid selector) when it is not an integer in the int32 range.
-int32_t selector(double v)
-{
-    if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::floor(v))
-        return -1;
-    return static_cast<int32_t>(v);
-}
 
 void run_bessel_i(const double* a, int, double* out)
 {
     bessel_record record{};
     record.z = a[0];
     record.order = a[1];
-    record.form = selector(a[2]);
+    record.form = eval_selector(a[2]);
     out[0] = bessel_i(&record);
     out[1] = record.result;
 }
@@ -114,7 +106,7 @@ void run_ncf_log_probs(const double* a, int count, double* out)
     record.n1 = a[1];
     record.n2 = a[2];
     record.lambda = a[3];
-    record.requests = count > 4 ? selector(a[4]) : 3;
+    record.requests = count > 4 ? eval_selector(a[4]) : 3;
     record.tolerance = count > 5 ? a[5] : 0.0;
     record.log_lower = record.log_upper = record.log_density = std::nan("");
     record.small_lower_tail = -1;
@@ -181,7 +173,7 @@ const eval_routine eval_library_routines[] = {
      "0 success; 1 a shape above 2147483647, x outside [0, 1], a or b <= 0 or NaN, an end point where the density is not finite, or a fraction that did not converge where the normal approximation does not apply"},
     {"ncf_log_density", "x n1 n2 lambda", 4, 4, {{"status", true}, {"value", false}},
      run_ncf_log_density, "ln of the noncentral F density at x",
-     "0 success; 1 an argument outside the domain, a failing beta or gamma log density, or a Poisson sum that needs more than 1001 terms"},
+     "0 success; 1 an argument outside the domain, a failing beta or gamma log density, or a Poisson sum that needs more than max(1001, 40 sqrt(k0)) terms (k0 the largest term's index)"},
     {"bessel_i", "z order form", 3, 3, {{"error", true}, {"value", false}}, run_bessel_i,
      "modified Bessel I_nu(z); form 0 plain, 1 e^-z I, 2 ln I",
      "0 success; 1 nu < 0, z < 0 or NaN, an unknown form, a plain or scaled value that would overflow (value stays ln I), or a series short of its tolerance"},

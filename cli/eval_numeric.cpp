@@ -50,8 +50,8 @@ void run_ncp_interval(const double* a, int count, double* out)
 {
     const double confidence = count > 3 ? a[3] : 0.95;
     const double alternative = count > 4 ? a[4] : 0.0;  // ncp_two_sided
-    out[0] = ncp_interval(a[0], a[1], a[2], confidence, static_cast<int32_t>(alternative),
-                          &out[1], &out[2]);
+    out[0] = ncp_interval(a[0], a[1], a[2], confidence, eval_selector(alternative), &out[1],
+                          &out[2]);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // (eval_command.cpp) only reads the tables; a new routine is a new row.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 constexpr int eval_max_arguments = 8;
@@ -21,6 +22,16 @@ struct eval_output {
 // maximum; optional arguments at the end) and store its outputs in
 // out[0..]: every output arrives preset to NaN, so a field the routine
 // leaves alone prints "nan".  Integer outputs are stored as doubles.
+// A selector given as a double (a form, a request mask, an alternative): its
+// integer value, or -1 (no valid selector) when it is not an integer in the
+// int32 range.
+inline int32_t eval_selector(double v)
+{
+    if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::floor(v))
+        return -1;
+    return static_cast<int32_t>(v);
+}
+
 typedef void (*eval_adapter)(const double* args, int count, double* out);
 
 struct eval_routine {

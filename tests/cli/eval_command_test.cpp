@@ -135,3 +135,18 @@ TEST(CliEval, NegativeNumbersAreArgumentsNotOptions)
     const cli_run dashes = run_cli({"eval", "--", "exp_fast", "-0"});
     EXPECT_EQ(dashes.out, "value 1\n") << dashes.err;
 }
+
+TEST(CliEval, SelectorsOutsideTheirRangeAreRejectedNotCast)
+{
+    // A selector argument (ncp_interval's alternative, bessel_i's form) that
+    // is no small whole number reaches its routine as an invalid one: the
+    // conversion of 1e300 to an integer was undefined (found by fuzz_eval).
+    for (const char* alternative : {"1e300", "-1e300", "0.5", "3"}) {
+        SCOPED_TRACE(alternative);
+        const cli_run r = run_eval({"ncp_interval", "4.2", "3", "40", "0.95", alternative});
+        EXPECT_EQ(printed_field(r.out, "outcome"), 2.0) << r.out;
+        EXPECT_NE(r.exit_status, 0);
+    }
+    const cli_run two_sided = run_eval({"ncp_interval", "4.2", "3", "40", "0.95", "0"});
+    EXPECT_EQ(printed_field(two_sided.out, "outcome"), 0.0) << two_sided.out;
+}
