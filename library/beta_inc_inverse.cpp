@@ -199,10 +199,9 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
     // The combination in extended precision: for a first shape far below
     // one the closed-form term ys/p0 carries nearly all of the ratio, and
     // its complement (the other tail, 1 - e^w) would show a double's
-    // rounding of it a hundredfold.
-    // The closed-form term takes ys = 1 - xs in extended: the double y
-    // is 1 - x rounded, off by up to 2^-53 relative, which the complement
-    // would magnify as much (5.8e-14 in x at a = 1e-3, upper tail 0.01).
+    // rounding of it a hundredfold.  For the same reason the term takes
+    // ys as 1 - x in extended, not the double y (1 - x rounded, off by up
+    // to 2^-53 relative: 5.8e-14 in x at a = 1e-3, upper tail 0.01).
     *w = (swapped ? ln_y : ln_x) + ld;
     if (!shifted) {
         *w += elem_ln_fyl2x_ext(static_cast<long double>(v) / p);

@@ -30,8 +30,9 @@ constexpr double min_normal = 0x1p-1022;
 // The error allowed for z (x or y) of a row: 1e-14 relative, widened by the
 // conditioning kappa = |d ln z / d ln prob| times 2^-52 (two units of
 // 2^-53: the rounding of the probability itself moves the root by kappa
-// units, and no evaluation of the tail can place it more closely).  Below the normal range the results are
-// subnormal and only absolute accuracy is meaningful.
+// units, and no evaluation of the tail can place it more closely).  Below
+// the normal range the results are subnormal and only absolute accuracy is
+// meaningful.
 double allowed_error(double kappa) { return 1e-14 + 0x1p-52 * kappa; }
 
 // The error of got against the reference hi (1 + rel), in units of the
