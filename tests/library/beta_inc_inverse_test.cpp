@@ -28,13 +28,12 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 constexpr double min_normal = 0x1p-1022;
 
 // The error allowed for z (x or y) of a row: 1e-14 relative, widened by the
-// conditioning kappa = |d ln z / d ln prob| times 2^-47 (64 units of 2^-53:
-// the tail's own relative error, which reaches some tens of units where it
-// is the complement of a ratio near 1, as for a first shape of 1e-3 and an
-// upper tail of 0.01), since no evaluation of the tail to that accuracy can
-// place a root more closely.  Below the normal range the results are
-// subnormal and only absolute accuracy is meaningful.
-double allowed_error(double kappa) { return 1e-14 + 0x1p-47 * kappa; }
+// conditioning kappa = |d ln z / d ln prob| times 2^-52 (two units of
+// 2^-53: the rounding of the probability itself moves the root by kappa
+// units, and no evaluation of the tail can place it more closely).  Below
+// the normal range the results are subnormal and only absolute accuracy is
+// meaningful.
+double allowed_error(double kappa) { return 1e-14 + 0x1p-52 * kappa; }
 
 // The error of got against the reference hi (1 + rel), in units of the
 // allowed error.
