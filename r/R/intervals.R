@@ -22,7 +22,16 @@ ncp_ci <- function(f, df1, df2, conf.level = 0.95,
     warning("the search for a limit failed in row(s) ",
             row_list(status == "search_failed"), "; NA returned", call. = FALSE)
   }
-  data.frame(lower = limits[[1L]], upper = limits[[2L]])
+  limits_frame(limits[[1L]], limits[[2L]])
+}
+
+# The data frame of an interval's limits, two double vectors of one length
+# without attributes: what data.frame(lower = , upper = ) gives, built
+# directly because data.frame()'s checks cost about 0.2 ms a call,
+# more than the searches themselves on a few hundred designs.
+limits_frame <- function(lower, upper) {
+  structure(list(lower = lower, upper = upper), class = "data.frame",
+            row.names = .set_row_names(length(lower)))
 }
 
 row_list <- function(which) {
@@ -40,7 +49,7 @@ eta2_ci <- function(f, df1, df2, n, conf.level = 0.95,
   limits <- ncp_ci(with_length_of(f, n), df1, df2, conf.level, alternative)
   n <- rep_len(n, nrow(limits))
   eta2 <- function(lambda) ifelse(is.infinite(lambda), 1, lambda / (lambda + n))
-  data.frame(lower = eta2(limits$lower), upper = eta2(limits$upper))
+  limits_frame(eta2(limits$lower), eta2(limits$upper))
 }
 
 f2_ci <- function(f, df1, df2, n, conf.level = 0.95,
@@ -48,7 +57,7 @@ f2_ci <- function(f, df1, df2, n, conf.level = 0.95,
   n <- as_sample_size(n)
   limits <- ncp_ci(with_length_of(f, n), df1, df2, conf.level, alternative)
   n <- rep_len(n, nrow(limits))
-  data.frame(lower = limits$lower / n, upper = limits$upper / n)
+  limits_frame(limits$lower / n, limits$upper / n)
 }
 
 as_sample_size <- function(n) {
