@@ -6,6 +6,12 @@
 
 #include "library/quadrature.h"
 
+// The smallest degrees of freedom the log-space noncentral F routines take
+// (both must lie above it): 2^-10.  With a + b far below 1 the beta terms
+// jump by 1/(a + b) at the last backward step of the Poisson sum, past what
+// its stopping rule foresees.
+constexpr double ncf_log_min_degrees = 0x1p-10;
+
 // What ncf_log_probs is asked for (`requests`).
 constexpr int32_t ncf_log_want_probabilities = 1;  // ln P(F' <= x) and ln P(F' > x)
 constexpr int32_t ncf_log_want_density = 2;        // ln of the density at x

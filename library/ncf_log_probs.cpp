@@ -66,9 +66,6 @@
 
 namespace {
 
-// The degrees of freedom must lie above 2^-10 and at most 2147483647.
-constexpr double min_degrees = 0.0009765625;
-
 // Largest noncentrality summed; above it the integration answers.
 constexpr double summation_max_lambda = 500.0;
 
@@ -186,8 +183,9 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
                                                  ncf_log_trace* trace)
 {
     double x = rec->x, n1 = rec->n1, n2 = rec->n2, lambda = rec->lambda;
-    if (!(n1 > min_degrees && n1 <= int32_max_double)
-        || !(n2 > min_degrees && n2 <= int32_max_double) || !(lambda >= 0.0) || !(x >= 0.0))
+    if (!(n1 > ncf_log_min_degrees && n1 <= int32_max_double)
+        || !(n2 > ncf_log_min_degrees && n2 <= int32_max_double)
+        || !(lambda >= 0.0) || !(x >= 0.0))
         return 1;
     bool want_probabilities = (rec->requests & ncf_log_want_probabilities) != 0;
     bool want_density = (rec->requests & ncf_log_want_density) != 0;

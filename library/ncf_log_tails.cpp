@@ -56,12 +56,6 @@
 
 namespace {
 
-// The degrees of freedom must lie above 2^-10, as for ncf_log_probs: with
-// a + b far below 1 the beta terms jump by 1/(a + b) at the last backward
-// step, past what the stopping rule foresees (see the check of the first
-// term below).
-constexpr double min_degrees = 0x1p-10;
-
 // Largest Poisson mean summed: 5e6 (noncentrality 1e7).  The step limit
 // grows with k; beyond that the sum is no longer cheap.
 constexpr double max_poisson_mean = 5e6;
@@ -172,8 +166,9 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
 __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
                                                  double* log_lower, double* log_upper)
 {
-    if (!(df1 > min_degrees && df1 <= int32_max_double)
-        || !(df2 > min_degrees && df2 <= int32_max_double) || !(ncp >= 0.0) || !(x > 0.0))
+    if (!(df1 > ncf_log_min_degrees && df1 <= int32_max_double)
+        || !(df2 > ncf_log_min_degrees && df2 <= int32_max_double)
+        || !(ncp >= 0.0) || !(x > 0.0))
         return 1;
     double xp, yp;
     ncf_beta_argument(x, df1, df2, &xp, &yp);
