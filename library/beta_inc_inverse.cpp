@@ -45,11 +45,11 @@
 // incomplete beta ratio (beta_fraction, on the side of the mean where it
 // converges, a first shape below one raised by one), combined in logs as
 // beta_inc_log does, with two differences that the inverse needs: the step
-// limit is 20000 rather than 199, since near the mean the fraction takes
-// about 0.35 sqrt(min(a, b)) steps (1109 at a = b = 1e7) and the normal
-// approximation beyond 199 steps is only good to 1e-7; and for two shapes
-// of 15 or more the log density is formed without the cancellation of
-// (a-1) ln x against ln B(a, b) (terms of 1e7 for shapes of 1e7):
+// limit is beta_fraction_long_itrmax (20000) for every pair of shapes, since
+// near the mean the fraction takes up to 1109 steps at a = b = 1e7; and for
+// two shapes of 15 or more the log density is formed without the
+// cancellation of (a-1) ln x against ln B(a, b) (terms of 1e7 for shapes of
+// 1e7, beta_log_density_stirling):
 //     ln(x^a y^b / B(a, b)) = -a D(x/x0 - 1) - b D(y/y0 - 1)
 //                             + (1/2) ln(a b/(2 pi c)) - (d(a) + d(b) - d(c)),
 // c = a + b, x0 = a/c, y0 = b/c, D(t) = t - ln(1 + t) >= 0 and d the
@@ -82,7 +82,7 @@
 #include <limits>
 
 #include "library/log_complement.h"
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -92,10 +92,6 @@
 namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-
-// Step limit of the fraction: 0.35 sqrt(2147483647) is about 16200 steps
-// at the largest shapes accepted; 20000 covers them with room.
-constexpr int32_t fraction_step_limit = 20000;
 
 // Steps of the iteration.  Halley's steps settle in 3 to 8 from the start;
 // a bisection in ln x over the whole range (ln 2^-1074 to ln 1/2, a width
@@ -122,45 +118,12 @@ constexpr double log_min_subnormal = -744.4400719213812;
 
 constexpr double min_subnormal = 0x1p-1074;
 
-// D(t) = t - ln(1 + t), t > -1, with ln(1 + t) given (formed by the caller
-// from logarithms it holds, since 1 + t itself may have lost its digits
-// when t is near -1).  For |t| <= 1/2, with s = t/(2 + t),
-// ln(1 + t) = 2 atanh(s) and t - 2s = s t, so
-//     D(t) = s t - 2 s^3 (1/3 + s^2/5 + s^4/7 + ...),
-// free of the cancellation of t against ln(1 + t); |s| <= 1/3, so 18 terms
-// reach 2^-64 relative.  Outside, the difference loses at most a digit.
-constexpr int32_t log_remainder_terms = 18;
-
-long double log_remainder(long double t, long double log_one_plus_t)
-{
-    if (t < -0.5L || t > 0.5L)
-        return t - log_one_plus_t;
-    long double s = t / (2.0L + t);
-    long double s2 = s * s;
-    long double sum = 0.0L;
-    for (int32_t k = log_remainder_terms - 1; k >= 0; --k)
-        sum = sum * s2 + 1.0L / static_cast<long double>(2 * k + 3);
-    return s * t - 2.0L * s * s2 * sum;
-}
-
 // ln of the Beta(a, b) density at x, 0 < x <= 1/2, with ln x and
 // ln y = ln(1 - x) = log1p(-x) given.
 long double log_density(double x, long double ln_x, long double ln_y, double a, double b)
 {
-    if (a >= stirling_shape && b >= stirling_shape) {
-        // t_x = x/x0 - 1 = (x c - a)/a, and t_y = y/y0 - 1 = -(a/b) t_x
-        // exactly (x + y = 1), so the linear terms a t_x + b t_y cancel.
-        // ln(1 + t_x) = ln x + ln c - ln a and ln(1 + t_y) = ln y + ln c - ln b.
-        long double c = static_cast<long double>(a) + b;
-        long double tx = (x * c - a) / a;
-        long double ty = -tx * a / b;
-        long double ln_a = elem_ln_table_ext(a), ln_b = elem_ln_table_ext(b);
-        long double ln_c = elem_ln_fyl2x_ext(c);
-        long double stirling = lgamma_corr(a) + lgamma_corr(b) - lgamma_corr(a + b);
-        return -static_cast<long double>(a) * log_remainder(tx, ln_x + ln_c - ln_a)
-             - static_cast<long double>(b) * log_remainder(ty, ln_y + ln_c - ln_b)
-             + 0.5L * (ln_a + ln_b - ln_c) - ln_sqrt_2pi_ext - stirling - ln_x - ln_y;
-    }
+    if (a >= stirling_shape && b >= stirling_shape)
+        return beta_log_density_stirling(x, 1.0 - x, ln_x, ln_y, a, b);
     // a - 1 and b - 1 exact in extended (in double, a - 1 for a = 0.1 is
     // off by 5e-17, which ln x = -460 would make 2e-14).
     return (static_cast<long double>(a) - 1.0L) * ln_x + (static_cast<long double>(b) - 1.0L) * ln_y
@@ -194,7 +157,7 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
         p += 1.0;
     double v;
     int32_t steps;
-    if (beta_fraction(xs, ys, p, q, min_relative_tolerance, fraction_step_limit, &v, &steps) != 0)
+    if (beta_fraction(xs, ys, p, q, min_relative_tolerance, beta_fraction_long_itrmax, &v, &steps) != 0)
         return 1;
     // The combination in extended precision: for a first shape far below
     // one the closed-form term ys/p0 carries nearly all of the ratio, and

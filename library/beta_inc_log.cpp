@@ -24,22 +24,20 @@
 // ln(1 - e^W) = log1p(-e^W) in either case (exact to rounding when e^W is
 // small, and a small value when e^W is near one).
 //
-// Large shapes.  Where the fraction has not settled in 199 steps and one
-// shape exceeds 5000 with the other above 100, Paulson's cube-root normal
-// approximation z of the beta law (beta_normal_deviate) is taken in log form:
-// ln Phi(z) and ln Phi(-z) from normal_log_tails, which stays finite where
-// the tails underflow.  Its error is that of the approximation, about 1e-7
-// absolute in the probability near the mean; in the far tails the relative
-// error of the log is some 1e-4 (the neglected skewness of the cube-root
-// statistic).
+// Large shapes.  With one shape above 5000 and the other above 100 the
+// fraction may run past 199 steps, to beta_fraction_long_itrmax (20000;
+// near the mean it needs about 260 steps at shapes of 1e5 and 530 at 1e6),
+// and it takes the complement formed directly (x itself on the exchanged
+// side, where 1 - (1 - x) keeps only part of a small x's digits).
+// Deviation: the specified routine turns there to Paulson's cube-root
+// normal approximation of the beta law, about 1e-7 absolute near the mean
+// and some 1e-4 relative in the logs of the far tails; the fraction's first
+// 199 steps are the same, so every value it gave from the fraction keeps
+// its bits.
 //
 // The tolerance of the fraction comes from the record and is raised to
 // min_relative_tolerance, 5.551115123125785e-16 (five times 2^-53 plus two
 // units in the last place), the smallest the convergence test accepts.
-//
-// Deviation kept deliberately: on the normal approximation the record's log
-// density stays the Beta log density at x, not ln phi(z), so that the field
-// means the same on every path.
 //
 // The log density and W are summed at the 64-bit significand, with the x87
 // set to 64-bit precision for the routine whatever the caller left in force,
@@ -48,9 +46,8 @@
 
 #include "library/beta_log.h"
 
-#include "library/densities.h"
 #include "library/log_complement.h"
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "ncf/ncf_detail.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -61,10 +58,10 @@ namespace {
 // The floor of the record's tolerance.
 constexpr double tolerance_floor = min_relative_tolerance;
 
-// The normal approximation serves shapes with one above 5000 and the other
-// above 100, where the fraction's 199 steps are not enough near the mean.
-constexpr double normal_large_shape = 5000.0;
-constexpr double normal_other_shape = 100.0;
+// Large shapes, whose fraction may run past 199 steps: one above
+// large_shape and the other above large_other_shape.
+constexpr double large_shape = 5000.0;
+constexpr double large_other_shape = 100.0;
 
 // ln(1 - e^w) for w <= 0; below the normal range e^w is no double and the
 // complement's log is 0 to double precision.
@@ -132,30 +129,24 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 
     double v;
     int32_t steps;
+    const bool large_shapes = (p > large_shape && q > large_other_shape)
+                           || (q > large_shape && p > large_other_shape);
     const int32_t fraction_status =
-        beta_fraction(xs, 1.0 - xs, p, q, rec->tolerance, beta_fraction_itrmax, &v,
-                      &steps);
+        beta_fraction(xs, large_shapes ? rec->complement : 1.0 - xs, p, q, rec->tolerance,
+                      large_shapes ? beta_fraction_long_itrmax : beta_fraction_itrmax, &v, &steps);
     rec->fraction = v;
-    double w, w_complement;
-    if (fraction_status == 0) {
-        long double tail;
-        if (rec->shifted == 0)
-            tail = elem_ln_table_ext(v / p);
-        else
-            tail = elem_ln_table_ext((rec->complement + v * xs * rec->shape_sum / p)
-                               / rec->unshifted_shape);
-        w = static_cast<double>(elem_ln_table_ext(xs) + log_dens + tail);
-        if (w > 0.0)
-            w = 0.0;
-        w_complement = log_complement_or_zero(w);
-    } else if ((p > normal_large_shape && q > normal_other_shape)
-               || (q > normal_large_shape && p > normal_other_shape)) {
-        double log_phi;
-        if (normal_log_tails(beta_normal_deviate(xs, p, q), &w, &w_complement, &log_phi) != 0)
-            return 1;
-    } else {
+    if (fraction_status != 0)
         return 1;
-    }
+    long double tail;
+    if (rec->shifted == 0)
+        tail = elem_ln_table_ext(v / p);
+    else
+        tail = elem_ln_table_ext((rec->complement + v * xs * rec->shape_sum / p)
+                                 / rec->unshifted_shape);
+    double w = static_cast<double>(elem_ln_table_ext(xs) + log_dens + tail);
+    if (w > 0.0)
+        w = 0.0;
+    const double w_complement = log_complement_or_zero(w);
     rec->fraction = w;
 
     if (rec->exchanged == 0) {

@@ -30,6 +30,6 @@ struct beta_log_record {
 // ln I_x(a, b), ln(1 - I_x(a, b)) and the log density into the record.
 // 0 on success; 1 for a shape above 2147483647, x outside [0, 1], a or
 // b <= 0 (or NaN), an end point where the density is not finite (x = 0 with
-// a != 1, x = 1 with b != 1), or a fraction that did not converge where the
-// normal approximation does not apply.
+// a != 1, x = 1 with b != 1), or a fraction that did not converge (within
+// 199 steps, or 20000 for one shape above 5000 with the other above 100).
 int32_t beta_inc_log(beta_log_record* record);

@@ -13,7 +13,7 @@
 
 #include "library/densities.h"
 
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "numeric/elementary.h"
 #include "numeric/host_link.h"
 #include "numeric/primitives.h"

@@ -53,7 +53,7 @@
 #include "library/ncf_log_density.h"
 
 #include "library/densities.h"
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/host_link.h"

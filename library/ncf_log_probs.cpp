@@ -56,7 +56,7 @@
 
 #include "library/beta_log.h"
 #include "library/log_complement.h"
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "library/ncf_log_density.h"
 #include "ncf/ncf_detail.h"
 #include "ncf/ncf_poisson_sum.h"

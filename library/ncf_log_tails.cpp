@@ -47,7 +47,7 @@
 
 #include "library/densities.h"
 #include "library/log_complement.h"
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 #include "ncf/ncf_detail.h"
 #include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"

@@ -39,23 +39,30 @@
 //    8.881784197001256e-16 relative (2^-50 plus two units in the last
 //    place), after at most itrmax = 199 steps.
 //
-// 5. If it has not settled and the normal approximation below does not
-//    apply, the fraction is run once more on the other side.  The
-//    orientation tests can leave a tiny first shape a little above its mean
-//    on the side where x' lies near 1 and the fraction crawls (I_0.001(0.002,
-//    95.6) = 0.996268: 2.1 standard deviations above a mean of 2e-5), while
-//    on the other side it converges in a few steps.  Deviation: the
-//    specified routine fails there; the retry runs only where it would.
+// 5. Large shapes (one above 5000 and the other above 100) may run the
+//    fraction past 199 steps, to beta_fraction_long_itrmax = 20000: near
+//    the mean it needs about 90 steps at p = q = 5000, 260 at 1e5, 530 at
+//    1e6, 920 at 5e6 and 5230 at 1e9.  For these shapes the log density
+//    comes from Stirling's form without the cancellation of its terms
+//    (beta_log_density_stirling): the direct sum of step 1, terms of size
+//    a + b rounded in double, left 2.8e-10 relative in the density at
+//    shapes of 1e5, and 3e-12 at 5e6 even with every term in extended
+//    precision.  Deviations, both for large shapes only (every other pair
+//    of shapes keeps its bits): the specified routine forms the density
+//    by step 1 there too, and where 199 steps do not settle it turns to
+//    Paulson's cube-root normal approximation of the F law with 2a and 2b
+//    degrees of freedom, good to only about 1e-7 absolute near the mean
+//    and to no relative accuracy in the tails (FNONCT answers off by 7e-5
+//    relative at df1 = 3e4, df2 = 1e6, reported as success).
 //
-// 6. If it has not settled, and both shapes are large (one above 5000 and
-//    the other above 100), Paulson's cube-root normal approximation for
-//    the F distribution with 2a and 2b degrees of freedom at f = b x / (a
-//    (1-x)) replaces it:
-//        z = ((1 - 1/(9b)) f^(1/3) - (1 - 1/(9a))) / sqrt(f^(2/3)/(9b) + 1/(9a)).
-//    It is reached only where the fraction would need more than 199 steps,
-//    which near the mean means both shapes of 3e4 or more; there it agrees
-//    with I to about 1e-7 absolute.  Smaller shapes whose fraction settles
-//    on neither side fail with status -1.
+// 6. If it has not settled and the shapes are not large, the fraction is
+//    run once more on the other side.  The orientation tests can leave a
+//    tiny first shape a little above its mean on the side where x' lies
+//    near 1 and the fraction crawls (I_0.001(0.002, 95.6) = 0.996268: 2.1
+//    standard deviations above a mean of 2e-5), while on the other side it
+//    converges in a few steps.  Deviation: the specified routine fails
+//    there; the retry runs only where it would.  A fraction that settles
+//    on neither side fails with status -1.
 //
 // The complement.  beta_inc_given_logs takes 1 - x as its caller formed it
 // (y): the noncentral F forms x' and y' = 1 - x' each directly, and where
@@ -73,6 +80,7 @@
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/log_extended.h"
 #include "numeric/primitives.h"
 
 namespace {
@@ -88,6 +96,11 @@ constexpr double fraction_tolerance = 8.881784197001256e-16;
 // the retry agreed with mpmath to 1.1e-14 on 500 random arguments (shapes
 // from 2^-20 to 100).  Smaller shapes fail as before.
 constexpr double retry_min_shape = 0x1p-20;
+
+// Large shapes, whose fraction may run past 199 steps: one above
+// large_shape and the other above large_other_shape.
+constexpr double large_shape = 5000.0;
+constexpr double large_other_shape = 100.0;
 
 }  // namespace
 
@@ -129,13 +142,21 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         return 0;
     }
 
+    const bool large_shapes = (a > large_shape && b > large_other_shape)
+                           || (b > large_shape && a > large_other_shape);
     long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_table_ext(x);
-    double ln_1mx = logs != nullptr ? logs->ln_1mx
-                  : complement_exact ? log1p_rel(-x) : static_cast<double>(elem_ln_table_ext(y));
-    double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
-    long double log_dens = static_cast<long double>(a - 1.0) * ln_x
-                         + static_cast<long double>(b - 1.0) * ln_1mx
-                         - lbeta;
+    long double log_dens;
+    if (!large_shapes) {
+        double ln_1mx = logs != nullptr ? logs->ln_1mx
+                      : complement_exact ? log1p_rel(-x)
+                                         : static_cast<double>(elem_ln_table_ext(y));
+        double lbeta = logs != nullptr ? logs->log_beta_ab : log_beta(a, b);
+        log_dens = static_cast<long double>(a - 1.0) * ln_x
+                 + static_cast<long double>(b - 1.0) * ln_1mx - lbeta;
+    } else {
+        long double ln_1mx = complement_exact ? log_one_minus_extended(x) : elem_ln_table_ext(y);
+        log_dens = beta_log_density_stirling(x, complement_exact ? 1.0 - x : y, ln_x, ln_1mx, a, b);
+    }
     if (log_dens < log_min_normal) {
         *w = (a / (a + b) >= x) ? 0.0 : 1.0;
         *w1 = 0.0;
@@ -157,10 +178,16 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         p += 1.0;
     double v;
     int32_t steps;
-    bool converged = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax,
+    // For large shapes the fraction takes the complement formed directly:
+    // on the swapped side that is x itself, where 1 - xs = 1 - (1 - x)
+    // keeps only the digits of x that survived 1 - x (2e-12 of the smaller
+    // tail at x = 5e-5, a = 250, b = 5e6).
+    const double fraction_ys = !large_shapes ? 1.0 - xs
+                             : swapped ? x : complement_exact ? 1.0 - x : y;
+    bool converged = beta_fraction(xs, fraction_ys, p, q, fraction_tolerance,
+                                   large_shapes ? beta_fraction_long_itrmax : beta_fraction_itrmax,
                                    &v, &steps) == 0;
-    bool normal_applies = (a > 5000.0 && b > 100.0) || (b > 5000.0 && a > 100.0);
-    if (!converged && !normal_applies && a >= retry_min_shape && b >= retry_min_shape) {
+    if (!converged && !large_shapes && a >= retry_min_shape && b >= retry_min_shape) {
         // The other side: the orientation tests leave a tiny first shape a
         // little above its mean on the side where x' lies near 1 and the
         // fraction crawls, while on the other side it converges at once.
@@ -181,25 +208,21 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         trace->shifted = shifted;
     }
 
-    double ratio;
-    if (converged) {
-        if (!shifted)
-            ratio = xs * dens * v / p;
-        else
-            ratio = xs * dens * (ys + v * xs * (p + q - 1.0) / p) / p0;
-        if (swapped)
-            ratio = 1.0 - ratio;
-        if (trace != nullptr)
-            trace->path = beta_inc_path_fraction;
-    } else if (normal_applies) {
-        ratio = normal_cdf(beta_normal_deviate(x, a, b));
-        if (trace != nullptr)
-            trace->path = beta_inc_path_normal;
-    } else {
+    if (!converged) {
         *w = -1.0;
         *w1 = 0.0;
         return -1;
     }
+
+    double ratio;
+    if (!shifted)
+        ratio = xs * dens * v / p;
+    else
+        ratio = xs * dens * (ys + v * xs * (p + q - 1.0) / p) / p0;
+    if (swapped)
+        ratio = 1.0 - ratio;
+    if (trace != nullptr)
+        trace->path = beta_inc_path_fraction;
 
     *w1 = dens;
     if (ratio < 0.0)

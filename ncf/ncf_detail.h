@@ -1,8 +1,8 @@
 // The pieces of the noncentral F distribution function beneath the public
 // routines of ncf/ncf.h: the steps of the incomplete beta ratio that the
-// log-space routines reuse (its continued fraction, Paulson's deviate, the
-// beta argument), and the traced forms of beta_inc and ncf_cdf that report
-// how an answer was reached, for the tests and the benchmark.
+// log-space routines reuse (its continued fraction and the beta argument),
+// and the traced forms of beta_inc and ncf_cdf that report how an answer
+// was reached, for the tests and the benchmark.
 #pragma once
 
 #include <cstdint>
@@ -20,13 +20,15 @@ int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance
 
 // The step limit of the incomplete beta ratios beta_inc and beta_inc_log:
 // itrmax = 199.  The fraction needs a few tens of steps for shapes up to a
-// thousand and about 90 at p = q = 5000; beyond 199 those routines turn to
-// the cube-root normal approximation.
+// thousand and about 90 at p = q = 5000.
 constexpr int32_t beta_fraction_itrmax = 199;
 
-// Paulson's cube-root normal deviate z of the beta law, I_x(a, b) ~ Phi(z),
-// for 0 < x < 1 and large a, b.
-double beta_normal_deviate(double x, double a, double b);
+// The step limit for large shapes (beta_inc and beta_inc_log with one shape
+// above 5000 and the other above 100, and the quantile beta_inc_inverse):
+// near the mean the fraction takes about 530 steps at p = q = 1e6, 920 at
+// 5e6 and 5230 at 1e9, the largest shapes accepted being 2147483647;
+// 20000 covers them with room.
+constexpr int32_t beta_fraction_long_itrmax = 20000;
 
 // x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
 void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
@@ -46,7 +48,6 @@ constexpr int32_t beta_inc_path_none = 0;          // failure (status 1 or -1)
 constexpr int32_t beta_inc_path_end_point = 1;     // x = 0 or x = 1
 constexpr int32_t beta_inc_path_tiny_density = 2;  // density below the double range
 constexpr int32_t beta_inc_path_fraction = 3;      // continued fraction converged
-constexpr int32_t beta_inc_path_normal = 4;        // Paulson's normal approximation
 
 struct beta_inc_trace {
     int32_t path;     // one of beta_inc_path_*

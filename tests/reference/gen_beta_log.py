@@ -15,9 +15,9 @@ Each value is rounded to the nearest double and printed by rows.fmt.
 
 Two tables: beta_log_rows (shapes the continued fraction serves, including
 tails where I or 1 - I is far below the smallest double) and
-beta_log_normal_rows (both shapes 3e4 or more, x within half a standard
-deviation of the mean, where the fraction gives way to the cube-root
-normal approximation).
+beta_log_large_rows (both shapes 3e4 or more, x from 30 standard deviations
+below the mean to 30 above, where near the mean the fraction needs more
+than 199 steps).
 """
 import os
 import mpmath as mp
@@ -73,11 +73,11 @@ def main():
     fraction += [(0.5651985834128259, 2523.851595120008, 2023.8009535132526),
                  (0.34361082596080633, 9025.665808325277, 16745.720737597534)]
 
-    normal = []
+    large = []
     for a, b in ((3e4, 1e6), (1e5, 1e5), (2e5, 5e4), (1e6, 1e6), (1e7, 1e5)):
         m, sd = mean_sd(a, b)
-        for k in (-0.5, -0.2, 0, 0.2, 0.5):
-            normal.append((float(mp.nstr(mp.mpf(m + k * sd), 12)), a, b))
+        for k in (-30, -8, -0.5, -0.2, 0, 0.2, 0.5, 8, 30):
+            large.append((float(mp.nstr(mp.mpf(m + k * sd), 12)), a, b))
 
     here = os.path.dirname(os.path.abspath(__file__))
     with open_output(os.path.join(here, "..", "data", "beta_log.inc")) as f:
@@ -90,9 +90,9 @@ def main():
                 "// Rows: {x, a, b, ln I_x(a, b), ln(1 - I_x(a, b)), ln density}.\n" % mp.__version__)
         f.write("static const beta_log_reference beta_log_rows[] = {\n")
         f.write("\n".join(row(*r) for r in fraction) + "\n};\n\n")
-        f.write("// Both shapes 3e4 or more, x within half a standard deviation of the mean.\n")
-        f.write("static const beta_log_reference beta_log_normal_rows[] = {\n")
-        f.write("\n".join(row(*r) for r in normal) + "\n};\n")
+        f.write("// Both shapes 3e4 or more, x from 30 standard deviations below the mean to 30 above.\n")
+        f.write("static const beta_log_reference beta_log_large_rows[] = {\n")
+        f.write("\n".join(row(*r) for r in large) + "\n};\n")
 
 
 if __name__ == "__main__":

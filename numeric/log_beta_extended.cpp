@@ -23,7 +23,7 @@
 //
 // No check of the domain: the callers have checked a, b > 0.
 
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 
 #include "numeric/constants.h"
 #include "numeric/elementary.h"

@@ -12,7 +12,7 @@
 // which would magnify the last bit of a double logarithm past the result's
 // own accuracy.
 
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 
 #include "numeric/elementary.h"
 

@@ -1,5 +1,6 @@
-// Logarithms in extended precision for the log-space routines whose terms
-// are far larger than their results.  They compute in the extended format
+// Logarithms in extended precision for the routines whose terms are far
+// larger than their results (the log-space routines, and the incomplete
+// beta ratio's density at large shapes).  They compute in the extended format
 // as the x87 stands: callers run them inside a stretch at 64-bit precision
 // (elem_extended_begin).
 #pragma once
@@ -22,3 +23,10 @@ long double log_one_minus_extended(long double u);
 // ln of the Beta(a, b) density at 0 < x < 1 in extended precision (no
 // domain check): its terms are of the size of the shapes.
 long double beta_log_density_extended(double x, double a, double b);
+
+// ln of the Beta(a, b) density at 0 < x < 1 for a, b >= stirling_from, by
+// Stirling's form without the cancellation of its terms (no domain check);
+// y = 1 - x, the smaller of x and y carrying the digits, and their logs
+// ln_x and ln_y as the caller holds them.
+long double beta_log_density_stirling(double x, double y, long double ln_x, long double ln_y,
+                                      double a, double b);

@@ -17,7 +17,7 @@
 //
 // No check of the domain: the callers have checked x > 0.
 
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"

@@ -14,7 +14,7 @@
 // No check of the domain: the callers have handled the end points and
 // checked a, b > 0.  Callers run it inside a stretch at 64-bit precision.
 
-#include "library/log_extended.h"
+#include "numeric/log_extended.h"
 
 #include "numeric/elementary.h"
 
