@@ -58,11 +58,6 @@ namespace {
 // The floor of the record's tolerance.
 constexpr double tolerance_floor = min_relative_tolerance;
 
-// Large shapes, whose fraction may run past 199 steps: one above
-// large_shape and the other above large_other_shape.
-constexpr double large_shape = 5000.0;
-constexpr double large_other_shape = 100.0;
-
 // ln(1 - e^w) for w <= 0; below the normal range e^w is no double and the
 // complement's log is 0 to double precision.
 double log_complement_or_zero(double w)
@@ -129,8 +124,7 @@ __attribute__((noinline)) int32_t beta_inc_log_extended(beta_log_record* rec)
 
     double v;
     int32_t steps;
-    const bool large_shapes = (p > large_shape && q > large_other_shape)
-                           || (q > large_shape && p > large_other_shape);
+    const bool large_shapes = beta_large_shapes(p, q);
     const int32_t fraction_status =
         beta_fraction(xs, large_shapes ? rec->complement : 1.0 - xs, p, q, rec->tolerance,
                       large_shapes ? beta_fraction_long_itrmax : beta_fraction_itrmax, &v, &steps);

@@ -97,10 +97,57 @@ constexpr double fraction_tolerance = 8.881784197001256e-16;
 // from 2^-20 to 100).  Smaller shapes fail as before.
 constexpr double retry_min_shape = 0x1p-20;
 
-// Large shapes, whose fraction may run past 199 steps: one above
-// large_shape and the other above large_other_shape.
-constexpr double large_shape = 5000.0;
-constexpr double large_other_shape = 100.0;
+// A swapped side whose ratio lies above 1 - 2^-26 leaves I = 1 - ratio
+// with fewer than half its digits (none at all where I is below the
+// ratio's own rounding); the lower side is tried for it.
+constexpr double cancellation_limit = 0x1p-26;
+
+// The arguments shared by both sides of the fraction.
+struct fraction_side_args {
+    double x, y;  // the argument and its complement as the caller formed it
+    double a, b;
+    double dens;  // the beta density at x (the same on both sides)
+    bool complement_exact;  // 1 - x carries y
+    bool large_shapes;
+};
+
+struct fraction_side_result {
+    double ratio;  // the ratio of the tail below xs on the side
+    int32_t steps;
+    bool shifted;
+};
+
+// The fraction on one side, (x, a, b) or swapped (1 - x, b, a), and the
+// ratio it gives there by steps 3 and 4.  True when the fraction settled.
+bool fraction_side(const fraction_side_args& g, bool swapped, fraction_side_result* out)
+{
+    const double x = g.x, y = g.y;
+    const double xs = swapped ? (g.complement_exact ? 1.0 - x : y) : x;
+    const double ys = g.complement_exact ? 1.0 - xs : swapped ? x : y;  // 1 - xs
+    double p = swapped ? g.b : g.a;
+    const double q = swapped ? g.a : g.b;
+    const bool shifted = p < 1.0;
+    const double p0 = p;  // the first shape before the shift
+    if (shifted)
+        p += 1.0;
+    // For large shapes the fraction takes the complement as the pair holds
+    // it: on the swapped side that is x itself, where 1 - xs = 1 - (1 - x)
+    // keeps only the digits of x that survived 1 - x (2e-12 of the smaller
+    // tail at x = 5e-5, a = 250, b = 5e6).
+    const double fraction_ys = !g.large_shapes ? 1.0 - xs
+                             : swapped ? x : g.complement_exact ? 1.0 - x : y;
+    double v;
+    out->shifted = shifted;
+    if (beta_fraction(xs, fraction_ys, p, q, fraction_tolerance,
+                      g.large_shapes ? beta_fraction_long_itrmax : beta_fraction_itrmax, &v,
+                      &out->steps) != 0)
+        return false;
+    if (!shifted)
+        out->ratio = xs * g.dens * v / p;
+    else
+        out->ratio = xs * g.dens * (ys + v * xs * (p + q - 1.0) / p) / p0;
+    return true;
+}
 
 }  // namespace
 
@@ -125,10 +172,6 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         *w1 = 0.0;
         return -1;
     }
-    // 1 - x where it carries y (so that every such result is the
-    // one-argument routine's), y itself where x rounded near 1 and 1 - x
-    // has lost y's digits.
-    const bool complement_exact = !complement_lost(x, y);
     if (!(y >= 0.0) || !(y <= 1.0)) {
         *w = -1.0;
         *w1 = 0.0;
@@ -142,11 +185,14 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         return 0;
     }
 
-    const bool large_shapes = (a > large_shape && b > large_other_shape)
-                           || (b > large_shape && a > large_other_shape);
-    long double ln_x = logs != nullptr ? logs->ln_x : elem_ln_table_ext(x);
-    long double log_dens;
+    const bool large_shapes = beta_large_shapes(a, b);
+    // 1 - x where it carries y (so that every such result is the
+    // one-argument routine's), y itself where x rounded near 1 and 1 - x
+    // has lost y's digits.
+    bool complement_exact = !complement_lost(x, y);
+    long double ln_x, log_dens;
     if (!large_shapes) {
+        ln_x = logs != nullptr ? logs->ln_x : elem_ln_table_ext(x);
         double ln_1mx = logs != nullptr ? logs->ln_1mx
                       : complement_exact ? log1p_rel(-x)
                                          : static_cast<double>(elem_ln_table_ext(y));
@@ -154,8 +200,20 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         log_dens = static_cast<long double>(a - 1.0) * ln_x
                  + static_cast<long double>(b - 1.0) * ln_1mx - lbeta;
     } else {
-        long double ln_1mx = complement_exact ? log_one_minus_extended(x) : elem_ln_table_ext(y);
-        log_dens = beta_log_density_stirling(x, complement_exact ? 1.0 - x : y, ln_x, ln_1mx, a, b);
+        // The smaller of x and y carries the digits, and the other is taken
+        // as 1 minus it, so that the pair adds to 1: with shapes of 1e6 a
+        // pair apart by 1e-17 moves the density by 1e-11 relative, and
+        // 1 - x rounded near 1 keeps y only to a few ulps of x.
+        if (y < x) {
+            x = 1.0 - y;
+            ln_x = log_one_minus_extended(y);
+        } else {
+            y = 1.0 - x;
+            ln_x = elem_ln_table_ext(x);
+        }
+        complement_exact = false;
+        long double ln_y = x <= y ? log_one_minus_extended(x) : elem_ln_table_ext(y);
+        log_dens = beta_log_density_stirling(x, y, ln_x, ln_y, a, b);
     }
     if (log_dens < log_min_normal) {
         *w = (a / (a + b) >= x) ? 0.0 : 1.0;
@@ -168,44 +226,28 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
 
     bool swapped = a + 2.0 * elem_sqrt(a * b / (a + b + 1.0)) < (a + b) * x
                 || a + 3.0 < (a + b) * x + 6.0 * x;
-    double xs = swapped ? (complement_exact ? 1.0 - x : y) : x;
-    double ys = complement_exact ? 1.0 - xs : swapped ? x : y;  // 1 - xs
-    double p = swapped ? b : a;
-    double q = swapped ? a : b;
-    bool shifted = p < 1.0;
-    double p0 = p;  // the first shape before the shift
-    if (shifted)
-        p += 1.0;
-    double v;
-    int32_t steps;
-    // For large shapes the fraction takes the complement formed directly:
-    // on the swapped side that is x itself, where 1 - xs = 1 - (1 - x)
-    // keeps only the digits of x that survived 1 - x (2e-12 of the smaller
-    // tail at x = 5e-5, a = 250, b = 5e6).
-    const double fraction_ys = !large_shapes ? 1.0 - xs
-                             : swapped ? x : complement_exact ? 1.0 - x : y;
-    bool converged = beta_fraction(xs, fraction_ys, p, q, fraction_tolerance,
-                                   large_shapes ? beta_fraction_long_itrmax : beta_fraction_itrmax,
-                                   &v, &steps) == 0;
+    const fraction_side_args args{x, y, a, b, dens, complement_exact, large_shapes};
+    fraction_side_result side;
+    bool converged = fraction_side(args, swapped, &side);
     if (!converged && !large_shapes && a >= retry_min_shape && b >= retry_min_shape) {
         // The other side: the orientation tests leave a tiny first shape a
         // little above its mean on the side where x' lies near 1 and the
         // fraction crawls, while on the other side it converges at once.
         swapped = !swapped;
-        std::swap(xs, ys);
-        p = swapped ? b : a;
-        q = swapped ? a : b;
-        shifted = p < 1.0;
-        p0 = p;
-        if (shifted)
-            p += 1.0;
-        converged = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax,
-                                  &v, &steps) == 0;
+        converged = fraction_side(args, swapped, &side);
+    } else if (converged && swapped && side.ratio > 1.0 - cancellation_limit && !large_shapes) {
+        // 1 - ratio would keep only its absolute accuracy; the lower side
+        // gives I with its relative accuracy where its fraction settles.
+        fraction_side_result lower;
+        if (fraction_side(args, false, &lower)) {
+            swapped = false;
+            side = lower;
+        }
     }
     if (trace != nullptr) {
-        trace->steps = steps;
+        trace->steps = side.steps;
         trace->swapped = swapped;
-        trace->shifted = shifted;
+        trace->shifted = side.shifted;
     }
 
     if (!converged) {
@@ -213,14 +255,7 @@ beta_inc_extended(double x, double y, double a, double b, const beta_inc_logs* l
         *w1 = 0.0;
         return -1;
     }
-
-    double ratio;
-    if (!shifted)
-        ratio = xs * dens * v / p;
-    else
-        ratio = xs * dens * (ys + v * xs * (p + q - 1.0) / p) / p0;
-    if (swapped)
-        ratio = 1.0 - ratio;
+    double ratio = swapped ? 1.0 - side.ratio : side.ratio;
     if (trace != nullptr)
         trace->path = beta_inc_path_fraction;
 

@@ -30,6 +30,19 @@ constexpr int32_t beta_fraction_itrmax = 199;
 // 20000 covers them with room.
 constexpr int32_t beta_fraction_long_itrmax = 20000;
 
+// Large shapes: one above 5000 and the other above 100.  There the beta
+// ratios may run their fraction to beta_fraction_long_itrmax, and the
+// incomplete beta ratio and the noncentral F distribution function form
+// their log densities and start terms by Stirling's form, without the
+// cancellation of terms of size a + b.
+constexpr double large_shape = 5000.0;
+constexpr double large_other_shape = 100.0;
+
+inline bool beta_large_shapes(double a, double b)
+{
+    return (a > large_shape && b > large_other_shape) || (b > large_shape && a > large_other_shape);
+}
+
 // x' = df1 x / (df1 x + df2) and y' = 1 - x', each formed directly.
 void ncf_beta_argument(double x, double df1, double df2, double* xp, double* yp);
 

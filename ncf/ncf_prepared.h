@@ -33,7 +33,7 @@ struct ncf_cdf_point {
     int32_t start_failed;  // the start term or I_k failed at k_cached
     double ik;             // I_x'(a + k, b)
     double term;           // the start beta term u_k
-    double log_k_factorial;
+    long double log_k_factorial;  // ln k! (extended for large shapes)
     ncf_cdf_weight* weight_cache;  // shared with other points, or null
 };
 

@@ -29,6 +29,10 @@ Regions:
              0.999..0.999999
   heavy      x' = df1 x/(df1 x + df2) above 1 - 2^-53 (x' rounds to 1):
              df1 0.1..20, df2 0.02..1, x where P lies in 0.05..0.99
+  wide       numerators of many degrees of freedom: df1 1e4..1e7, df2
+             300..1e6, lam 1..1e3, p 0.01..0.99 (the incomplete beta ratio
+             of shapes above 5000 and 100, where near the mean its continued
+             fraction needs more than 199 steps)
 
 Rows: {x, df1, df2, p, lam*, kappa}.
 
@@ -124,6 +128,8 @@ FAULTS = [
      0.9648932680723142, 5.0),
     ("heavy", "x' rounds to 1: 1 - x' rebuilt from it gave 1.07292", 81866811000000.0, 0.1391,
      0.0531, 0.6489284716185314, 1.0675),
+    ("wide", "shapes 1.5e4 and 5e5: the ratio's normal approximation gave 1.0000714",
+     1.001401205492376, 30000.0, 1000000.0, 0.5665469586635067, 1.0),
 ]
 
 # The region's design sampler: (df1, df2, lam, probability for the quantile).
@@ -135,11 +141,13 @@ SAMPLERS = {
                         r.uniform(0.01, 0.99)),
     "small": lambda r: (round(log_uniform(r, -1.301, 0.301), 4), round(log_uniform(r, -1.301, 0.301), 4),
                         log_uniform(r, -1, 2), r.uniform(0.01, 0.99)),
+    "wide": lambda r: (round(log_uniform(r, 4, 7), -2), round(log_uniform(r, 2.477, 6), 0),
+                       log_uniform(r, 0, 3), r.uniform(0.01, 0.99)),
     "tails": lambda r: (round(log_uniform(r, 0, 1.699), 3), round(log_uniform(r, 0.301, 2.699), 3),
                         log_uniform(r, -0.301, 2.699),
                         log_uniform(r, -12, -3) if r.random() < 0.5 else 1 - log_uniform(r, -6, -3)),
 }
-COUNTS = {"ordinary": 150, "large": 80, "small": 150, "tails": 150, "heavy": 40}
+COUNTS = {"ordinary": 150, "large": 80, "small": 150, "tails": 150, "heavy": 40, "wide": 40}
 
 
 def sample(region, rng):
@@ -244,7 +252,7 @@ def main():
              "// P summed in positive terms from the Poisson mode (ncf_mp.ncf_tails), and",
              "// kappa = |p / (lam* dP/dlam)|, the condition number of lam in p.",
              "// Rows: {x, df1, df2, p, lam*, kappa}."]
-    for region in ("ordinary", "large", "small", "tails", "heavy"):
+    for region in ("ordinary", "large", "small", "tails", "heavy", "wide"):
         lines.append("static const fnonct_region_row fnonct_%s_rows[] = {" % region)
         for f in FAULTS:
             if f[0] == region:
