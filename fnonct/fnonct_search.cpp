@@ -51,14 +51,14 @@
 // the smaller tail from the log-space summation ncf_log_tails, started at
 // phase 1's lam.  It decides no root (p above P0) itself.  Where the Newton
 // phase answers, nothing of the second route runs: those results, passes and
-// calls are the specified search's.  Deviation: the specified search fails
-// in all these cases.
+// calls are those of the search as first written, which fails in all these
+// cases.
 //
 // Deviation: the convergence test is relative to p, which near 1 says
 // little about the upper tail 1 - p that decides lam there: at p = 1 - 1e-6
 // a tolerance of 1e-7 p is a tenth of the tail, and the root came out 3e-8
 // relative off where the condition of lam in p allows 2e-8.  Above p =
-// 0.999 the tolerance is 1e-7 (1 - p); at and below it, as specified (and
+// 0.999 the tolerance is 1e-7 (1 - p); at and below it, 1e-7 p as before (and
 // so for every p of the benchmark grid and the reference tables).
 //
 // Deviation: the probability test alone also passes where P stops changing

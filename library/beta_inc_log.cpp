@@ -29,11 +29,11 @@
 // near the mean it needs about 260 steps at shapes of 1e5 and 530 at 1e6),
 // and it takes the complement formed directly (x itself on the exchanged
 // side, where 1 - (1 - x) keeps only part of a small x's digits).
-// Deviation: the specified routine turns there to Paulson's cube-root
-// normal approximation of the beta law, about 1e-7 absolute near the mean
-// and some 1e-4 relative in the logs of the far tails; the fraction's first
-// 199 steps are the same, so every value it gave from the fraction keeps
-// its bits.
+// Deviation: as first written the routine turned there to Paulson's
+// cube-root normal approximation of the beta law, about 1e-7 absolute near
+// the mean and some 1e-4 relative in the logs of the far tails; the
+// fraction's first 199 steps are the same, so every value it gave from the
+// fraction keeps its bits.
 //
 // The tolerance of the fraction comes from the record and is raised to
 // min_relative_tolerance, 5.551115123125785e-16 (five times 2^-53 plus two

@@ -44,25 +44,38 @@
 //    the mean it needs about 90 steps at p = q = 5000, 260 at 1e5, 530 at
 //    1e6, 920 at 5e6 and 5230 at 1e9.  For these shapes the log density
 //    comes from Stirling's form without the cancellation of its terms
-//    (beta_log_density_stirling): the direct sum of step 1, terms of size
-//    a + b rounded in double, left 2.8e-10 relative in the density at
-//    shapes of 1e5, and 3e-12 at 5e6 even with every term in extended
-//    precision.  Deviations, both for large shapes only (every other pair
-//    of shapes keeps its bits): the specified routine forms the density
-//    by step 1 there too, and where 199 steps do not settle it turns to
-//    Paulson's cube-root normal approximation of the F law with 2a and 2b
-//    degrees of freedom, good to only about 1e-7 absolute near the mean
-//    and to no relative accuracy in the tails (FNONCT answers off by 7e-5
-//    relative at df1 = 3e4, df2 = 1e6, reported as success).
+//    (beta_log_density_stirling), with the smaller of x and y carrying the
+//    pair and the other taken as 1 minus it: the direct sum of step 1,
+//    terms of size a + b rounded in double, left 2.8e-10 relative in the
+//    density at shapes of 1e5, and 3e-12 at 5e6 even with every term in
+//    extended precision.  Deviations, for large shapes only (every other
+//    pair of shapes keeps its bits): as first written the routine formed
+//    the density by step 1 there too, and where 199 steps did not settle
+//    it turned to Paulson's cube-root normal approximation of the F law
+//    with 2a and 2b degrees of freedom, good to only about 1e-7 absolute
+//    near the mean and to no relative accuracy in the tails (FNONCT
+//    answers off by 7e-5 relative at df1 = 3e4, df2 = 1e6, reported as
+//    success).
 //
 // 6. If it has not settled and the shapes are not large, the fraction is
 //    run once more on the other side.  The orientation tests can leave a
 //    tiny first shape a little above its mean on the side where x' lies
 //    near 1 and the fraction crawls (I_0.001(0.002, 95.6) = 0.996268: 2.1
 //    standard deviations above a mean of 2e-5), while on the other side it
-//    converges in a few steps.  Deviation: the specified routine fails
-//    there; the retry runs only where it would.  A fraction that settles
-//    on neither side fails with status -1.
+//    converges in a few steps.  A fraction that settles on neither side
+//    fails with status -1.  Deviation: as first written the routine failed
+//    there; the retry runs only where it would.
+//
+// 7. The orientation tests were made for shapes of order one and more.
+//    For two tiny shapes they can swap at an x far below the mean (a = 2.75e-27,
+//    b = 1.75e-250, x = 0.722: the test a + 3 < (a + b + 6) x holds), and the
+//    ratio 1 - I then lies within the rounding of the log density (a unit
+//    of |ln B(a, b)| = 575 is 1.1e-13) of 1, so I = 1 - ratio keeps no
+//    digit: 2.7e-14 for 6.4e-224.  Where a swapped ratio exceeds 1 - 2^-26
+//    the fraction runs on the other side as well and, where it settles
+//    there, gives I directly.  Deviation: as first written the routine
+//    returned 1 - ratio; no swapped ratio of shapes of order one comes
+//    near 1 - 2^-26, since the swap puts x above the mean.
 //
 // The complement.  beta_inc_given_logs takes 1 - x as its caller formed it
 // (y): the noncentral F forms x' and y' = 1 - x' each directly, and where

@@ -24,6 +24,13 @@
 // 1000 steps.  The running sum is rounded to double after every addition,
 // and I_k is added at the end.
 //
+// Large designs.  Once a + k + b reaches 1024 the start logarithms are
+// taken without double roundings of ln B(a + k, b) and ln k!: Stirling's
+// form of the beta density (beta_log_density_stirling) for shapes of 15
+// and more, else log_beta_extended, and log_gamma_extended.  Deviation: as
+// first written the routine rounded both to doubles, whose units (3.6e-12
+// for ln k! at k = 3500) P carries whole; smaller designs keep its bits.
+//
 // Reach.  The step limit serves Poisson means up to a few thousand (the
 // backward direction must cross 0.16 lam indices to the mode), and the
 // start terms' range tests fail the call where u_k or p_k leaves the double
@@ -40,9 +47,9 @@
 // (beta_inc_given_logs): where x' rounds near 1 (df1 x / df2 beyond about
 // 2^45), 1 - x' has lost y''s digits, and at x' = 1 the ratio would be 1
 // exactly and the derivative the search takes vanish (x = 1e16, df1 = 5,
-// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: beta_inc of the
-// specified routine sees x' alone; the results are its own wherever 1 - x'
-// carries y' to 2^-45 (complement_lost).
+// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: as first written,
+// beta_inc saw x' alone; the results are as before wherever 1 - x' carries
+// y' to 2^-45 (complement_lost).
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about

@@ -141,7 +141,7 @@ TEST_F(FnonctEvaluate, SignallingNaNArgumentCountsAsMissing)
 
 TEST_F(FnonctEvaluate, WorkedValues)
 {
-    // The values the search is specified to reach, quoted to six digits.
+    // The values the search is known to reach, quoted to six digits.
     struct worked {
         double x, df1, df2, p, lambda, quoted_to;
     };
