@@ -31,9 +31,9 @@
 // side, where 1 - (1 - x) keeps only part of a small x's digits).
 // Deviation: as first written the routine turned there to Paulson's
 // cube-root normal approximation of the beta law, about 1e-7 absolute near
-// the mean and some 1e-4 relative in the logs of the far tails; the
-// fraction's first 199 steps are the same, so every value it gave from the
-// fraction keeps its bits.
+// the mean and some 1e-4 relative in the logs of the far tails, and its
+// exchanged fraction took 1 - (1 - x).  Both change values for large
+// shapes only.
 //
 // The tolerance of the fraction comes from the record and is raised to
 // min_relative_tolerance, 5.551115123125785e-16 (five times 2^-53 plus two

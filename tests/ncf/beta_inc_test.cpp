@@ -149,6 +149,23 @@ TEST(BetaInc, TheOtherSideAnswersWhereTheFractionCrawls)
     }
 }
 
+// Tiny second shapes: the orientation tests swap at an x far below the mean
+// (x = 0.722 with a = 2.75e-27, b = 1.75e-250), where the swapped ratio lies
+// within the rounding of its log density of 1 and 1 - ratio kept no digit
+// of I (2.7e-14 for 6.4e-224).  The lower side gives I to the accuracy of
+// its density, whose log carries |ln B(a, b)| up to 575: 1e-13 relative.
+TEST(BetaInc, TinyShapesGiveTheSmallTailDirectly)
+{
+    for (const beta_other_side_row& r : beta_cancellation_rows) {
+        double w = 7.0, w1 = 8.0;
+        beta_inc_trace trace;
+        SCOPED_TRACE(testing::Message() << r.x << ", " << r.a << ", " << r.b);
+        ASSERT_EQ(beta_inc_traced(r.x, r.a, r.b, &w, &w1, &trace), 0);
+        EXPECT_EQ(trace.swapped, 0);
+        EXPECT_LE(relative_error(w, r.w * (1.0 + r.rel)), 2e-13) << w;
+    }
+}
+
 // The density is e^L with L a sum of terms of size up to
 // M = |ln B(a, b)| + |(a-1) ln x| + |(b-1) ln(1-x)|, each rounded to double,
 // so its relative error grows with M (one unit in the last place of

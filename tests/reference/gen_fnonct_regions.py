@@ -40,7 +40,8 @@ ncf_tails.inc: {x, df1, df2, ncp, ln P, ln Q} for the heavy-tail band and
 the points where the start term of the direct summation leaves the double
 range, each a pair hi + rel (library_rows.split) to show 1e-16; and the
 incomplete beta ratios where beta_inc's fraction crawls on the side its
-orientation tests choose.
+orientation tests choose, and where those tests swap at an x far below the
+mean of a tiny second shape.
 
 Usage: gen_fnonct_regions.py [--check]   (--check regenerates into a
 temporary folder and compares; about two minutes of one core, eight on a
@@ -54,7 +55,7 @@ from statistics import NormalDist
 import mpmath as mp
 
 from rows import OUT, fmt, log_uniform, mpmath_line, open_output, run, split
-from ncf_mp import ncf_tails
+from ncf_mp import incomplete_beta, ncf_tails
 
 DPS = 40
 
@@ -216,9 +217,21 @@ TAIL_POINTS = [
 BETA_POINTS = [(0.001, 0.002, 95.6), (0.001, 1e-5, 10.0), (0.0005, 1e-5, 30.0)]
 
 
-def beta_line(point):
+# beta_inc where the orientation tests swap at an x far below the mean of a
+# tiny second shape, and 1 - I of the swapped side lies within rounding of 1.
+BETA_CANCELLATION_POINTS = [
+    (0.722, 2.75e-27, 1.75e-250),
+    (0.8265497558024156, 1.387501731766612, 6.2886479148930074e-192),
+    (0.6156610950143501, 0.02864360785434615, 1.1383797930400465e-130),
+    (0.9978560351301473, 0.005098981060281983, 1.2120130135124393e-38),
+    (0.9331193476921987, 0.09534978365678848, 7.578891679645271e-21),
+]
+
+
+def beta_line(point, ratio=None):
     x, a, b = (mp.mpf(v) for v in point)
-    hi, rel = split(mp.betainc(a, b, 0, x, regularized=True))
+    value = mp.betainc(a, b, 0, x, regularized=True) if ratio is None else ratio(x, a, b)
+    hi, rel = split(value)
     return "    {%s, %s, %s, %s, %s}," % (fmt(point[0]), fmt(point[1]), fmt(point[2]), fmt(hi), fmt(rel))
 
 
@@ -278,6 +291,10 @@ def main():
     lines.append("// I_x(a, b) by mpmath.betainc: {x, a, b, I, rel}.")
     lines.append("static const beta_other_side_row beta_other_side_rows[] = {")
     lines += [beta_line(point) for point in BETA_POINTS]
+    lines.append("};")
+    lines.append("// I_x(a, b) below the mean by the series of ncf_mp.incomplete_beta: {x, a, b, I, rel}.")
+    lines.append("static const beta_other_side_row beta_cancellation_rows[] = {")
+    lines += [beta_line(point, incomplete_beta) for point in BETA_CANCELLATION_POINTS]
     lines.append("};")
     write(os.path.join(OUT, "ncf_tails.inc"), "\n".join(lines) + "\n")
 
