@@ -80,9 +80,6 @@ constexpr double fraction_tolerance = min_relative_tolerance;
 // first term: 1e-12 of 1 + |ln P|.
 constexpr double head_slack = 1e-12;
 
-// ln 2^8192, the log of one rescaling of the sum.
-constexpr long double rescale_log = 8192 * elem_ln2_ext;
-
 // Relative tolerance of the sum: 2^-53 plus two units in the last place.
 constexpr double sum_tolerance = eps_53;
 
@@ -226,7 +223,7 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
             upper = start.log_jk;
         } else {
             long double log_d = log_weight + log_term + elem_ln_fyl2x_ext(d < 0 ? -d : d)
-                              + scale * rescale_log;
+                              + scale * ncf_sum_rescale_log;
             double sign = d > 0 ? 1.0 : -1.0;
             lower = log_add(start.log_ik, static_cast<double>(log_d), sign);
             upper = log_add(start.log_jk, static_cast<double>(log_d), -sign);

@@ -32,13 +32,16 @@
 // for ln k! at k = 3500) P carries whole; smaller designs keep its bits.
 //
 // Reach.  The step limit serves Poisson means up to a few thousand (the
-// backward direction must cross 0.16 lam indices to the mode), and the
-// start terms' range tests fail the call where u_k or p_k leaves the double
-// range (a small x' with a large lam, probabilities near e^-708 and below).
-// Those failures are kept: the noncentrality search then turns to
-// ncf_log_tails (library/), which sums from the Poisson mode with the start
-// terms in logarithms and answers for Poisson means up to 5e6 and
-// probabilities far below the double range.
+// backward direction must cross 0.16 lam indices to the mode).  That
+// failure is kept: the noncentrality search then turns to ncf_log_tails
+// (library/), which sums from the Poisson mode with the start terms in
+// logarithms and answers for Poisson means up to 5e6 and probabilities far
+// below the double range.  Where u_k or p_k lies below the normal double
+// range (a small x' with a large lam, probabilities near e^-708 and below)
+// the sum runs on p_k = u_k = 1 and is scaled in logarithms (sum_scaled).
+// Deviation: as first written the routine failed there, although P may be
+// a double: 5.43e-192 at x = 2.184145633e-5, df1 = 205.2748023, df2 =
+// 0.09807506454, ncp = 233.7161242.
 //
 // x' and y' = 1 - x' are both formed directly (ncf_beta_argument): x' =
 // m/(m+1), y' = 1/(m+1) with m = x df1/df2 when df1 < df2, and x' = x/(x+r),
@@ -84,6 +87,7 @@
 #include "ncf/ncf_poisson_sum.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/exp2_split.h"
 #include "numeric/log_extended.h"
 #include "numeric/primitives.h"
 
@@ -158,6 +162,62 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
     }
 }
 
+// ln u_k without the double roundings of ln B(a + k, b): for shapes of 15
+// or more u_k = x' y' f(x'; a + k, b) / (a + k), f the beta density by
+// Stirling's form, else the direct sum with log_beta_extended.
+long double log_start_term_extended(const ncf_cdf_point* point, int32_t k)
+{
+    const double ak = point->a + k, b = point->b;
+    long double log_term;
+    if (ak >= stirling_from && b >= stirling_from)
+        log_term = beta_log_density_stirling(point->xp, point->yp, point->ln_xp, point->ln_yp, ak, b)
+                 + point->ln_xp + point->ln_yp;
+    else
+        log_term = ak * point->ln_xp + b * point->ln_yp - log_beta_extended(ak, b);
+    return log_term - elem_ln_table_ext(ak);
+}
+
+// The sum where the start weight or term lies below the normal double
+// range: run on p_k = u_k = 1 in extended precision (rescaled by 2^-8192
+// where it outgrows the extended range), and D = D' p_k u_k formed in
+// logarithms.  Deviation: as first written the routine failed there,
+// although P is a double (ncf_cdf(2.184145633e-5, 205.2748023,
+// 0.09807506454, 233.7161242) = 5.43e-192 with u_k near e^-745); a D below
+// the normal double range counts as 0 beside I_k.  The start logarithms are
+// taken in extended precision here whatever the size of the design: P is
+// formed from them, and ln k! as a double would carry a unit of 4.5e-13 at
+// k = 580.
+int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* out,
+                   ncf_cdf_trace* trace)
+{
+    const long double log_weight =
+        (k > 0 ? k * elem_ln_table_ext(lam) : 0.0L) - lam - log_gamma_extended(k + 1.0L);
+    const long double log_term = log_start_term_extended(point, k);
+    long double d;
+    int32_t scale = 0;
+    int32_t n = ncf_sum_differences<long double, long double, false, true>(
+        point->a, point->b, point->xp, lam, k, 1.0, 1.0, summation_tolerance, step_limit, &d,
+        &scale);
+    if (trace != nullptr) {
+        trace->steps = n;
+        trace->extended_loop = 1;
+    }
+    double diff = 0.0;
+    if (d != 0.0L) {
+        long double log_d = elem_ln_fyl2x_ext(d < 0.0L ? -d : d) + scale * ncf_sum_rescale_log
+                          + log_weight + log_term;
+        if (log_d > log_max_double)
+            return 1;
+        // e^log_d from the extended log (2^t split, exact scaling): log_d
+        // rounded to a double first would carry a unit of 1.1e-13 at 528.
+        if (log_d >= log_min_normal)
+            diff = static_cast<double>((d < 0.0L ? -1.0L : 1.0L)
+                                       * exp2_split_ext(log_d / elem_ln2_ext));
+    }
+    *out = diff + point->ik;
+    return n >= step_limit ? 1 : 0;
+}
+
 __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, double ncp, double* out,
                                                      ncf_cdf_trace* trace)
 {
@@ -212,23 +272,16 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
             logs.log_beta_ab = lbeta;
             point->log_k_factorial = log_gamma(k + 1.0);
         } else {
-            // ln u_k without the double roundings of ln B(a + k, b) and
-            // ln k!: for shapes of 15 or more u_k = x' y' f(x'; a + k, b) /
-            // (a + k), f the beta density by Stirling's form.
-            if (ak >= stirling_from && b >= stirling_from)
-                log_term = beta_log_density_stirling(xp, yp, point->ln_xp, point->ln_yp, ak, b)
-                         + point->ln_xp + point->ln_yp;
-            else
-                log_term = ak * point->ln_xp + b * point->ln_yp - log_beta_extended(ak, b);
-            log_term -= elem_ln_table_ext(ak);
+            log_term = log_start_term_extended(point, k);
             logs.log_beta_ab = log_beta(ak, b);
             point->log_k_factorial = log_gamma_extended(k + 1.0L);
         }
-        if (log_term < log_min_normal || log_term > log_max_double)
+        if (log_term > log_max_double)
             return 1;
         if (beta_inc_given_logs(xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
             return 1;
-        point->term = exp_fast(static_cast<double>(log_term));
+        point->term_scaled = log_term < log_min_normal;
+        point->term = point->term_scaled ? 0.0 : exp_fast(static_cast<double>(log_term));
         point->start_failed = 0;
     }
     if (point->start_failed)
@@ -241,12 +294,11 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     if (!(start->ncp == ncp)) {
         long double log_weight = (k > 0 ? k * elem_ln_table_ext(lam) : 0.0L) - lam - point->log_k_factorial;
         start->ncp = ncp;
-        start->failed = log_weight < log_min_normal;
-        if (!start->failed)
-            start->weight = exp_fast(static_cast<double>(log_weight));
+        start->scaled = log_weight < log_min_normal;
+        start->weight = start->scaled ? 0.0 : exp_fast(static_cast<double>(log_weight));
     }
-    if (start->failed)
-        return 1;
+    if (start->scaled || point->term_scaled)
+        return sum_scaled(point, lam, k, out, trace);
     double weight = start->weight;
     double term = point->term;
 

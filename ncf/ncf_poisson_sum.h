@@ -46,6 +46,7 @@
 #include <initializer_list>
 
 #include "numeric/constants.h"
+#include "numeric/elementary.h"
 
 // 2^-969: the smallest term a guarded double loop accepts.  At and above it,
 // term * 2^-53 is at least 2^-1022 and so a normal double.
@@ -60,6 +61,8 @@ constexpr int32_t ncf_sum_left_double_range = -1;
 // 2^8192 and 2^-8192: the bound of a rescaled sum and its factor.
 constexpr long double ncf_sum_rescale_bound = 0x1p8192L;
 constexpr long double ncf_sum_rescale_factor = 0x1p-8192L;
+// ln 2^8192, the log of one rescaling of the sum.
+constexpr long double ncf_sum_rescale_log = 8192 * elem_ln2_ext;
 
 template <typename real, typename accum, bool guarded, bool rescaled = false>
 int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,

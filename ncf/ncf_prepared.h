@@ -10,8 +10,8 @@
 // that are evaluated at the same noncentralities (the search's two).
 struct ncf_cdf_weight {
     double ncp;      // NaN: none yet
-    int32_t failed;  // p_k lies below the normal double range
-    double weight;
+    int32_t scaled;  // p_k lies below the normal double range
+    double weight;   // p_k where it does not
 };
 
 // ncf_cdf for one (x, df1, df2) at many noncentralities, as the search uses
@@ -32,7 +32,8 @@ struct ncf_cdf_point {
     int32_t k_cached;
     int32_t start_failed;  // the start term or I_k failed at k_cached
     double ik;             // I_x'(a + k, b)
-    double term;           // the start beta term u_k
+    double term;           // the start beta term u_k, where it is a normal double
+    int32_t term_scaled;   // u_k lies below the normal double range
     long double log_k_factorial;  // ln k! (extended for large shapes)
     ncf_cdf_weight* weight_cache;  // shared with other points, or null
 };

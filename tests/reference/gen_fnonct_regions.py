@@ -204,6 +204,7 @@ TAIL_POINTS = [
     (1e300, 3.0, 0.01, 20.0, "x' = 1 - 1e-302"),
     (2.184145633e-5, 205.2748023, 0.09807506454, 233.7161242, "start beta term below e^-708"),
     (1.248964e-35, 0.526, 638.07, 16.5, "x' tiny: start term below the double range"),
+    (0.001, 10.0, 10.0, 1000.0, "start beta term near e^-1100"),
     (1.248964e-35, 0.526, 638.07, 0.507318, "x' tiny"),
     (1201.0, 5.0, 100.0, 6000.0, "beyond the direct sum's step limit"),
     (2500.0, 4.0, 50000.0, 10412.0, "beyond the direct sum's step limit"),
