@@ -183,7 +183,7 @@ long double log_start_term_extended(const ncf_cdf_point* point, int32_t k)
 // logarithms.  Deviation: as first written the routine failed there,
 // although P is a double (ncf_cdf(2.184145633e-5, 205.2748023,
 // 0.09807506454, 233.7161242) = 5.43e-192 with u_k near e^-745); a D below
-// the normal double range counts as 0 beside I_k.  The start logarithms are
+// the normal double range comes out subnormal or 0, to absolute accuracy.  The start logarithms are
 // taken in extended precision here whatever the size of the design: P is
 // formed from them, and ln k! as a double would carry a unit of 4.5e-13 at
 // k = 580.
@@ -208,11 +208,10 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
                           + log_weight + log_term;
         if (log_d > log_max_double)
             return 1;
-        // e^log_d from the extended log (2^t split, exact scaling): log_d
+        // e^log_d from the extended log (2^t split, exact scaling, one
+        // rounding to double, subnormal or 0 below the normal range): log_d
         // rounded to a double first would carry a unit of 1.1e-13 at 528.
-        if (log_d >= log_min_normal)
-            diff = static_cast<double>((d < 0.0L ? -1.0L : 1.0L)
-                                       * exp2_split_ext(log_d / elem_ln2_ext));
+        diff = static_cast<double>((d < 0.0L ? -1.0L : 1.0L) * exp2_split_ext(log_d / elem_ln2_ext));
     }
     *out = diff + point->ik;
     return n >= step_limit ? 1 : 0;
