@@ -202,6 +202,8 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
         trace->steps = n;
         trace->extended_loop = 1;
     }
+    if (!(d - d == 0.0L))
+        return 1;  // not finite: the scaled terms left even the extended range
     double diff = 0.0;
     if (d != 0.0L) {
         long double log_d = elem_ln_fyl2x_ext(d < 0.0L ? -d : d) + scale * ncf_sum_rescale_log

@@ -116,13 +116,9 @@ TEST(BetaInc, DomainFailures)
     }
 }
 
-// Shapes too small for the normal approximation whose fraction does not
-// settle in 199 steps fail instead of returning an unconverged value: a
-// tiny first shape puts x a few standard deviations above the mean, the
-// swap hands the fraction x' = 0.999, and r = 0.001 makes it crawl.
 // A tiny first shape with x a little above its mean: the orientation tests
 // put the fraction on the side where x' lies near 1 and it crawls past 199
-// steps; the shapes are too small for the normal approximation, and the
+// steps; the shapes are not large enough for the long fraction, and the
 // other side, where it converges at once, answers.
 struct ncf_tails_row {
     double x, df1, df2, ncp, log_lower, rel_lower, log_upper, rel_upper;
@@ -133,37 +129,36 @@ struct beta_other_side_row {
 
 #include "data/ncf_tails.inc"
 
-TEST(BetaInc, TheOtherSideAnswersWhereTheFractionCrawls)
+// Rows the fraction answers on the lower side (swapped 0), against mpmath.
+// The shift's correction divides by the first shape as passed, and the log
+// density carries |ln B(a, b)| (11.5 at a = 1e-5, b = 30; 575 for the tiny
+// second shapes below): 2e-13 as for the fraction rows of the table.
+template <size_t n>
+void check_lower_side_rows(const beta_other_side_row (&rows)[n])
 {
-    for (const beta_other_side_row& r : beta_other_side_rows) {
+    for (const beta_other_side_row& r : rows) {
         double w = 7.0, w1 = 8.0;
         beta_inc_trace trace;
         SCOPED_TRACE(testing::Message() << r.x << ", " << r.a << ", " << r.b);
         ASSERT_EQ(beta_inc_traced(r.x, r.a, r.b, &w, &w1, &trace), 0);
         EXPECT_EQ(trace.path, beta_inc_path_fraction);
         EXPECT_EQ(trace.swapped, 0);
-        // The shift's correction divides by the first shape as passed (1e-5),
-        // and the log density carries ln B(1e-5, 30) = 11.5: 2e-13 as for the
-        // fraction rows of the table.
         EXPECT_LE(relative_error(w, r.w * (1.0 + r.rel)), 2e-13) << w;
     }
+}
+
+TEST(BetaInc, TheOtherSideAnswersWhereTheFractionCrawls)
+{
+    check_lower_side_rows(beta_other_side_rows);
 }
 
 // Tiny second shapes: the orientation tests swap at an x far below the mean
 // (x = 0.722 with a = 2.75e-27, b = 1.75e-250), where the swapped ratio lies
 // within the rounding of its log density of 1 and 1 - ratio kept no digit
-// of I (2.7e-14 for 6.4e-224).  The lower side gives I to the accuracy of
-// its density, whose log carries |ln B(a, b)| up to 575: 1e-13 relative.
+// of I (2.7e-14 for 6.4e-224).  The lower side gives I directly.
 TEST(BetaInc, TinyShapesGiveTheSmallTailDirectly)
 {
-    for (const beta_other_side_row& r : beta_cancellation_rows) {
-        double w = 7.0, w1 = 8.0;
-        beta_inc_trace trace;
-        SCOPED_TRACE(testing::Message() << r.x << ", " << r.a << ", " << r.b);
-        ASSERT_EQ(beta_inc_traced(r.x, r.a, r.b, &w, &w1, &trace), 0);
-        EXPECT_EQ(trace.swapped, 0);
-        EXPECT_LE(relative_error(w, r.w * (1.0 + r.rel)), 2e-13) << w;
-    }
+    check_lower_side_rows(beta_cancellation_rows);
 }
 
 // The density is e^L with L a sum of terms of size up to
