@@ -183,10 +183,11 @@ long double log_start_term_extended(const ncf_cdf_point* point, int32_t k)
 // logarithms.  Deviation: as first written the routine failed there,
 // although P is a double (ncf_cdf(2.184145633e-5, 205.2748023,
 // 0.09807506454, 233.7161242) = 5.43e-192 with u_k near e^-745); a D below
-// the normal double range comes out subnormal or 0, to absolute accuracy.  The start logarithms are
-// taken in extended precision here whatever the size of the design: P is
-// formed from them, and ln k! as a double would carry a unit of 4.5e-13 at
-// k = 580.
+// the normal double range comes out subnormal or 0, to absolute accuracy.
+// The start logarithms are taken in extended precision here whatever the
+// size of the design: P is formed from them, and ln k! as a double would
+// carry a unit of 4.5e-13 at k = 580.  A sum that is not finite fails (a
+// subnormal x' makes the reciprocal 1/x' of the recurrences infinite).
 int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* out,
                    ncf_cdf_trace* trace)
 {
@@ -203,7 +204,7 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
         trace->extended_loop = 1;
     }
     if (!(d - d == 0.0L))
-        return 1;  // not finite: the scaled terms left even the extended range
+        return 1;
     double diff = 0.0;
     if (d != 0.0L) {
         long double log_d = elem_ln_fyl2x_ext(d < 0.0L ? -d : d) + scale * ncf_sum_rescale_log
