@@ -147,33 +147,16 @@ long double log_complement_extended(long double w)
 int32_t side_log(double x, double y, long double ln_x, long double ln_y, long double ld, double a,
                  double b, bool swapped, long double* w)
 {
-    double xs = swapped ? y : x;
-    double ys = swapped ? x : y;
-    double p = swapped ? b : a;
-    double q = swapped ? a : b;
-    double p0 = p;
-    bool shifted = p < 1.0;
-    if (shifted)
-        p += 1.0;
-    double v;
-    int32_t steps;
-    if (beta_fraction(xs, ys, p, q, min_relative_tolerance, beta_fraction_long_itrmax, &v, &steps) != 0)
-        return 1;
-    // The combination in extended precision: for a first shape far below
-    // one the closed-form term ys/p0 carries nearly all of the ratio, and
-    // its complement (the other tail, 1 - e^w) would show a double's
-    // rounding of it a hundredfold.  For the same reason the term takes
     // ys as 1 - x in extended, not the double y (1 - x rounded, off by up
-    // to 2^-53 relative: 5.8e-14 in x at a = 1e-3, upper tail 0.01).
-    *w = (swapped ? ln_y : ln_x) + ld;
-    if (!shifted) {
-        *w += elem_ln_fyl2x_ext(static_cast<long double>(v) / p);
-    } else {
-        long double ys_ext = swapped ? static_cast<long double>(x) : 1.0L - x;
-        *w += elem_ln_fyl2x_ext(
-            (ys_ext + static_cast<long double>(v) * xs * (static_cast<long double>(p0) + q) / p)
-            / p0);
-    }
+    // to 2^-53 relative: 5.8e-14 in x at a = 1e-3, upper tail 0.01), for
+    // the closed-form term of a shifted first shape.
+    const double xs = swapped ? y : x;
+    const long double ys = swapped ? static_cast<long double>(x) : 1.0L - x;
+    long double factor;
+    if (beta_fraction_log_factor(xs, ys, swapped ? b : a, swapped ? a : b, min_relative_tolerance,
+                                 beta_fraction_long_itrmax, &factor) != 0)
+        return 1;
+    *w = (swapped ? ln_y : ln_x) + ld + factor;
     return 0;
 }
 

@@ -122,9 +122,10 @@ struct start_ratio {
 //     ln dens = (p - 1) ln xs + (q - 1) ln(1 - xs) - ln B(p, q),
 // with the shift of a first shape below 1 as in beta_inc, on the side
 // where the fraction converges (xs below (p + 1)/(p + q + 2), Numerical
-// Recipes' rule; the other side is the complement).  beta_inc_log forms
-// ln dens in double with the double ln B, which for shapes of some
-// thousands near the centre is 1e-11 off; extended keeps 2^-11 of that.
+// Recipes' rule; the other side is the complement).  ln dens is summed in
+// extended precision with log_beta_extended: in doubles, with the double
+// ln B, it is 1e-11 off for shapes of some thousands near the centre.  The
+// fraction takes y' itself as 1 - xs on the exchanged side.
 // ln xs and ln(1 - xs) come from x' and y', each formed directly: the
 // smaller's log directly, the larger's as ln(1 - smaller).
 bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
@@ -139,18 +140,11 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
     long double ln_xs = xs <= ys ? elem_ln_table_ext(xs) : log_one_minus_extended(ys);
     long double ln_ys = xs <= ys ? log_one_minus_extended(xs) : elem_ln_table_ext(ys);
     long double log_dens = (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
-    double p0 = p;
-    bool shifted = p < 1.0;
-    if (shifted)
-        p += 1.0;
-    double v;
-    int32_t steps;
-    out->settled = beta_fraction(xs, 1.0 - xs, p, q, fraction_tolerance, beta_fraction_itrmax, &v,
-                                 &steps) == 0;
+    long double tail;
+    out->settled = beta_fraction_log_factor(xs, ys, p, q, fraction_tolerance, beta_fraction_itrmax,
+                                            &tail) == 0;
     if (!out->settled)
         return true;
-    long double tail = shifted ? elem_ln_table_ext((ys + v * xs * (p0 + q) / p) / p0)
-                               : elem_ln_table_ext(v / p);
     double w = static_cast<double>(ln_xs + log_dens + tail);
     if (w > 0.0)
         w = 0.0;

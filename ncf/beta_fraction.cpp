@@ -118,3 +118,20 @@ int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance
     *steps = n;
     return 1;
 }
+
+int32_t beta_fraction_log_factor(double xs, long double ys, double p0, double q, double tolerance,
+                                 int32_t max_steps, long double* log_factor)
+{
+    const bool shifted = p0 < 1.0;
+    const double p = shifted ? p0 + 1.0 : p0;
+    double v;
+    int32_t steps;
+    if (beta_fraction(xs, static_cast<double>(ys), p, q, tolerance, max_steps, &v, &steps) != 0)
+        return 1;
+    if (!shifted)
+        *log_factor = elem_ln_fyl2x_ext(static_cast<long double>(v) / p);
+    else
+        *log_factor = elem_ln_fyl2x_ext(
+            (ys + static_cast<long double>(v) * xs * (static_cast<long double>(p0) + q) / p) / p0);
+    return 0;
+}
