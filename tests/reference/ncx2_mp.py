@@ -1,0 +1,162 @@
+"""The noncentral chi-square distribution in mpmath, two independent ways,
+for the reference generators of ncx2/ (gen_ncx2.py, gen_ncx2_ncp.py).
+
+    series:     P = sum_j p_j P(a + j, y), Q = sum_j p_j Q(a + j, y), with
+                a = df/2, y = x/2, h = ncp/2, p_j = e^-h h^j/j!, each tail a
+                sum of positive terms from the Poisson mode outward, the
+                gamma ratios by the recurrences P_(j-1) = P_j + u_(j-1),
+                P_(j+1) = P_j - u_j (u_j = y^(a+j) e^-y/Gamma(a+j+1)) from
+                the gamma ratio at the mode (gen_gamma_band.smaller_tail);
+    quadrature: the tail integral of the Bessel form of the density,
+                f(t) = (1/2) e^(-(t+ncp)/2) (t/ncp)^(df/4-1/2) I_(df/2-1)(sqrt(ncp t)),
+                by tanh-sinh on pieces a standard deviation apart near the
+                bulk and geometrically wider beyond.
+
+The density likewise: the Poisson series of gamma densities and the Bessel
+form.
+"""
+
+import mpmath
+from mpmath import mp, mpf
+
+from gen_gamma_band import smaller_tail
+
+
+def _weights_from_mode(h):
+    m = int(mpmath.floor(h))
+    log_p = m * mpmath.log(h) - h - mpmath.loggamma(m + 1) if h > 0 else mpf(0)
+    return m, mpmath.exp(log_p)
+
+
+def tails_series(x, df, ncp):
+    """(P, Q) by the Poisson series."""
+    a, y, h = mpf(df) / 2, mpf(x) / 2, mpf(ncp) / 2
+    m, pm = _weights_from_mode(h)
+    s = a + m
+    # The gamma ratios at the mode: the smaller by the power series or
+    # Legendre's continued fraction (gen_gamma_band.smaller_tail; mpmath's
+    # gammainc does not converge for shapes of some 1e5), the larger as its
+    # complement.
+    with mp.workdps(mp.dps + 10):
+        t, t_is_lower = smaller_tail(s, y)
+        P_m, Q_m = (t, 1 - t) if t_is_lower else (1 - t, t)
+    if h == 0:
+        return P_m, Q_m
+    u_m = mpmath.exp(s * mpmath.log(y) - y - mpmath.loggamma(s + 1))
+    eps = mpf(10) ** (-mp.dps - 3)
+    P, Q = pm * P_m, pm * Q_m
+    # backward: P_(j-1) = P_j + u_(j-1), u_(j-1) = u_j (a + j)/y
+    p, Pj, Qj, u, j = pm, P_m, Q_m, u_m, m
+    last_p = last_q = None
+    while j > 0:
+        u = u * (a + j) / y
+        p = p * j / h
+        Pj, Qj = Pj + u, Qj - u
+        j -= 1
+        tp, tq = p * Pj, p * Qj
+        P += tp
+        Q += tq
+        if tp < eps * P and (last_p is not None and tp <= last_p) and \
+                (tq < eps * Q or (last_q is not None and tq <= last_q and tq < eps * Q)):
+            break
+        last_p, last_q = tp, tq
+    # forward: P_(j+1) = P_j - u_j, u_(j+1) = u_j y/(a + j + 1)
+    p, Pj, Qj, u, j = pm, P_m, Q_m, u_m, m
+    last_p = last_q = None
+    while True:
+        Pj, Qj = Pj - u, Qj + u
+        j += 1
+        p = p * h / j
+        u = u * y / (a + j)
+        tp, tq = p * Pj, p * Qj
+        P += tp
+        Q += tq
+        if tq < eps * Q and last_q is not None and tq <= last_q and tp < eps * P:
+            break
+        last_p, last_q = tp, tq
+    return P, Q
+
+
+BESSEL_ORDER_MAX = 500
+
+
+def _density_bessel(t, df, ncp):
+    t, df, ncp = mpf(t), mpf(df), mpf(ncp)
+    if ncp == 0:
+        a = df / 2
+        return mpmath.exp((a - 1) * mpmath.log(t / 2) - t / 2 - mpmath.loggamma(a)) / 2
+    nu = df / 2 - 1
+    z = mpmath.sqrt(ncp * t)
+    return mpmath.exp(-(t + ncp) / 2) * (t / ncp) ** (nu / 2) * mpmath.besseli(nu, z) / 2
+
+
+def density_series(x, df, ncp):
+    """f(x) = (1/2) sum_j p_j g(y; a + j), summed from the peak term outward."""
+    a, y, h = mpf(df) / 2, mpf(x) / 2, mpf(ncp) / 2
+    if h == 0:
+        return mpmath.exp((a - 1) * mpmath.log(y) - y - mpmath.loggamma(a)) / 2
+    jstar = int(max(0, mpmath.floor((mpmath.sqrt((a - 1) ** 2 + 4 * h * y) - (a + 1)) / 2) + 1))
+
+    def log_term(j):
+        return (j * mpmath.log(h) - h - mpmath.loggamma(j + 1)
+                + (a + j - 1) * mpmath.log(y) - y - mpmath.loggamma(a + j))
+
+    t0 = mpmath.exp(log_term(jstar))
+    total, eps = t0, mpf(10) ** (-mp.dps - 3)
+    t, j = t0, jstar
+    while j > 0:
+        t = t * j * (a + j - 1) / (h * y)
+        j -= 1
+        total += t
+        if t < eps * total:
+            break
+    t, j = t0, jstar
+    while True:
+        t = t * h * y / ((j + 1) * (a + j))
+        j += 1
+        total += t
+        if t < eps * total:
+            break
+    return total / 2
+
+
+def _pieces(lo, hi, df, ncp):
+    """Break points for the quadrature of the density over [lo, hi]."""
+    mu = mpf(df) + ncp
+    sd = mpmath.sqrt(2 * (mpf(df) + 2 * mpf(ncp)))
+    pts = {mpf(lo), mpf(hi)}
+    for c in (-40, -30, -20, -14, -10, -7, -5, -3, -2, -1, -0.5, 0, 0.5, 1, 2, 3, 5, 7, 10,
+              14, 20, 30, 40):
+        pts.add(mu + c * sd)
+    if hi == mpmath.inf:
+        step = sd / 30
+        while lo + step < lo + 1e4 * (sd + 10):
+            pts.add(lo + step)
+            step *= 2
+    else:
+        for i in range(1, 12):
+            pts.add(mpf(hi) * (1 - mpf(2) ** -i))
+        for i in range(1, 40):  # the t^(df/2-1) end point
+            pts.add(mpf(hi) * mpf(2) ** -i)
+    return sorted(p for p in pts if lo <= p <= hi)
+
+
+def tail_quadrature(x, df, ncp, upper):
+    """P (upper false) or Q (upper true) by quadrature of the Bessel form."""
+    lo, hi = (mpf(x), mpmath.inf) if upper else (mpf(0), mpf(x))
+    # mpmath's quadrature stops at an absolute error: the integrand is taken
+    # relative to its value at x, or at the mean when that lies inside.
+    mu = mpf(df) + ncp
+    scale = density_bessel(mu if lo < mu < hi else x, df, ncp)
+    return scale * mpmath.quad(lambda t: density_bessel(t, df, ncp) / scale,
+                               _pieces(lo, hi, df, ncp))
+
+
+def density_bessel(t, df, ncp):
+    """The Bessel form; for orders above BESSEL_ORDER_MAX, where mpmath's
+    besseli sums its hypergeometric series too slowly, the Poisson series of
+    gamma densities instead (an independent chain of functions from the
+    gamma ratios of tails_series all the same)."""
+    if mpf(df) / 2 - 1 > BESSEL_ORDER_MAX and ncp > 0:
+        return density_series(t, df, ncp)
+    return _density_bessel(t, df, ncp)
