@@ -70,3 +70,72 @@ struct effect_interval {
 };
 int32_t effect_size_interval(double f, double df1, double df2, double n, double confidence,
                              int32_t alternative, effect_interval* interval);
+
+// The noncentrality lambda >= 0 of the noncentral chi-square law with
+// P(X <= x; df, lambda) = p (ncx2_ncp), on plain doubles, with FNONCT's
+// outcomes: fnonct_missing for a NaN, fnonct_invalid for x < 0, df outside
+// (2^-10, 2147483647] or p outside (0, 1), fnonct_no_root where p exceeds
+// the central probability, fnonct_failed where the search did not reach a
+// root that exists.  *lambda is NaN unless fnonct_ok.
+int32_t chisq_ncp_solve(double x, double df, double p, double* lambda);
+
+// The confidence interval for the noncentrality behind an observed
+// chi-square statistic chi2 on df degrees of freedom (Steiger 2004): as
+// ncp_interval, the lower limit solving P(X <= chi2; df, lower) =
+// 1 - alpha_low and the upper P(X <= chi2; df, upper) = alpha_high, a limit
+// with no root 0.  `alternative` is an ncp_alternative.  Outcomes as
+// ncp_interval (fnonct_outcome); both limits NaN unless fnonct_ok.
+int32_t chisq_ncp_interval(double chi2, double df, double confidence, int32_t alternative,
+                           double* lower, double* upper);
+
+// Which sample size the RMSEA divides by: N - 1 (Steiger and Lind 1980,
+// Browne and Cudeck 1993, and most SEM software) or N (some programs).
+enum rmsea_convention : int32_t {
+    rmsea_n_minus_1 = 0,
+    rmsea_n = 1,
+};
+
+// The effect sizes of a chi-square statistic and their intervals, each a
+// monotone map of the noncentrality lambda (Steiger 2004):
+//     RMSEA = sqrt(lambda / (df (N - 1)))   (or df N),
+//     Cohen's w = phi = sqrt(lambda / N),
+//     Cramer's V = sqrt(lambda / (N (min(r, c) - 1))),
+// N the sample size, r and c the table's rows and columns.  The estimates
+// are the maps of lambda-hat = max(chi2 - df, 0), the estimate of the
+// noncentrality whose interval this is (E chi2 = df + lambda); the
+// conventional sqrt(chi2/N) overstates the effect by the df and can lie
+// outside its own interval.  Fields not computed (no N, or no table for V)
+// are NaN.
+struct chisq_effect_interval {
+    double lambda_estimate, lambda_lower, lambda_upper;
+    double rmsea_estimate, rmsea_lower, rmsea_upper;
+    double w_estimate, w_lower, w_upper;  // Cohen's w, which is phi
+    double v_estimate, v_lower, v_upper;  // Cramer's V
+};
+
+// The interval of chisq_ncp_interval and, given n (NaN: not given), the
+// RMSEA, w and phi; given also rows and cols (NaN: not given; whole, at
+// least 2), Cramer's V.  The outcome is chisq_ncp_interval's, with
+// fnonct_invalid also for n <= 1 (n <= 0 with rmsea_n), rows or cols not
+// whole numbers of at least 2, or an unknown convention.
+int32_t chisq_effect_size_interval(double chi2, double df, double n, double rows, double cols,
+                                   double confidence, int32_t alternative, int32_t convention,
+                                   chisq_effect_interval* interval);
+
+// The power of the level-alpha chi-square test on df degrees of freedom
+// against noncentrality lambda: P(X > x_crit; df, lambda), x_crit the
+// central quantile with upper tail alpha.  Domain: 2^-10 < df <=
+// 2147483647, 0 <= lambda <= 1e7 (the noncentral chi-square's range),
+// 0 < alpha < 1.  *power is NaN unless design_ok.
+design_outcome chisq_test_power(double df, double lambda, double alpha, double* power);
+
+// The chi-square test's design as the R package pwr has it (pwr.chisq.test;
+// Cohen 1988, ch. 7): effect size w, sample size N (a real number, as pwr
+// solves it, not rounded up), df, alpha, power, lambda = N w^2.  Exactly
+// one of w, n, alpha, power is NaN and is solved for; df must be given.
+// `achieved` is the power of the design returned.
+struct chisq_design {
+    double w, n, df, alpha, power;
+    double achieved;
+};
+design_outcome solve_chisq_design(chisq_design* design);

@@ -20,6 +20,12 @@
 //   level       likewise from alpha = 0.05, within [1e-300, 1 - 2^-53].
 // A target power at or below the level is unreachable: with no effect the
 // power is the level itself.
+//
+// The chi-square test's design (pwr.chisq.test; Cohen 1988, ch. 7) has
+//     df given, lambda = N w^2,
+// and, as pwr solves it, a real N (the root of power = target from N = 100
+// within [1 + 2^-20, 2^40]) rather than the smallest whole one; w starts
+// from 0.3, Cohen's medium effect.
 
 #include "design/design.h"
 
@@ -27,6 +33,7 @@
 #include <limits>
 
 #include "design/design_search.h"
+#include "ncx2/ncx2.h"
 #include "numeric/elementary.h"
 
 namespace {
@@ -38,6 +45,13 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 constexpr double f2_start = 0.15;
 constexpr double f_start = 0.25;
 constexpr double alpha_start = 0.05;
+constexpr double w_start = 0.3;
+
+// The chi-square design's sample size: from 100 within [1 + 2^-20, 2^40]
+// (pwr searches 1 + 1e-10 to 1e9).
+constexpr double chisq_n_start = 100.0;
+constexpr double chisq_n_min = 1.0 + 0x1p-20;
+constexpr double chisq_n_max = 0x1p40;
 
 // Which design quantity is unknown.
 enum unknown_field { unknown_size, unknown_effect, unknown_alpha, unknown_power, unknown_none };
@@ -103,6 +117,27 @@ design_outcome anova_power(const void* context, double t, double* power)
     return f_test_power(k - 1.0, k * (d.n - 1.0), k * d.n * d.f * d.f, d.alpha, power);
 }
 
+struct chisq_context {
+    chisq_design design;
+    unknown_field unknown;
+};
+
+design_outcome chisq_power(const void* context, double t, double* power)
+{
+    const chisq_context* c = static_cast<const chisq_context*>(context);
+    chisq_design d = c->design;
+    if (c->unknown == unknown_size)
+        d.n = t;
+    else if (c->unknown == unknown_effect)
+        d.w = t;
+    else if (c->unknown == unknown_alpha)
+        d.alpha = t;
+    double lambda = d.n * d.w * d.w;
+    if (!(lambda <= ncx2_max_noncentrality))
+        lambda = ncx2_max_noncentrality;  // the power there is 1 to the last digit
+    return chisq_test_power(d.df, lambda, d.alpha, power);
+}
+
 // Solve for the unknown of either design through its power function:
 // *size, *effect, *alpha, *power are the design's fields (one NaN),
 // size_min and size_max the whole sizes searched, effect_start the start
@@ -110,7 +145,7 @@ design_outcome anova_power(const void* context, double t, double* power)
 design_outcome solve_unknown(design_power_of power_of, const void* context, unknown_field unknown,
                              double* size, double* effect, double* alpha, double* power,
                              double* achieved, double size_min, double size_max,
-                             double effect_start)
+                             double effect_start, bool whole_size = true)
 {
     *achieved = not_a_number;
     design_outcome outcome;
@@ -122,7 +157,12 @@ design_outcome solve_unknown(design_power_of power_of, const void* context, unkn
     case unknown_size:
         if (*power <= *alpha)
             return design_unreachable;
-        return design_smallest_whole(power_of, context, *power, size_min, size_max, size, achieved);
+        if (whole_size)
+            return design_smallest_whole(power_of, context, *power, size_min, size_max, size,
+                                         achieved);
+        outcome = design_increasing_root(power_of, context, *power, chisq_n_start, size_min,
+                                         size_max, size);
+        break;
     case unknown_effect:
         if (*power <= *alpha)
             return design_unreachable;
@@ -175,4 +215,19 @@ design_outcome solve_anova_design(anova_design* design)
     double n_max = elem_floor(design_df_bound / k) + 1.0;
     return solve_unknown(anova_power, &context, unknown, &d.n, &d.f, &d.alpha, &d.power,
                          &d.achieved, 2.0, n_max, f_start);
+}
+
+design_outcome solve_chisq_design(chisq_design* design)
+{
+    chisq_design& d = *design;
+    d.achieved = not_a_number;
+    unknown_field unknown = find_unknown(d.n, d.w, d.alpha, d.power);
+    if (unknown == unknown_none || !(d.df > design_df_floor && d.df <= design_df_bound)
+        || !(std::isnan(d.n) || (d.n > 0.0 && d.n <= chisq_n_max))
+        || !(std::isnan(d.w) || (d.w >= 0.0 && d.w <= design_effect_max))
+        || !level_and_power_valid(d.alpha, d.power))
+        return design_invalid;
+    chisq_context context{d, unknown};
+    return solve_unknown(chisq_power, &context, unknown, &d.n, &d.w, &d.alpha, &d.power,
+                         &d.achieved, chisq_n_min, chisq_n_max, w_start, false);
 }
