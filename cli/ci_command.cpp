@@ -1,6 +1,7 @@
 // kelbrant ci: confidence intervals for the noncentrality of an observed F
 // and, given the total sample size, for the effect sizes f2 and eta2
-// (design/effect_size_interval; Steiger 2004).
+// (design/effect_size_interval; Steiger 2004).  `ci chisq ...` is the
+// chi-square statistic's interval (ci_chisq_command.cpp).
 //
 //   kelbrant ci F DF1 DF2 [--level 0.95] [--n N] [--alternative WHICH]
 //   kelbrant ci [--level 0.95] [--alternative WHICH] --csv [FILE]
@@ -245,12 +246,19 @@ int interval_csv(const char* path, const ci_options& options)
     return status;
 }
 
-void print_ci_help(std::FILE* out, const char* indent) { print_lines(out, indent, ci_help); }
+void print_ci_help(std::FILE* out, const char* indent)
+{
+    print_lines(out, indent, ci_help);
+    std::fputc('\n', out);
+    print_lines(out, indent, ci_chisq_help);
+}
 
 }  // namespace
 
 int ci_run(int argc, char** argv, const char*)
 {
+    if (argc > 0 && std::strcmp(argv[0], "chisq") == 0)
+        return ci_chisq_run(argc - 1, argv + 1);
     ci_options options;
     options.n = std::nan("");
     char* positional[3];
@@ -316,8 +324,11 @@ int ci_run(int argc, char** argv, const char*)
 const command_info ci_command_info = {
     "ci",
     "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
-    "ci [--level L] [--alternative WHICH] --csv [FILE]",
-    "intervals for the noncentrality and the effect sizes f2, eta2",
+    "ci [--level L] [--alternative WHICH] --csv [FILE]\n"
+    "ci chisq X DF [--n N] [--rmsea | --table R C] [--level L] [--alternative WHICH]\n"
+    "         [--rmsea-divisor n-1|n]\n"
+    "ci chisq [--level L] [--alternative WHICH] [--rmsea-divisor D] --csv [FILE]",
+    "intervals for the noncentrality and the effect sizes f2, eta2; RMSEA, w, V",
     print_ci_help,
     ci_run,
 };

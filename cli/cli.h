@@ -34,6 +34,10 @@ struct command_info {
 extern const command_info fnonct_command_info;
 extern const command_info eval_command_info;
 extern const command_info ci_command_info;
+// `ci chisq`, the chi-square statistic's interval (ci_chisq_command.cpp):
+// its help text and its run, on the words after "chisq".
+extern const char ci_chisq_help[];
+int ci_chisq_run(int argc, char** argv);
 extern const command_info power_command_info;
 
 // Print `text` line by line, each line that is not empty after `indent`.

@@ -14,6 +14,8 @@
 #include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
 #include "library/quantiles.h"
+#include "design/design.h"
+#include "ncx2/ncx2.h"
 
 namespace {
 
@@ -137,6 +139,43 @@ void run_f_quantile(const double* a, int count, double* out)
     out[0] = f_quantile(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1]);
 }
 
+// The noncentral chi-square family; the tail of ncx2_ncp and ncx2_quantile
+// as the quantiles take it.
+void run_ncx2_log_tails(const double* a, int, double* out)
+{
+    out[0] = ncx2_log_tails(a[0], a[1], a[2], &out[1], &out[2]);
+}
+
+void run_ncx2_tails(const double* a, int, double* out)
+{
+    out[0] = ncx2_tails(a[0], a[1], a[2], &out[1], &out[2]);
+}
+
+void run_ncx2_log_density(const double* a, int, double* out)
+{
+    out[0] = ncx2_log_density(a[0], a[1], a[2], &out[1]);
+}
+
+void run_ncx2_ncp(const double* a, int count, double* out)
+{
+    int32_t sums = 0;
+    out[0] = ncx2_ncp(a[0], a[1], a[2], tail_argument(a, count, 3), &out[1], &sums);
+    out[2] = sums;
+}
+
+void run_ncx2_quantile(const double* a, int count, double* out)
+{
+    out[0] = ncx2_quantile(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1]);
+}
+
+void run_chisq_ncp_interval(const double* a, int count, double* out)
+{
+    const double confidence = count > 2 ? a[2] : 0.95;
+    const double alternative = count > 3 ? a[3] : 0.0;  // ncp_two_sided
+    out[0] = chisq_ncp_interval(a[0], a[1], confidence, eval_selector(alternative), &out[1],
+                                &out[2]);
+}
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -192,5 +231,26 @@ const eval_routine eval_library_routines[] = {
     {"f_quantile", "p df1 df2 [tail]", 3, 4, {{"status", true}, {"f", false}}, run_f_quantile,
      "central F quantile: P(F <= f) = p (tail 1: upper)",
      "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
+    {"ncx2_log_tails", "x df ncp", 3, 3,
+     {{"status", true}, {"log_lower", false}, {"log_upper", false}}, run_ncx2_log_tails,
+     "ln P(X <= x), ln P(X > x) of the noncentral chi-square",
+     "0 success; 1 NaN, df outside (2^-10, 2147483647], ncp outside [0, 1e7], or a sum that did not settle"},
+    {"ncx2_tails", "x df ncp", 3, 3, {{"status", true}, {"lower", false}, {"upper", false}},
+     run_ncx2_tails, "P(X <= x), P(X > x) of the noncentral chi-square, each formed directly",
+     "0 success; 1 as ncx2_log_tails"},
+    {"ncx2_log_density", "x df ncp", 3, 3, {{"status", true}, {"value", false}},
+     run_ncx2_log_density, "ln of the noncentral chi-square density at x",
+     "0 success; 1 as ncx2_log_tails"},
+    {"ncx2_ncp", "x df p [tail]", 3, 4,
+     {{"status", true}, {"lambda", false}, {"sums", true}}, run_ncx2_ncp,
+     "noncentrality with P(X <= x) = p (tail 1: P(X > x) = p); sums evaluated",
+     "0 found; 1 no root (p above the central probability); 2 a root exists but was not reached; 3 an argument outside its domain"},
+    {"ncx2_quantile", "p df ncp [tail]", 3, 4, {{"status", true}, {"x", false}},
+     run_ncx2_quantile, "noncentral chi-square quantile: P(X <= x) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain, or an iteration that did not settle"},
+    {"chisq_ncp_interval", "chi2 df [confidence [alternative]]", 2, 4,
+     {{"outcome", true}, {"lower", false}, {"upper", false}}, run_chisq_ncp_interval,
+     "confidence interval for the noncentrality behind a chi-square statistic",
+     "0 ok; 1 an argument is NaN; 2 an argument outside its domain; 4 a search failed although its root exists"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -1,0 +1,361 @@
+// kelbrant ci chisq: confidence intervals for the noncentrality behind an
+// observed chi-square statistic and, given the sample size, for the RMSEA,
+// Cohen's w (phi) and Cramer's V (design/chisq_effect_size_interval;
+// Steiger 2004).
+//
+//   kelbrant ci chisq X DF [--n N] [--rmsea | --table R C] [--level L]
+//                          [--alternative WHICH] [--rmsea-divisor n-1|n]
+//   kelbrant ci chisq [--level L] [--alternative WHICH] [--rmsea-divisor D] --csv [FILE]
+//
+// Output: "name estimate lower upper" lines, %.17g: lambda, then with --n
+// w, with --rmsea rmsea, with --table cramers_v.  A missing or out-of-domain
+// argument, or a search that failed, prints the reason on stderr and exits 1.
+//
+// --csv reads rows "chi2,df[,n[,rows,cols]]" with the batch rules of
+// `fnonct --csv` (a header line dropped, blank lines passed over, one output
+// row per input row in order) and writes "chi2,df,n,rows,cols,
+// lambda_estimate,lambda_lower,lambda_upper,rmsea_estimate,rmsea_lower,
+// rmsea_upper,w_estimate,w_lower,w_upper,v_estimate,v_lower,v_upper,status":
+// the fields as given, the values empty unless the status is ok (those
+// needing n or the table empty without them), status ok, missing, invalid,
+// failed or error (a malformed row, also reported on stderr with its line;
+// the exit status is then 1).
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "cli/csv_reader.h"
+#include "design/design.h"
+#include "fnonct/fnonct_solve.h"
+
+namespace {
+
+struct chisq_options {
+    double level = 0.95;
+    int32_t alternative = ncp_two_sided;
+    int32_t convention = rmsea_n_minus_1;
+    double n, rows, cols;  // NaN: not given
+    bool rmsea = false;
+};
+
+bool read_number(const char* name, const char* text, double* value)
+{
+    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
+    if (kind == value_invalid || kind == value_overflow) {
+        char detail[256];
+        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
+        usage_error(&ci_command_info, detail);
+        return false;
+    }
+    if (kind == value_missing)
+        *value = std::nan("");
+    return true;
+}
+
+// The argument an outcome of missing or invalid points at: the first NaN,
+// or the first value outside its domain.
+void describe(int32_t outcome, const double* values, char texts[][64], message_fields* fields)
+{
+    static const char* const names[] = {"X", "DF", "N", "R", "C"};
+    static const char* const domains[] = {"X >= 0", "2^-10 < DF <= 2147483647",
+                                          "N > 1 (N > 0 with --rmsea-divisor n)",
+                                          "R whole, at least 2", "C whole, at least 2"};
+    for (int i = 0; i < 5; ++i) {
+        double v = values[i];
+        bool given = i < 2 || !std::isnan(v) || texts[i][0] != '\0';
+        bool bad = outcome == fnonct_missing ? (i < 2 && std::isnan(v))
+                 : i == 0                    ? !(v >= 0.0)
+                 : i == 1                    ? !(v > 0x1p-10 && v <= 2147483647.0)
+                 : i == 2                    ? given && !(v > 0.0 && !std::isinf(v))
+                                             : given && !(v >= 2.0 && std::floor(v) == v);
+        if (given && bad) {
+            fields->argument = names[i];
+            fields->value = texts[i];
+            fields->domain = domains[i];
+            return;
+        }
+    }
+    fields->argument = "--level";
+    fields->value = "the level";
+    fields->domain = "0 < level < 1";
+}
+
+outcome_id outcome_of(int32_t outcome)
+{
+    return outcome == fnonct_ok        ? outcome_ok
+         : outcome == fnonct_missing ? outcome_missing
+         : outcome == fnonct_invalid ? outcome_invalid
+                                     : outcome_design_failed;
+}
+
+int one_interval(char** positional, const chisq_options& o)
+{
+    double values[5] = {0.0, 0.0, o.n, o.rows, o.cols};
+    char texts[5][64] = {};
+    static const char* const names[] = {"X", "DF"};
+    for (int i = 0; i < 2; ++i) {
+        if (!read_number(names[i], positional[i], &values[i]))
+            return exit_usage;
+        std::snprintf(texts[i], sizeof texts[i], "%s", positional[i]);
+    }
+    for (int i = 2; i < 5; ++i)
+        if (!std::isnan(values[i]))
+            std::snprintf(texts[i], sizeof texts[i], "%.17g", values[i]);
+    chisq_effect_interval r;
+    int32_t outcome = chisq_effect_size_interval(values[0], values[1], o.n, o.rows, o.cols,
+                                                 o.level, o.alternative, o.convention, &r);
+    if (outcome != fnonct_ok) {
+        message_fields fields{};
+        outcome_id id = outcome_of(outcome);
+        if (id == outcome_design_failed)
+            fields.detail = "confidence interval";
+        else
+            describe(outcome, values, texts, &fields);
+        char reason[512];
+        format_reason(id, &fields, reason, sizeof reason);
+        std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+        return exit_failure;
+    }
+    struct line_out {
+        const char* name;
+        double estimate, lower, upper;
+        bool show;
+    };
+    const line_out lines[] = {
+        {"lambda", r.lambda_estimate, r.lambda_lower, r.lambda_upper, true},
+        {"w", r.w_estimate, r.w_lower, r.w_upper, !std::isnan(o.n)},
+        {"rmsea", r.rmsea_estimate, r.rmsea_lower, r.rmsea_upper, o.rmsea},
+        {"cramers_v", r.v_estimate, r.v_lower, r.v_upper, !std::isnan(o.rows)},
+    };
+    for (const line_out& l : lines) {
+        if (!l.show)
+            continue;
+        std::printf("%s ", l.name);
+        print_plain(l.estimate);
+        std::fputc(' ', stdout);
+        print_plain(l.lower);
+        std::fputc(' ', stdout);
+        print_plain(l.upper);
+        std::fputc('\n', stdout);
+    }
+    return exit_ok;
+}
+
+void print_value(double v, bool show)
+{
+    std::fputc(',', stdout);
+    if (show)
+        print_plain(v);
+}
+
+int interval_csv(const char* path, const chisq_options& o)
+{
+    std::FILE* in = stdin;
+    if (path != nullptr && std::strcmp(path, "-") != 0) {
+        in = std::fopen(path, "r");
+        if (in == nullptr) {
+            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
+            return exit_setup;
+        }
+    }
+    csv_reader reader;
+    csv_reader_init(&reader, in, ',');
+    csv_record record;
+    bool first = true;
+    int status = exit_ok;
+    std::puts("chi2,df,n,rows,cols,lambda_estimate,lambda_lower,lambda_upper,rmsea_estimate,"
+              "rmsea_lower,rmsea_upper,w_estimate,w_lower,w_upper,v_estimate,v_lower,v_upper,"
+              "status");
+    while (csv_read_record(&reader, &record)) {
+        if (csv_record_is_blank(record, ','))
+            continue;
+        const size_t count = record.fields.size();
+        double values[5];
+        for (double& v : values)
+            v = std::nan("");
+        int bad = -1;
+        for (size_t i = 0; i < count && i < 5; ++i) {
+            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
+                                       &plain_numbers, &values[i]);
+            if (k == value_missing)
+                values[i] = std::nan("");
+            if ((k == value_invalid || k == value_overflow) && bad < 0)
+                bad = static_cast<int>(i);
+        }
+        if (first && bad == 0) {
+            first = false;
+            continue;
+        }
+        first = false;
+        for (size_t i = 0; i < 5; ++i) {
+            if (i > 0)
+                std::fputc(',', stdout);
+            if (i < count)
+                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
+        }
+        message_fields fields{};
+        fields.line = record.line;
+        char detail[96];
+        char value_text[64];
+        outcome_id id = outcome_ok;
+        if (record.unterminated_quote) {
+            id = outcome_unterminated_quote;
+        } else if (count < 2 || count == 4 || count > 5) {
+            std::snprintf(detail, sizeof detail, "2, 3 or 5 fields chi2,df[,n[,rows,cols]], found %zu",
+                          count);
+            fields.detail = detail;
+            id = outcome_wrong_field_count;
+        } else if (bad >= 0) {
+            static const char* const names[] = {"chi2", "df", "n", "rows", "cols"};
+            fields.argument = names[bad];
+            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
+                           ? csv_value_length(record, bad)
+                           : sizeof value_text - 1;
+            std::memcpy(value_text, csv_value(record, bad), n);
+            value_text[n] = '\0';
+            fields.value = value_text;
+            id = outcome_not_a_number;
+        }
+        if (id != outcome_ok) {
+            char reason[512];
+            format_reason(id, &fields, reason, sizeof reason);
+            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+            std::printf(",,,,,,,,,,,,,%s\n", outcome_word(id));
+            status = exit_failure;
+            continue;
+        }
+        chisq_effect_interval r;
+        int32_t outcome = chisq_effect_size_interval(values[0], values[1], values[2], values[3],
+                                                     values[4], o.level, o.alternative,
+                                                     o.convention, &r);
+        bool ok = outcome == fnonct_ok;
+        bool with_n = ok && count >= 3 && !std::isnan(values[2]);
+        bool with_table = with_n && count == 5;
+        const double shown[] = {r.lambda_estimate, r.lambda_lower, r.lambda_upper,
+                                r.rmsea_estimate,  r.rmsea_lower,  r.rmsea_upper,
+                                r.w_estimate,      r.w_lower,      r.w_upper,
+                                r.v_estimate,      r.v_lower,      r.v_upper};
+        for (int i = 0; i < 12; ++i)
+            print_value(shown[i], i < 3 ? ok : i < 9 ? with_n : with_table);
+        std::printf(",%s\n", outcome_word(outcome_of(outcome)));
+    }
+    if (in != stdin)
+        std::fclose(in);
+    return status;
+}
+
+}  // namespace
+
+const char ci_chisq_help[] =
+    "ci chisq: the interval for the noncentrality lambda of the chi-square\n"
+    "distribution behind an observed statistic X on DF degrees of freedom,\n"
+    "  lower:  P(X' <= X; DF, lower) = 1 - a,   upper:  P(X' <= X; DF, upper) = a,\n"
+    "a = (1 - L)/2 two-sided, 1 - L one-sided; a limit with no root is 0.  With the\n"
+    "sample size N (--n), the effect sizes that are monotone maps of lambda:\n"
+    "  w = phi   = sqrt(lambda / N)                       (Cohen's w)\n"
+    "  rmsea     = sqrt(lambda / (DF (N - 1)))            (--rmsea; --rmsea-divisor n\n"
+    "                                                      divides by DF N instead)\n"
+    "  cramers_v = sqrt(lambda / (N (min(R, C) - 1)))     (--table R C)\n"
+    "Each line is \"name estimate lower upper\"; the estimates are the maps of\n"
+    "lambda = max(X - DF, 0), which lie inside their intervals (sqrt(X/N) overstates\n"
+    "the effect by DF).  --csv reads rows chi2,df[,n[,rows,cols]].\n";
+
+int ci_chisq_run(int argc, char** argv)
+{
+    chisq_options o;
+    o.n = o.rows = o.cols = std::nan("");
+    char* positional[2];
+    int count = 0;
+    bool csv = false;
+    const char* csv_path = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = nullptr;
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            print_command_help(stdout, &ci_command_info);
+            return exit_ok;
+        }
+        if (std::strcmp(arg, "--csv") == 0) {
+            csv = true;
+            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
+                csv_path = argv[++i];
+            continue;
+        }
+        if (std::strcmp(arg, "--rmsea") == 0) {
+            o.rmsea = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--table") == 0) {
+            if (i + 2 >= argc)
+                return usage_error(&ci_command_info, "--table needs R and C");
+            if (!read_number("R", argv[i + 1], &o.rows) || !read_number("C", argv[i + 2], &o.cols))
+                return exit_usage;
+            i += 2;
+            continue;
+        }
+        struct number_option {
+            const char* name;
+            double* target;
+        };
+        const number_option numbers[] = {{"--level", &o.level}, {"--n", &o.n}};
+        bool matched = false;
+        for (const number_option& n : numbers) {
+            if (option_argument(argc, argv, &i, n.name, &value)) {
+                if (value == nullptr) {
+                    char detail[64];
+                    std::snprintf(detail, sizeof detail, "%s needs a value", n.name);
+                    return usage_error(&ci_command_info, detail);
+                }
+                if (!read_number(n.name, value, n.target))
+                    return exit_usage;
+                matched = true;
+                break;
+            }
+        }
+        if (matched)
+            continue;
+        if (option_argument(argc, argv, &i, "--alternative", &value)) {
+            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
+                o.alternative = ncp_two_sided;
+            else if (value != nullptr && std::strcmp(value, "less") == 0)
+                o.alternative = ncp_less;
+            else if (value != nullptr && std::strcmp(value, "greater") == 0)
+                o.alternative = ncp_greater;
+            else
+                return usage_error(&ci_command_info,
+                                   "--alternative takes two-sided, less or greater");
+            continue;
+        }
+        if (option_argument(argc, argv, &i, "--rmsea-divisor", &value)) {
+            if (value != nullptr && std::strcmp(value, "n-1") == 0)
+                o.convention = rmsea_n_minus_1;
+            else if (value != nullptr && std::strcmp(value, "n") == 0)
+                o.convention = rmsea_n;
+            else
+                return usage_error(&ci_command_info, "--rmsea-divisor takes n-1 or n");
+            continue;
+        }
+        if (arg[0] == '-' && arg[1] == '-') {
+            char detail[256];
+            std::snprintf(detail, sizeof detail, "ci chisq: unknown option '%s'", arg);
+            return usage_error(&ci_command_info, detail);
+        }
+        if (count == 2)
+            return usage_error(&ci_command_info, "ci chisq takes X DF");
+        positional[count++] = argv[i];
+    }
+    if (o.rmsea && !std::isnan(o.rows))
+        return usage_error(&ci_command_info, "ci chisq takes --rmsea or --table, not both");
+    if (csv) {
+        if (count != 0 || !std::isnan(o.n) || !std::isnan(o.rows))
+            return usage_error(&ci_command_info, "ci chisq --csv takes the values from its rows");
+        return interval_csv(csv_path, o);
+    }
+    if (count != 2)
+        return usage_error(&ci_command_info, "ci chisq takes X DF");
+    if ((o.rmsea || !std::isnan(o.rows)) && std::isnan(o.n))
+        return usage_error(&ci_command_info, "--rmsea and --table need --n N");
+    return one_interval(positional, o);
+}
