@@ -3,6 +3,7 @@
 //
 //   kelbrant power --df1 U [--df2 V] [--f2 F2] [--alpha A] [--power P]
 //   kelbrant power --groups K [--n-per-group N] [--f F] [--alpha A] [--power P]
+//   kelbrant power --chisq-df DF [--n N] [--w W] [--alpha A] [--power P]
 //
 // Exactly one of the four bracketed options is left out.  Output: the
 // design as "name value" lines, %.17g, with lambda and the power it has
@@ -33,6 +34,9 @@ const char power_help[] =
     "  lambda = f2 (U + V + 1).\n"
     "One-way analysis of variance (Cohen 1988, ch. 8): K groups of N, effect\n"
     "  size f, df1 = K - 1, df2 = K (N - 1), lambda = K N f^2.\n"
+    "The chi-square test (Cohen 1988, ch. 7; pwr.chisq.test): --chisq-df DF with\n"
+    "  --n N and --w W, lambda = N w^2, the power P(X' > x_crit; DF, lambda); the\n"
+    "  sample size N is the real root of power = P, as pwr gives it (round it up).\n"
     "Output: the design as \"name value\" lines.\n";
 
 struct named_value {
@@ -104,7 +108,8 @@ int power_run(int argc, char** argv, const char*)
         {"--f2", "f2", NAN, nullptr},         {"--groups", "groups", NAN, nullptr},
         {"--n-per-group", "n_per_group", NAN, nullptr},
         {"--f", "f", NAN, nullptr},           {"--alpha", "alpha", NAN, nullptr},
-        {"--power", "power", NAN, nullptr},
+        {"--power", "power", NAN, nullptr},   {"--chisq-df", "df", NAN, nullptr},
+        {"--n", "n", NAN, nullptr},           {"--w", "w", NAN, nullptr},
     };
     named_value& u = options[0];
     named_value& v = options[1];
@@ -114,6 +119,9 @@ int power_run(int argc, char** argv, const char*)
     named_value& f = options[5];
     named_value& alpha = options[6];
     named_value& power = options[7];
+    named_value& chisq_df = options[8];
+    named_value& chisq_n = options[9];
+    named_value& w = options[10];
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             print_command_help(stdout, &power_command_info);
@@ -143,18 +151,22 @@ int power_run(int argc, char** argv, const char*)
 
     const bool regression = !std::isnan(u.value) || !std::isnan(v.value) || !std::isnan(f2.value);
     const bool anova = !std::isnan(groups.value) || !std::isnan(n.value) || !std::isnan(f.value);
-    if (regression == anova)
+    const bool chisq =
+        !std::isnan(chisq_df.value) || !std::isnan(chisq_n.value) || !std::isnan(w.value);
+    if (regression + anova + chisq != 1)
         return usage_error(&power_command_info,
-                           "power takes --df1 with --df2/--f2, or --groups with --n-per-group/--f");
-    const named_value& size = regression ? v : n;
-    const named_value& effect = regression ? f2 : f;
+                           "power takes --df1 with --df2/--f2, --groups with --n-per-group/--f, "
+                           "or --chisq-df with --n/--w");
+    const named_value& size = regression ? v : anova ? n : chisq_n;
+    const named_value& effect = regression ? f2 : anova ? f : w;
+    const named_value& given = regression ? u : anova ? groups : chisq_df;
     int unknown = std::isnan(size.value) + std::isnan(effect.value) + std::isnan(alpha.value)
                 + std::isnan(power.value);
-    if (std::isnan(regression ? u.value : groups.value) || unknown != 1) {
+    if (std::isnan(given.value) || unknown != 1) {
         char detail[256];
         std::snprintf(detail, sizeof detail,
-                      "power: give %s and all but one of %s, %s, --alpha, --power",
-                      regression ? "--df1" : "--groups", size.option, effect.option);
+                      "power: give %s and all but one of %s, %s, --alpha, --power", given.option,
+                      size.option, effect.option);
         return usage_error(&power_command_info, detail);
     }
 
@@ -169,6 +181,19 @@ int power_run(int argc, char** argv, const char*)
             print_line("v", d.v);
             print_line("f2", d.f2);
             print_line("lambda", d.f2 * (d.u + d.v + 1.0));
+            print_line("alpha", d.alpha);
+            print_line("power", d.achieved);
+            return exit_ok;
+        }
+    } else if (chisq) {
+        chisq_design d{w.value, chisq_n.value, chisq_df.value, alpha.value, power.value, NAN};
+        outcome = solve_chisq_design(&d);
+        std::snprintf(bound, sizeof bound, "%.17g", 0x1p40);
+        if (outcome == design_ok) {
+            print_line("df", d.df);
+            print_line("n", d.n);
+            print_line("w", d.w);
+            print_line("lambda", d.n * d.w * d.w);
             print_line("alpha", d.alpha);
             print_line("power", d.achieved);
             return exit_ok;
@@ -204,8 +229,9 @@ int power_run(int argc, char** argv, const char*)
 const command_info power_command_info = {
     "power",
     "power --df1 U [OPTION]...\n"
-    "power --groups K [OPTION]...",
-    "power, sample size, effect size or level of the F test",
+    "power --groups K [OPTION]...\n"
+    "power --chisq-df DF [OPTION]...",
+    "power, sample size, effect size or level of the F test and the chi-square test",
     print_power_help,
     power_run,
 };

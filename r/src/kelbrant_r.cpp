@@ -24,6 +24,7 @@
 #include "library/ncf_log_density.h"
 #include "library/quantiles.h"
 #include "ncf/ncf.h"
+#include "ncx2/ncx2.h"
 #include "numeric/elementary.h"
 
 namespace {
@@ -34,8 +35,8 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // The arguments of one call, recycled.
 struct recycled {
     int count;            // number of arguments
-    const double* v[4];   // their data
-    R_xlen_t length[4];
+    const double* v[6];   // their data
+    R_xlen_t length[6];
     R_xlen_t n;           // the result's length
 
     double at(int k, R_xlen_t i) const { return v[k][i % length[k]]; }
@@ -265,6 +266,23 @@ SEXP size_list(std::initializer_list<SEXP> args, Solve solve)
 
 constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
 
+// The noncentral chi-square's parameters: finite df > 0 and ncp >= 0 (the
+// routines' own range, df in (2^-10, 2147483647] and ncp <= 1e7, is theirs
+// to reject: NaN with the "no value" warning).
+bool valid_chisq_parameters(double df, double ncp)
+{
+    return df > 0.0 && ncp >= 0.0 && df < infinity && ncp < infinity;
+}
+
+// The noncentral chi-square quantile in f_quantile's shape: (prob, tail,
+// df, ncp).
+int32_t ncx2_quantile_of(double prob, int32_t tail, double df, double ncp, double* x)
+{
+    if (!valid_chisq_parameters(df, ncp))
+        return quantile_invalid;
+    return ncx2_quantile(prob, tail, df, ncp, x) == 0 ? quantile_ok : quantile_not_converged;
+}
+
 }  // namespace
 
 extern "C" {
@@ -460,7 +478,161 @@ SEXP kelbrant_sample_size_anova(SEXP k, SEXP f, SEXP power, SEXP alpha)
                      });
 }
 
+// pnchisq(q, df, ncp, lower.tail, log.p): both tails from the log-space
+// sum, each formed directly.
+SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    recycled r = recycle({q, df, ncp});
+    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        double x = r.at(0, i), k = r.at(1, i), lambda = r.at(2, i);
+        double log_lower, log_upper;
+        if (!valid_chisq_parameters(k, lambda)) {
+            out[i] = R_NaN;
+            ++invalid;
+        } else if (ncx2_log_tails(x, k, lambda, &log_lower, &log_upper) != 0) {
+            out[i] = R_NaN;
+            ++failed;
+        } else {
+            double w = lower ? log_lower : log_upper;
+            out[i] = log_scale ? w : std::exp(w);
+        }
+    }
+    warn_after(invalid, failed, "pnchisq");
+    UNPROTECT(1);
+    return result;
+}
+
+// dnchisq(x, df, ncp, log).
+SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
+{
+    recycled r = recycle({x, df, ncp});
+    int log_scale = Rf_asLogical(log_d);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        double w;
+        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i))) {
+            out[i] = R_NaN;
+            ++invalid;
+        } else if (ncx2_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w) != 0) {
+            out[i] = R_NaN;
+            ++failed;
+        } else {
+            out[i] = log_scale ? w : std::exp(w);
+        }
+    }
+    warn_after(invalid, failed, "dnchisq");
+    UNPROTECT(1);
+    return result;
+}
+
+// qnchisq(p, df, ncp, lower.tail, log.p).
+SEXP kelbrant_qnchisq(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector(p, df, ncp, lower_tail, log_p, ncx2_quantile_of, "qnchisq");
+}
+
+// nchisq_ncp(x, df, p): list(lambda, status), status the fnonct_outcome code.
+SEXP kelbrant_nchisq_ncp(SEXP x, SEXP df, SEXP p)
+{
+    recycled r = recycle({x, df, p});
+    SEXP lambda = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        double root;
+        int32_t outcome = chisq_ncp_solve(r.at(0, i), r.at(1, i), r.at(2, i), &root);
+        REAL(lambda)[i] = outcome == fnonct_ok ? root : NA_REAL;
+        INTEGER(status)[i] = outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 2));
+    SET_VECTOR_ELT(result, 0, lambda);
+    SET_VECTOR_ELT(result, 1, status);
+    UNPROTECT(3);
+    return result;
+}
+
+// The chi-square intervals: (chisq, df, n, nrow, ncol, conf.level) with the
+// alternative, the RMSEA divisor and the quantity (0 lambda, 1 RMSEA, 2 w,
+// 3 Cramer's V): list(estimate, lower, upper, status).
+SEXP kelbrant_chisq_ci(SEXP chisq, SEXP df, SEXP n, SEXP rows, SEXP cols, SEXP confidence,
+                       SEXP alternative, SEXP divisor, SEXP quantity)
+{
+    recycled r = recycle({chisq, df, n, rows, cols, confidence});
+    int32_t side = Rf_asInteger(alternative), convention = Rf_asInteger(divisor);
+    int which = Rf_asInteger(quantity);
+    SEXP estimate = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP lower = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP upper = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        chisq_effect_interval e;
+        int32_t outcome = chisq_effect_size_interval(r.at(0, i), r.at(1, i), r.at(2, i),
+                                                     r.at(3, i), r.at(4, i), r.at(5, i), side,
+                                                     convention, &e);
+        const double values[][3] = {{e.lambda_estimate, e.lambda_lower, e.lambda_upper},
+                                    {e.rmsea_estimate, e.rmsea_lower, e.rmsea_upper},
+                                    {e.w_estimate, e.w_lower, e.w_upper},
+                                    {e.v_estimate, e.v_lower, e.v_upper}};
+        bool ok = outcome == fnonct_ok && which >= 0 && which <= 3;
+        REAL(estimate)[i] = ok ? values[which][0] : NA_REAL;
+        REAL(lower)[i] = ok ? values[which][1] : NA_REAL;
+        REAL(upper)[i] = ok ? values[which][2] : NA_REAL;
+        INTEGER(status)[i] = outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 4));
+    SET_VECTOR_ELT(result, 0, estimate);
+    SET_VECTOR_ELT(result, 1, lower);
+    SET_VECTOR_ELT(result, 2, upper);
+    SET_VECTOR_ELT(result, 3, status);
+    UNPROTECT(5);
+    return result;
+}
+
+// power_chisq_test(w, n, df, sig.level).
+SEXP kelbrant_power_chisq_test(SEXP w, SEXP n, SEXP df, SEXP alpha)
+{
+    return power_vector({w, n, df, alpha}, "power_chisq_test",
+                        [](const recycled& r, R_xlen_t i, double* power) {
+                            chisq_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                           unknown, 0.0};
+                            design_outcome outcome = solve_chisq_design(&d);
+                            *power = d.power;
+                            return outcome;
+                        });
+}
+
+// sample_size_chisq_test(w, df, power, sig.level): list(n, power, status).
+SEXP kelbrant_sample_size_chisq_test(SEXP w, SEXP df, SEXP power, SEXP alpha)
+{
+    return size_list({w, df, power, alpha},
+                     [](const recycled& r, R_xlen_t i, double* n, double* achieved) {
+                         chisq_design d{r.at(0, i), unknown, r.at(1, i), r.at(3, i), r.at(2, i),
+                                        0.0};
+                         design_outcome outcome = solve_chisq_design(&d);
+                         *n = d.n;
+                         *achieved = d.achieved;
+                         return outcome;
+                     });
+}
+
 static const R_CallMethodDef call_methods[] = {
+    {"kelbrant_pnchisq", reinterpret_cast<DL_FUNC>(&kelbrant_pnchisq), 5},
+    {"kelbrant_dnchisq", reinterpret_cast<DL_FUNC>(&kelbrant_dnchisq), 4},
+    {"kelbrant_qnchisq", reinterpret_cast<DL_FUNC>(&kelbrant_qnchisq), 5},
+    {"kelbrant_nchisq_ncp", reinterpret_cast<DL_FUNC>(&kelbrant_nchisq_ncp), 3},
+    {"kelbrant_chisq_ci", reinterpret_cast<DL_FUNC>(&kelbrant_chisq_ci), 9},
+    {"kelbrant_power_chisq_test", reinterpret_cast<DL_FUNC>(&kelbrant_power_chisq_test), 4},
+    {"kelbrant_sample_size_chisq_test",
+     reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_chisq_test), 4},
     {"kelbrant_fnonct", reinterpret_cast<DL_FUNC>(&kelbrant_fnonct), 4},
     {"kelbrant_pncf", reinterpret_cast<DL_FUNC>(&kelbrant_pncf), 6},
     {"kelbrant_dncf", reinterpret_cast<DL_FUNC>(&kelbrant_dncf), 5},

@@ -37,6 +37,7 @@
 #include "library/ncf_log.h"
 #include "library/quantiles.h"
 #include "ncf/ncf.h"
+#include "ncx2/ncx2.h"
 #include "numeric/constants.h"
 
 namespace {
@@ -258,6 +259,68 @@ double anova_sample_size_value(const double* a)
     return solve_anova_design(&d) == design_ok ? d.n : not_a_number;
 }
 
+// The noncentral chi-square, SciPy's argument order (x, df, nc), and its
+// quantiles (q, df, nc).
+double ncx2_tail_value(const double* a, bool upper, bool log_form)
+{
+    double lower, upper_tail;
+    int32_t status = log_form ? ncx2_log_tails(a[0], a[1], a[2], &lower, &upper_tail)
+                              : ncx2_tails(a[0], a[1], a[2], &lower, &upper_tail);
+    return status == 0 ? (upper ? upper_tail : lower) : not_a_number;
+}
+
+double ncx2_cdf_value(const double* a) { return ncx2_tail_value(a, false, false); }
+double ncx2_sf_value(const double* a) { return ncx2_tail_value(a, true, false); }
+double ncx2_logcdf_value(const double* a) { return ncx2_tail_value(a, false, true); }
+double ncx2_logsf_value(const double* a) { return ncx2_tail_value(a, true, true); }
+
+double ncx2_logpdf_value(const double* a)
+{
+    double v;
+    return ncx2_log_density(a[0], a[1], a[2], &v) == 0 ? v : not_a_number;
+}
+
+double ncx2_pdf_value(const double* a)
+{
+    double v = ncx2_logpdf_value(a);
+    return v == infinity ? infinity : v < -745.2 ? 0.0 : std::exp(v);
+}
+
+double ncx2_quantile_value(const double* a, int32_t tail)
+{
+    double x;
+    return ncx2_quantile(a[0], tail, a[1], a[2], &x) == 0 ? x : not_a_number;
+}
+
+double ncx2_ppf_value(const double* a) { return ncx2_quantile_value(a, ncx2_lower_tail); }
+double ncx2_isf_value(const double* a) { return ncx2_quantile_value(a, ncx2_upper_tail); }
+
+double ncx2_ncp_value(const double* a)
+{
+    double lambda;
+    chisq_ncp_solve(a[0], a[1], a[2], &lambda);
+    return lambda;
+}
+
+int32_t ncx2_ncp_status_value(const double* a)
+{
+    double lambda;
+    return chisq_ncp_solve(a[0], a[1], a[2], &lambda);
+}
+
+// The chi-square test's power and sample size, pwr.chisq.test's design.
+double chisq_test_power_value(const double* a)
+{
+    chisq_design d{a[0], a[1], a[2], a[3], not_a_number, 0.0};
+    return solve_chisq_design(&d) == design_ok ? d.power : not_a_number;
+}
+
+double chisq_test_sample_size_value(const double* a)
+{
+    chisq_design d{a[0], not_a_number, a[1], a[2], a[3], 0.0};
+    return solve_chisq_design(&d) == design_ok ? d.n : not_a_number;
+}
+
 // For the tests: whether the thread running a loop holds the GIL.
 int32_t gil_held_value(const double*) { return PyGILState_Check(); }
 
@@ -326,6 +389,38 @@ void ncp_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* 
     }
 }
 
+// The chi-square intervals: (chi2, df, n, rows, cols, confidence,
+// alternative, convention, quantity) -> (lower, upper, outcome), quantity 0
+// lambda, 1 RMSEA, 2 w, 3 Cramer's V (the package's wrappers fill the
+// selectors).
+void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
+{
+    char* p[12];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[9];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 9; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        chisq_effect_interval r;
+        const int32_t alternative = in[6] >= 0.0 && in[6] <= 2.0 ? static_cast<int32_t>(in[6]) : -1;
+        const int32_t convention = in[7] >= 0.0 && in[7] <= 1.0 ? static_cast<int32_t>(in[7]) : -1;
+        int32_t outcome = chisq_effect_size_interval(in[0], in[1], in[2], in[3], in[4], in[5],
+                                                     alternative, convention, &r);
+        const double limits[][2] = {{r.lambda_lower, r.lambda_upper},
+                                    {r.rmsea_lower, r.rmsea_upper},
+                                    {r.w_lower, r.w_upper},
+                                    {r.v_lower, r.v_upper}};
+        const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
+        std::memcpy(p[9], &limits[quantity][0], sizeof(double));
+        std::memcpy(p[10], &limits[quantity][1], sizeof(double));
+        std::memcpy(p[11], &outcome, sizeof outcome);
+        for (int k = 0; k < 12; ++k)
+            p[k] += steps[k];
+    }
+}
+
 // ---- the ufunc table ----
 
 struct ufunc_entry {
@@ -334,7 +429,7 @@ struct ufunc_entry {
     int nout;
     PyUFuncGenericFunction loop[1];
     void* data[1];
-    char types[8];
+    char types[12];
     const char* doc;
 };
 
@@ -422,6 +517,43 @@ ufunc_entry ufuncs[] = {
     {"_ncp_interval_greater", 4, 3, {&ncp_interval_loop},
      {reinterpret_cast<void*>(intptr_t{ncp_greater})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (lower, inf, outcome)."},
+    {"ncx2_cdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_cdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_cdf(x, df, nc): P(X <= x) of the noncentral chi-square distribution."},
+    {"ncx2_sf", 3, 1, KELBRANT_LOOP(3, double, ncx2_sf_value), {nullptr}, {d, d, d, d},
+     "ncx2_sf(x, df, nc): P(X > x), formed directly (not as 1 - cdf)."},
+    {"ncx2_logcdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logcdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logcdf(x, df, nc): ln P(X <= x), finite far below the double range."},
+    {"ncx2_logsf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logsf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logsf(x, df, nc): ln P(X > x), finite far below the double range."},
+    {"ncx2_pdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_pdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_pdf(x, df, nc): the noncentral chi-square density at x."},
+    {"ncx2_logpdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logpdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logpdf(x, df, nc): ln of the noncentral chi-square density at x."},
+    {"ncx2_ppf", 3, 1, KELBRANT_LOOP(3, double, ncx2_ppf_value), {nullptr}, {d, d, d, d},
+     "ncx2_ppf(q, df, nc): the quantile, P(X <= x) = q."},
+    {"ncx2_isf", 3, 1, KELBRANT_LOOP(3, double, ncx2_isf_value), {nullptr}, {d, d, d, d},
+     "ncx2_isf(q, df, nc): the upper-tail quantile, P(X > x) = q, exact for q far below\n"
+     "1e-16."},
+    {"ncx2_ncp", 3, 1, KELBRANT_LOOP(3, double, ncx2_ncp_value), {nullptr}, {d, d, d, d},
+     "ncx2_ncp(x, df, p): the noncentrality nc >= 0 with ncx2_cdf(x, df, nc) = p; NaN\n"
+     "where there is none (ncx2_ncp_status says why)."},
+    {"ncx2_ncp_status", 3, 1, KELBRANT_LOOP(3, int32_t, ncx2_ncp_status_value), {nullptr},
+     {d, d, d, i32},
+     "ncx2_ncp_status(x, df, p): FNONCT_OK, FNONCT_MISSING (a NaN), FNONCT_INVALID\n"
+     "(x < 0, df outside (2^-10, 2147483647], p outside (0, 1)), FNONCT_NO_ROOT (p\n"
+     "above the central probability) or FNONCT_FAILED, as int32."},
+    {"chisq_test_power", 4, 1, KELBRANT_LOOP(4, double, chisq_test_power_value), {nullptr},
+     {d, d, d, d, d},
+     "chisq_test_power(w, n, df, alpha): the power of the level-alpha chi-square test\n"
+     "with effect size w and sample size n (nc = n w^2), as pwr.chisq.test."},
+    {"chisq_test_sample_size", 4, 1, KELBRANT_LOOP(4, double, chisq_test_sample_size_value),
+     {nullptr}, {d, d, d, d, d},
+     "chisq_test_sample_size(w, df, alpha, power): the sample size n (a real number, as\n"
+     "pwr.chisq.test gives it) at which the test reaches power; NaN where none."},
+    {"_chisq_interval", 9, 3, {&chisq_interval_loop}, {nullptr},
+     {d, d, d, d, d, d, d, d, d, d, d, i32},
+     "(chi2, df, n, rows, cols, confidence, alternative, convention, quantity)\n"
+     "-> (lower, upper, outcome)."},
     {"_gil_held_in_loop", 1, 1, KELBRANT_LOOP(1, int32_t, gil_held_value), {nullptr}, {d, i32},
      "_gil_held_in_loop(x): 1 where the loop ran holding the GIL (for the tests)."},
 };

@@ -1,0 +1,127 @@
+// ncx2_log_tails and ncx2_tails: both log tails against the mpmath tables,
+// one loop per table, 1e-12 kappa; the end points, the domain, the central
+// case against the incomplete gamma, and the linear tails beside the logs.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "library/gamma.h"
+#include "ncx2/ncx2.h"
+#include "ncx2/ncx2_tables.h"
+
+namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
+
+TEST(Ncx2LogTails, ReferenceTables)
+{
+    for (std::size_t t = 0; t < ncx2_table_count; ++t) {
+        const ncx2_table& table = ncx2_tables[t];
+        double worst = 0.0;
+        std::size_t worst_row = 0;
+        for (std::size_t i = 0; i < table.size; ++i) {
+            const ncx2_row& r = table.rows[i];
+            double lower, upper;
+            ASSERT_EQ(ncx2_log_tails(r.x, r.df, r.ncp, &lower, &upper), 0)
+                << table.name << " row " << i << ": " << r.x << " " << r.df << " " << r.ncp;
+            double allowed = ncx2_table_tolerance * r.kappa_tail;
+            double e = std::fmax(ncx2_log_error(lower, r.log_lower_hi, r.log_lower_rel),
+                                 ncx2_log_error(upper, r.log_upper_hi, r.log_upper_rel))
+                       / allowed;
+            EXPECT_LE(e, 1.0) << table.name << " row " << i << ": x " << r.x << " df " << r.df
+                              << " ncp " << r.ncp << ": ln P " << lower << " (want "
+                              << r.log_lower_hi << "), ln Q " << upper << " (want "
+                              << r.log_upper_hi << ")";
+            if (!(e <= worst)) {
+                worst = e;
+                worst_row = i;
+            }
+        }
+        const ncx2_row& w = table.rows[worst_row];
+        std::printf("[  worst   ] %s (%zu rows): x %.17g df %.17g ncp %.17g, %.3g of 1e-12 kappa"
+                    " (kappa %.3g)\n",
+                    table.name, table.size, w.x, w.df, w.ncp, worst, w.kappa_tail);
+    }
+}
+
+TEST(Ncx2LogTails, EndPoints)
+{
+    double lower, upper;
+    ASSERT_EQ(ncx2_log_tails(0.0, 3.0, 2.0, &lower, &upper), 0);
+    EXPECT_EQ(lower, -inf);
+    EXPECT_EQ(upper, 0.0);
+    ASSERT_EQ(ncx2_log_tails(-1.0, 3.0, 2.0, &lower, &upper), 0);
+    EXPECT_EQ(lower, -inf);
+    ASSERT_EQ(ncx2_log_tails(inf, 3.0, 2.0, &lower, &upper), 0);
+    EXPECT_EQ(lower, 0.0);
+    EXPECT_EQ(upper, -inf);
+    // The largest double: the upper tail far below any double, not a failure.
+    ASSERT_EQ(ncx2_log_tails(1.7976931348623157e308, 3.0, 2.0, &lower, &upper), 0);
+    EXPECT_EQ(lower, 0.0);
+    EXPECT_LT(upper, -1e307);
+}
+
+TEST(Ncx2LogTails, Domain)
+{
+    struct bad {
+        double x, df, ncp;
+    };
+    const bad cases[] = {
+        {nan_value, 3.0, 2.0},      {1.0, nan_value, 2.0}, {1.0, 3.0, nan_value},
+        {1.0, 0.0, 2.0},            {1.0, 0x1p-10, 2.0},   {1.0, -1.0, 2.0},
+        {1.0, 2147483648.0, 2.0},   {1.0, inf, 2.0},       {1.0, 3.0, -1e-300},
+        {1.0, 3.0, 1.0000001e7},    {1.0, 3.0, inf},
+    };
+    for (const bad& c : cases) {
+        double lower = 0.0, upper = 0.0;
+        EXPECT_EQ(ncx2_log_tails(c.x, c.df, c.ncp, &lower, &upper), 1)
+            << c.x << " " << c.df << " " << c.ncp;
+        EXPECT_TRUE(std::isnan(lower) && std::isnan(upper));
+    }
+    double lower, upper;
+    EXPECT_EQ(ncx2_log_tails(1.0, 0x1.0000000000001p-10, 1e7, &lower, &upper), 0);
+}
+
+// ncp = 0 is the central law: P(df/2, x/2) itself.
+TEST(Ncx2LogTails, CentralIsTheIncompleteGamma)
+{
+    const double points[][2] = {{0.5, 1.0}, {3.84, 1.0}, {10.0, 10.0}, {300.0, 200.0}};
+    for (const auto& pt : points) {
+        gamma_log_record r{};
+        r.x = 0.5 * pt[0];
+        r.shape = 0.5 * pt[1];
+        ASSERT_EQ(gamma_inc_log(&r), 0);
+        double lower, upper;
+        ASSERT_EQ(ncx2_log_tails(pt[0], pt[1], 0.0, &lower, &upper), 0);
+        EXPECT_NEAR(lower, r.log_lower, 1e-14 * (1.0 + std::fabs(lower)));
+        EXPECT_NEAR(upper, r.log_upper, 1e-14 * (1.0 + std::fabs(upper)));
+    }
+}
+
+// The linear tails: each the exponential of its log, the smaller not a
+// complement (P(X <= 1; 5, 1500) = e^-723.7, a subnormal), NaN on failure.
+TEST(Ncx2Tails, ExponentialsOfTheLogs)
+{
+    const double points[][3] = {{5.0, 3.0, 2.0}, {1.0, 5.0, 1500.0}, {1500.0, 10.0, 10.0},
+                                {0.5, 0.01, 0.3}};
+    for (const auto& pt : points) {
+        double ll, lu, p, q;
+        ASSERT_EQ(ncx2_log_tails(pt[0], pt[1], pt[2], &ll, &lu), 0);
+        ASSERT_EQ(ncx2_tails(pt[0], pt[1], pt[2], &p, &q), 0);
+        EXPECT_NEAR(p, std::exp(ll), 1e-15 * std::exp(ll) + 1e-323);
+        EXPECT_NEAR(q, std::exp(lu), 1e-15 * std::exp(lu) + 1e-323);
+    }
+    double p, q;
+    ASSERT_EQ(ncx2_tails(1.0, 5.0, 1500.0, &p, &q), 0);
+    EXPECT_GT(p, 0.0);
+    EXPECT_LT(p, 1e-310);
+    EXPECT_EQ(q, 1.0);
+    EXPECT_EQ(ncx2_tails(1.0, -5.0, 1.0, &p, &q), 1);
+    EXPECT_TRUE(std::isnan(p) && std::isnan(q));
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// ncx2_ncp: the noncentrality against the mpmath roots
+// (tests/reference/gen_ncx2_ncp.py) to 1e-12 kappa, the sums it takes, and
+// its outcomes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "ncx2/ncx2.h"
+
+namespace {
+
+struct ncp_row {
+    double x, df, p, tail;
+    double lambda, lambda_rel;
+    double kappa, kappa_rel;
+};
+
+const ncp_row ncp_rows[] = {
+#include "data/ncx2_ncp.inc"
+};
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+TEST(Ncx2Ncp, ReferenceTable)
+{
+    double worst = 0.0;
+    size_t worst_row = 0, roots = 0;
+    int32_t most_sums = 0;
+    long total_sums = 0;
+    const size_t n = sizeof ncp_rows / sizeof ncp_rows[0];
+    for (size_t i = 0; i < n; ++i) {
+        const ncp_row& r = ncp_rows[i];
+        double lambda;
+        int32_t sums;
+        int32_t tail = r.tail == 0.0 ? ncx2_lower_tail : ncx2_upper_tail;
+        int32_t status = ncx2_ncp(r.x, r.df, r.p, tail, &lambda, &sums);
+        if (r.lambda < 0.0) {
+            EXPECT_EQ(status, ncx2_ncp_no_root) << "row " << i;
+            EXPECT_TRUE(std::isnan(lambda));
+            continue;
+        }
+        ASSERT_EQ(status, ncx2_ncp_found) << "row " << i << ": " << r.x << " " << r.df << " "
+                                          << r.p << " tail " << r.tail;
+        long double want = static_cast<long double>(r.lambda) * (1.0L + r.lambda_rel);
+        double e = static_cast<double>(std::fabs(lambda - want) / want) / (1e-12 * r.kappa);
+        EXPECT_LE(e, 1.0) << "row " << i << ": x " << r.x << " df " << r.df << " p " << r.p
+                          << ": lambda " << lambda << " want " << r.lambda;
+        if (!(e <= worst)) {
+            worst = e;
+            worst_row = i;
+        }
+        ++roots;
+        total_sums += sums;
+        if (sums > most_sums)
+            most_sums = sums;
+    }
+    const ncp_row& w = ncp_rows[worst_row];
+    std::printf("[  worst   ] ncx2_ncp over %zu rows: x %.17g df %.17g p %.17g, %.3g of 1e-12"
+                " kappa (kappa %.3g); sums per root %.2f mean, %d most (the central one"
+                " included)\n",
+                n, w.x, w.df, w.p, worst, w.kappa, double(total_sums) / roots, most_sums);
+}
+
+TEST(Ncx2Ncp, Outcomes)
+{
+    struct case_row {
+        double x, df, p;
+        int32_t tail, want;
+    };
+    const case_row cases[] = {
+        {10.0, 3.0, 0.99, ncx2_lower_tail, ncx2_ncp_no_root},  // P0 = 0.981
+        {0.0, 3.0, 0.5, ncx2_lower_tail, ncx2_ncp_no_root},
+        {inf, 3.0, 0.5, ncx2_lower_tail, ncx2_ncp_no_root},
+        {-1.0, 3.0, 0.5, ncx2_lower_tail, ncx2_ncp_invalid},
+        {std::nan(""), 3.0, 0.5, ncx2_lower_tail, ncx2_ncp_invalid},
+        {10.0, 0.0, 0.5, ncx2_lower_tail, ncx2_ncp_invalid},
+        {10.0, 3.0, 0.0, ncx2_lower_tail, ncx2_ncp_invalid},
+        {10.0, 3.0, 1.0, ncx2_lower_tail, ncx2_ncp_invalid},
+        {10.0, 3.0, 0.5, 2, ncx2_ncp_invalid},
+        // The root lies beyond the largest noncentrality searched.
+        {2e7, 3.0, 1e-10, ncx2_lower_tail, ncx2_ncp_failed},
+    };
+    for (const case_row& c : cases) {
+        double lambda = 0.0;
+        EXPECT_EQ(ncx2_ncp(c.x, c.df, c.p, c.tail, &lambda, nullptr), c.want)
+            << c.x << " " << c.df << " " << c.p;
+        EXPECT_TRUE(std::isnan(lambda));
+    }
+    // p at the central probability: 0.
+    double p0, q0, lambda;
+    ASSERT_EQ(ncx2_tails(10.0, 3.0, 0.0, &p0, &q0), 0);
+    ASSERT_EQ(ncx2_ncp(10.0, 3.0, p0, ncx2_lower_tail, &lambda, nullptr), ncx2_ncp_found);
+    EXPECT_LT(lambda, 1e-12);
+}
+
+// The two tails name the same root: P(X > x) = 1 - p given directly keeps
+// a p of 1 - 1e-20 that the lower tail cannot hold.
+TEST(Ncx2Ncp, UpperTailGivenDirectly)
+{
+    double lower_form, upper_form;
+    ASSERT_EQ(ncx2_ncp(30.0, 5.0, 0.25, ncx2_lower_tail, &lower_form, nullptr), ncx2_ncp_found);
+    ASSERT_EQ(ncx2_ncp(30.0, 5.0, 0.75, ncx2_upper_tail, &upper_form, nullptr), ncx2_ncp_found);
+    EXPECT_NEAR(lower_form, upper_form, 1e-14 * lower_form);
+    double lambda, p, q;
+    ASSERT_EQ(ncx2_ncp(5.0, 2.0, 1e-20, ncx2_upper_tail, &lambda, nullptr), ncx2_ncp_no_root);
+    ASSERT_EQ(ncx2_ncp(200.0, 2.0, 1e-20, ncx2_upper_tail, &lambda, nullptr), ncx2_ncp_found);
+    ASSERT_EQ(ncx2_tails(200.0, 2.0, lambda, &p, &q), 0);
+    EXPECT_NEAR(q, 1e-20, 1e-32);
+}
+
+}  // namespace

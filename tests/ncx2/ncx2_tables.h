@@ -1,0 +1,46 @@
+// The reference tables of the noncentral chi-square distribution
+// (tests/reference/gen_ncx2.py), one per region, and how their log outputs
+// are measured.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+
+struct ncx2_row {
+    double x, df, ncp;
+    double log_lower_hi, log_lower_rel;
+    double log_upper_hi, log_upper_rel;
+    double log_density_hi, log_density_rel;
+    double kappa_tail, kappa_tail_rel;
+    double kappa_density, kappa_density_rel;
+};
+
+struct ncx2_table {
+    const char* name;
+    const ncx2_row* rows;
+    std::size_t size;
+};
+
+// The error of a log probability or log density L against hi (1 + rel), in
+// units of the quantity it stands for: |dL| itself where |L| >= 1 (the
+// relative error of the probability), |dL|/|L| below (where L is about -T,
+// T the other tail: the relative error of T).  A reference below the
+// normal range (the complement of a tail that small) is measured in
+// absolute terms.
+inline double ncx2_log_error(double got, double hi, double rel)
+{
+    if (got == hi)
+        return 0.0;
+    long double want = static_cast<long double>(hi) + static_cast<long double>(hi) * rel;
+    long double d = std::fabs(static_cast<long double>(got) - want);
+    long double size = std::fabs(want);
+    if (size < 0x1p-1022L)
+        return static_cast<double>(d / 0x1p-1022L);
+    return static_cast<double>(size < 1 ? d / size : d);
+}
+
+extern const ncx2_table ncx2_tables[];
+extern const std::size_t ncx2_table_count;
+
+// The tolerance of every table: 1e-12 kappa.
+constexpr double ncx2_table_tolerance = 1e-12;
