@@ -14,8 +14,14 @@
 //                          every row evaluated through the evaluate callback,
 //                          written to /dev/null; us_per_row is the mean, to
 //                          set beside us_per_eval.
+//   ncx2_ncp/chisq_grid    one noncentral chi-square inversion per row of
+//                          bench/chisq_grid.csv (bench/gen_chisq_grid.py);
+//                          us_per_root the mean, sums_per_root the mean number
+//                          of Poisson sums, the central one included.
+//   ncx2_tails/chisq_grid  one ncx2_tails per row at the row's noncentrality.
 //
-// Usage: build/kelbrant_bench [--grid=FILE] [Google Benchmark flags]
+// Usage: build/kelbrant_bench [--grid=FILE] [--chisq-grid=FILE]
+//                             [Google Benchmark flags]
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +41,7 @@
 #include "host/host.h"
 #include "host/linked_module.h"
 #include "ncf/ncf.h"
+#include "ncx2/ncx2.h"
 
 namespace {
 
@@ -43,6 +50,27 @@ struct grid_row {
 };
 
 std::string grid_path = KELBRANT_GRID;
+std::string chisq_grid_path = KELBRANT_CHISQ_GRID;
+
+struct chisq_row {
+    double x, df, p, ncp;
+};
+std::vector<chisq_row> chisq_grid;
+
+bool load_chisq_grid(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string line;
+    if (!in || !std::getline(in, line))  // header: x,df,p,ncp
+        return false;
+    while (std::getline(in, line)) {
+        chisq_row r{};
+        if (!line.empty()
+            && std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf", &r.x, &r.df, &r.p, &r.ncp) == 4)
+            chisq_grid.push_back(r);
+    }
+    return !chisq_grid.empty();
+}
 std::vector<grid_row> grid;
 std::string grid_text;  // the grid file as it stands
 
@@ -158,6 +186,45 @@ void csv_grid(benchmark::State& state)
     set_per_item(state, "us_per_row");
 }
 
+void ncx2_ncp_grid(benchmark::State& state)
+{
+    long sums_total = 0, found = 0;
+    for (const chisq_row& r : chisq_grid) {
+        double lambda;
+        int32_t sums;
+        if (ncx2_ncp(r.x, r.df, r.p, ncx2_lower_tail, &lambda, &sums) == ncx2_ncp_found)
+            ++found;
+        sums_total += sums;
+    }
+    for (auto _ : state) {
+        for (const chisq_row& r : chisq_grid) {
+            double lambda;
+            benchmark::DoNotOptimize(ncx2_ncp(r.x, r.df, r.p, ncx2_lower_tail, &lambda, nullptr));
+            benchmark::DoNotOptimize(lambda);
+        }
+    }
+    state.counters["us_per_root"] = benchmark::Counter(
+        static_cast<double>(chisq_grid.size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["sums_per_root"] = static_cast<double>(sums_total) / chisq_grid.size();
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["rows"] = static_cast<double>(chisq_grid.size());
+}
+
+void ncx2_tails_grid(benchmark::State& state)
+{
+    for (auto _ : state) {
+        for (const chisq_row& r : chisq_grid) {
+            double p, q;
+            benchmark::DoNotOptimize(ncx2_tails(r.x, r.df, r.ncp, &p, &q));
+            benchmark::DoNotOptimize(p);
+        }
+    }
+    state.counters["us_per_call"] = benchmark::Counter(
+        static_cast<double>(chisq_grid.size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
 // Seven repetitions, reported as mean, median, spread and the best one: the
@@ -183,6 +250,18 @@ BENCHMARK(ncf_cdf_grid)
     ->Repetitions(7)
     ->ComputeStatistics("best", best_of)
     ->ReportAggregatesOnly(true);
+BENCHMARK(ncx2_ncp_grid)
+    ->Name("ncx2_ncp/chisq_grid")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ComputeStatistics("best", best_of)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(ncx2_tails_grid)
+    ->Name("ncx2_tails/chisq_grid")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ComputeStatistics("best", best_of)
+    ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv)
 {
@@ -190,6 +269,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--grid=", 7) == 0)
             grid_path = argv[i] + 7;
+        else if (std::strncmp(argv[i], "--chisq-grid=", 13) == 0)
+            chisq_grid_path = argv[i] + 13;
         else
             argv[kept++] = argv[i];
     }
@@ -198,7 +279,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kelbrant_bench: cannot read the grid %s\n", grid_path.c_str());
         return 2;
     }
+    if (!load_chisq_grid(chisq_grid_path)) {
+        std::fprintf(stderr, "kelbrant_bench: cannot read the grid %s\n", chisq_grid_path.c_str());
+        return 2;
+    }
     std::printf("grid: %s (%zu rows)\n", grid_path.c_str(), grid.size());
+    std::printf("chisq grid: %s (%zu rows)\n", chisq_grid_path.c_str(), chisq_grid.size());
     std::fflush(stdout);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
