@@ -25,9 +25,11 @@
 // X ~ N(df + lambda, 2 (df + 2 lambda)) (Johnson, Kotz and Balakrishnan
 // 1995, 29.8), with the deviate of A&S 26.2.23, or B if larger:
 //     sqrt(2 df + 4 lambda) = 2 (sqrt(z^2 + x - df/2) - z).
-// The search stops when the predicted change is at most 4 units in the
-// last place of lambda, or when |g| is at the rounding of the tail itself
-// (a few units of 2^-53 of ln p): the step computed there is taken last.
+// The search stops when the change predicted for the step after the one
+// just computed is at most 4 units in the last place of lambda (Halley's
+// error falls as the cube of the step: a relative step of 1e-6 leaves some
+// 1e-18), or when |g| is at the rounding of the tail itself (a few units of
+// 2^-53 of ln p): the step computed there is taken last.
 
 #include "ncx2/ncx2.h"
 
@@ -57,6 +59,10 @@ constexpr double rounding_units = 4.0;
 // The largest Halley correction n g''/(2 g') taken; beyond it, Newton's.
 constexpr double halley_correction_limit = 0.5;
 
+// Secant steps of the start on Patnaik's approximation: it converges in
+// three to five from the normal root.
+constexpr int32_t start_secant_steps = 8;
+
 // The factor by which a point beyond an open bracket grows.
 constexpr double growth = 4.0;
 
@@ -81,6 +87,60 @@ bool g_at(const tail_target& t, double lambda, double* g, double* g1, double* g2
     *g1 = d;
     *g2 = t.upper ? d * c + d * d : d * c - d * d;
     return std::isfinite(*g) && std::isfinite(d) && d <= 0.0;
+}
+
+// The normal deviate of the lower-tail probability whose smaller tail has
+// the logarithm log_tail (A&S 26.2.23, to 4.5e-4).
+double deviate(bool upper, double log_tail)
+{
+    double r = elem_sqrt(-2.0 * log_tail);
+    double z = r - normal_quantile_rational(r);
+    return upper ? z : -z;
+}
+
+// Patnaik's two-moment approximation X ~ c chi2_nu, c = (df + 2 lambda)/
+// (df + lambda), nu = (df + lambda)^2/(df + 2 lambda), through the
+// Wilson-Hilferty cube root (A&S 26.4.17, 26.4.14): the deviate of
+// P(X <= x) at lambda, decreasing in lambda.
+double patnaik_deviate(double x, double df, double lambda)
+{
+    double c = (df + 2.0 * lambda) / (df + lambda);
+    double nu = (df + lambda) / c;
+    double h = 2.0 / (9.0 * nu);
+    return (pow_real(x / (c * nu), 0.3333333333333333) - (1.0 - h)) / elem_sqrt(h);
+}
+
+// The start of the search: the root of the normal approximation
+// X ~ N(df + lambda, 2 (df + 2 lambda)),
+//     sqrt(2 df + 4 lambda) = 2 (sqrt(z^2 + x - df/2) - z),
+// then secant steps on Patnaik's deviate = z, which is good to some 1e-3
+// where the normal one is good to 1e-1.  No sums; 0 where neither has a
+// positive root.
+double start_estimate(double x, double df, bool upper, double log_tail)
+{
+    double z = deviate(upper, log_tail);
+    double disc = z * z + x - 0.5 * df;
+    double normal = 0.0;
+    if (disc > 0.0) {
+        double s = 2.0 * (elem_sqrt(disc) - z);
+        normal = 0.25 * (s * s - 2.0 * df);
+    }
+    if (!(normal > 0.0))
+        return 0.0;
+    double a = normal, b = 1.05 * normal + 0.1;
+    double fa = patnaik_deviate(x, df, a) - z, fb = patnaik_deviate(x, df, b) - z;
+    for (int32_t i = 0; i < start_secant_steps && fb != fa; ++i) {
+        double c = b - fb * (b - a) / (fb - fa);
+        if (!(c > 0.0))
+            return normal;
+        a = b;
+        fa = fb;
+        b = c;
+        fb = patnaik_deviate(x, df, b) - z;
+        if (elem_abs(b - a) <= 1e-6 * b)
+            break;
+    }
+    return fb == fb && b > 0.0 ? b : normal;
 }
 
 }  // namespace
@@ -128,20 +188,10 @@ int32_t ncx2_ncp(double x, double df, double p, int32_t tail, double* result, in
         lo = 0.0;
     bool hi_known = false;
 
-    // The normal start.
-    double deviate_log = t.upper ? log_q : log_p;  // the smaller tail's log
-    double r = elem_sqrt(-2.0 * deviate_log);
-    double z = r - normal_quantile_rational(r);
-    if (!t.upper)
-        z = -z;
-    double disc = z * z + x - 0.5 * df;
-    double lambda = lo;
-    if (disc > 0.0) {
-        double s = 2.0 * (elem_sqrt(disc) - z);
-        double normal = 0.25 * (s * s - 2.0 * df);
-        if (normal > lambda)
-            lambda = normal;
-    }
+    // The start: the normal approximation's root, refined on Patnaik's.
+    double lambda = start_estimate(x, df, t.upper, t.upper ? log_q : log_p);
+    if (!(lambda >= lo))
+        lambda = lo;
     if (lambda > hi)
         lambda = hi;
     if (lambda == 0.0)
@@ -165,16 +215,22 @@ int32_t ncx2_ncp(double x, double df, double p, int32_t tail, double* result, in
             hi_known = true;
         }
         double next = std::numeric_limits<double>::quiet_NaN();
+        bool settled = false;
         if (g1 < 0.0) {
             double n = g / g1;
             double correction = n * g2 / (2.0 * g1);
-            double step = elem_abs(correction) <= halley_correction_limit
-                              ? -n / (1.0 - correction)
-                              : -n;
+            bool halley = elem_abs(correction) <= halley_correction_limit;
+            double step = halley ? -n / (1.0 - correction) : -n;
             next = lambda + step;
+            // Halley's error after the step is about K e^3 (e the relative
+            // error before it, about |step|/lambda), K of the size of
+            // 1 + (lambda g''/g')^2: the step is the last when that is below
+            // the step tolerance.
+            double e = elem_abs(step) / lambda, k = lambda * g2 / g1;
+            settled = e <= step_tolerance
+                      || (halley && (1.0 + k * k) * e * e * e <= step_tolerance);
         }
-        if (next == next
-            && (elem_abs(next - lambda) <= step_tolerance * lambda || elem_abs(g) <= rounding)) {
+        if (next == next && (settled || elem_abs(g) <= rounding)) {
             *result = next >= 0.0 ? next : 0.0;
             if (sums)
                 *sums = calls;
