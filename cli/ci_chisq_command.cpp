@@ -56,8 +56,10 @@ bool read_number(const char* name, const char* text, double* value)
 
 // The argument an outcome of missing or invalid points at: the first NaN,
 // or the first value outside its domain.
-void describe(int32_t outcome, const double* values, char texts[][64], message_fields* fields)
+void describe(int32_t outcome, const double* values, char texts[][64], const chisq_options& o,
+              char* level_text, size_t level_size, message_fields* fields)
 {
+    const double n_floor = o.convention == rmsea_n_minus_1 ? 1.0 : 0.0;
     static const char* const names[] = {"X", "DF", "N", "R", "C"};
     static const char* const domains[] = {"X >= 0", "2^-10 < DF <= 2147483647",
                                           "N > 1 (N > 0 with --rmsea-divisor n)",
@@ -68,7 +70,7 @@ void describe(int32_t outcome, const double* values, char texts[][64], message_f
         bool bad = outcome == fnonct_missing ? (i < 2 && std::isnan(v))
                  : i == 0                    ? !(v >= 0.0)
                  : i == 1                    ? !(v > 0x1p-10 && v <= 2147483647.0)
-                 : i == 2                    ? given && !(v > 0.0 && !std::isinf(v))
+                 : i == 2                    ? given && !(v > n_floor && !std::isinf(v))
                                              : given && !(v >= 2.0 && std::floor(v) == v);
         if (given && bad) {
             fields->argument = names[i];
@@ -77,8 +79,9 @@ void describe(int32_t outcome, const double* values, char texts[][64], message_f
             return;
         }
     }
+    std::snprintf(level_text, level_size, "%.17g", o.level);
     fields->argument = "--level";
-    fields->value = "the level";
+    fields->value = level_text;
     fields->domain = "0 < level < 1";
 }
 
@@ -108,11 +111,12 @@ int one_interval(char** positional, const chisq_options& o)
                                                  o.level, o.alternative, o.convention, &r);
     if (outcome != fnonct_ok) {
         message_fields fields{};
+        char level_text[64];
         outcome_id id = outcome_of(outcome);
         if (id == outcome_design_failed)
             fields.detail = "confidence interval";
         else
-            describe(outcome, values, texts, &fields);
+            describe(outcome, values, texts, o, level_text, sizeof level_text, &fields);
         char reason[512];
         format_reason(id, &fields, reason, sizeof reason);
         std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
@@ -260,7 +264,8 @@ const char ci_chisq_help[] =
     "  cramers_v = sqrt(lambda / (N (min(R, C) - 1)))     (--table R C)\n"
     "Each line is \"name estimate lower upper\"; the estimates are the maps of\n"
     "lambda = max(X - DF, 0), which lie inside their intervals (sqrt(X/N) overstates\n"
-    "the effect by DF).  --csv reads rows chi2,df[,n[,rows,cols]].\n";
+    "the effect by DF).  Options: --level L, --alternative two-sided|less|greater,\n"
+    "--rmsea-divisor n-1|n.  --csv reads rows chi2,df[,n[,rows,cols]].\n";
 
 int ci_chisq_run(int argc, char** argv)
 {

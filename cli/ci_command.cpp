@@ -325,9 +325,8 @@ const command_info ci_command_info = {
     "ci",
     "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
     "ci [--level L] [--alternative WHICH] --csv [FILE]\n"
-    "ci chisq X DF [--n N] [--rmsea | --table R C] [--level L] [--alternative WHICH]\n"
-    "         [--rmsea-divisor n-1|n]\n"
-    "ci chisq [--level L] [--alternative WHICH] [--rmsea-divisor D] --csv [FILE]",
+    "ci chisq X DF [--n N] [--rmsea | --table R C] [OPTION]...\n"
+    "ci chisq [OPTION]... --csv [FILE]",
     "intervals for the noncentrality and the effect sizes f2, eta2; RMSEA, w, V",
     print_ci_help,
     ci_run,

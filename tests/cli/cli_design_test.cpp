@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -158,4 +159,80 @@ TEST(CliDesign, PowerSolvesEachUnknown)
         EXPECT_EQ(run.exit_status, c.status) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
+}
+
+// ci chisq: the lines of each effect size, the effect-size package's rows,
+// the batch rules of its --csv, and its usage errors; power --chisq-df.
+TEST(CliDesign, ChisqIntervals)
+{
+    cli_run run = run_cli({"ci", "chisq", "208.94", "80", "--n", "500", "--table", "9", "11",
+                           "--level", "0.9"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("lambda 128.94 89.96505630", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\nw 0.507818865"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\ncramers_v 0.179541081"), std::string::npos) << run.out;
+
+    run = run_cli({"ci", "chisq", "1e5", "10"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_EQ(run.out.rfind("lambda 99990 98755.2793280", 0), 0u) << run.out;
+
+    run = run_cli({"ci", "chisq", "50", "10", "--n", "200", "--rmsea", "--rmsea-divisor=n"});
+    EXPECT_EQ(run.exit_status, 0);
+    EXPECT_NE(run.out.find("\nrmsea 0.1414213562"), std::string::npos) << run.out;
+
+    struct failing {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const failing cases[] = {
+        {{"ci", "chisq", "-1", "10"}, 1, "X = -1 is out of its domain X >= 0"},
+        {{"ci", "chisq", "10", "10", "--n", "1", "--rmsea"}, 1, "N = 1 is out of its domain"},
+        {{"ci", "chisq", "10", "10", "--n", "50", "--table", "2.5", "3"}, 1,
+         "R = 2.5 is out of its domain"},
+        {{"ci", "chisq", "10", "10", "--rmsea"}, 2, "--rmsea and --table need --n N"},
+        {{"ci", "chisq", "10"}, 2, "ci chisq takes X DF"},
+        {{"ci", "chisq", "10", "3", "--n", "50", "--rmsea", "--table", "2", "3"}, 2,
+         "--rmsea or --table, not both"},
+        {{"ci", "chisq", "10", "3", "--rmsea-divisor", "m"}, 2, "takes n-1 or n"},
+    };
+    for (const failing& c : cases) {
+        run = run_cli(c.args);
+        EXPECT_EQ(run.exit_status, c.status) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+
+    run = run_cli({"ci", "chisq", "--csv"}, "chi2,df,n\n1e5,10\n\n208.94,80,500\nx,1\n3,-1,\n1,2,3,4\n");
+    EXPECT_EQ(run.exit_status, 1);
+    const std::string header =
+        "chi2,df,n,rows,cols,lambda_estimate,lambda_lower,lambda_upper,rmsea_estimate,"
+        "rmsea_lower,rmsea_upper,w_estimate,w_lower,w_upper,v_estimate,v_lower,v_upper,status\n";
+    ASSERT_EQ(run.out.rfind(header, 0), 0u) << run.out;
+    const std::vector<std::string> rows = split_words(run.out.substr(header.size()));
+    ASSERT_EQ(rows.size(), 5u) << run.out;
+    EXPECT_EQ(rows[0].rfind("1e5,10,,,,99990,98755.2793280", 0), 0u) << rows[0];
+    EXPECT_EQ(rows[0].substr(rows[0].size() - 12), ",,,,,,,,,,ok") << rows[0];
+    EXPECT_EQ(rows[2], "x,1,,,,,,,,,,,,,,,,error");
+    EXPECT_EQ(rows[3], "3,-1,,,,,,,,,,,,,,,,invalid");
+    EXPECT_EQ(rows[4], "1,2,3,4,,,,,,,,,,,,,,error");
+    for (const std::string& row : rows)
+        EXPECT_EQ(std::count(row.begin(), row.end(), ','), 17) << row;
+    EXPECT_NE(run.err.find("line 5: chi2 is not a number: 'x'"), std::string::npos) << run.err;
+
+    // ci F keeps its form.
+    run = run_cli({"ci", "2", "3", "10"});
+    EXPECT_EQ(run.out.rfind("lambda 0 18.8852068114522", 0), 0u) << run.out;
+}
+
+TEST(CliDesign, ChisqPower)
+{
+    cli_run run = run_cli({"power", "--chisq-df", "3", "--w", "0.3", "--alpha", "0.05",
+                           "--power", "0.8"});
+    EXPECT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_NE(run.out.find("\nn 121.13959211"), std::string::npos) << run.out;
+    run = run_cli({"power", "--chisq-df", "3", "--w", "0.3", "--n", "100", "--alpha", "0.05"});
+    EXPECT_NE(run.out.find("\npower 0.711253599"), std::string::npos) << run.out;
+    run = run_cli({"power", "--chisq-df", "3", "--w", "0.3", "--df1", "2", "--alpha", "0.05",
+                   "--power", "0.8"});
+    EXPECT_EQ(run.exit_status, 2);
 }
