@@ -56,10 +56,22 @@ struct ncx2_evaluation {
     int32_t steps;           // the sum's steps (0: one gamma ratio)
 };
 
+// What the start index k gives at a fixed x and df, whatever the
+// noncentrality: ln P(a + k, y), ln Q(a + k, y) and ln u_k.  A caller that
+// evaluates at several noncentralities (the inversion) keeps it between
+// calls; k = -1 marks it empty.
+struct ncx2_start {
+    int32_t k;
+    double log_p, log_q, log_term;
+};
+
 // The evaluation at x > 0 (finite), the domain of ncx2_log_tails; the x87
 // unit at 64 bits is set and restored here.  0 on success, 1 on failure.
 // The slope is formed for ncp > 0 and for ncp = 0 alike (E1 = u_0).
-int32_t ncx2_evaluate(double x, double df, double ncp, ncx2_evaluation* out);
+// `start` (may be null) is used where its k is the one needed, and filled
+// otherwise; it must come from the same x and df.
+int32_t ncx2_evaluate(double x, double df, double ncp, ncx2_evaluation* out,
+                      ncx2_start* start = nullptr);
 
 // Whether (df, ncp) lie in the domain of the routines (NaN does not).
 bool ncx2_parameters_valid(double df, double ncp);

@@ -20,7 +20,8 @@
 //
 // The sum's step limit allows, beyond some 200 sqrt(h) steps about the mode,
 // the walk from the mode to the index j* where p_j u_j peaks,
-// (j* + 1)(a + j*) = h y, which the far tails reach (y far from a + h).
+// (j* + 1)(a + j*) = h y, which the far tails reach (y far from a + h), up
+// to 3e6 steps in all.
 
 #include "ncx2/ncx2_detail.h"
 
@@ -42,6 +43,11 @@ namespace {
 constexpr double steps_per_root = 100.0;
 constexpr double base_steps = 1000.0;
 
+// The most steps one sum takes, 3e6 (some 0.3 s at most): beyond it, where x lies
+// so far beyond the bulk that the mass sits near j* far above the mode
+// (x of 1e12 with a Poisson mean of 1e6), the sum fails rather than run on.
+constexpr double max_steps = 3e6;
+
 // ln 2^8192, one rescaling of the sum.
 constexpr long double rescale_log = 8192 * elem_ln2_ext;
 
@@ -62,19 +68,23 @@ double log_add(double u, long double v, double sign)
 // range (a subnormal, or -0 below half the smallest).
 double complement_of(double w) { return w >= log_min_normal ? log_complement(w) : -ncx2_exp_tail(w); }
 
-int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out)
+int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
+                          ncx2_start* start)
 {
     const double a = 0.5 * df, y = 0.5 * x, h = 0.5 * ncp;
     const int32_t k = static_cast<int32_t>(h);
     const double s = a + k;
-    double log_p, log_q;
-    if (ncx2_gamma_log_tails(y, s, &log_p, &log_q) != 0)
-        return 1;
-    // ln u_k: u_k = y^s e^-y / Gamma(s + 1) is the gamma density of shape
-    // s + 1 at y.
-    double log_term;
-    if (gamma_log_density(y, s + 1.0, &log_term) != 0)
-        return 1;
+    if (start->k != k) {
+        start->k = -1;
+        if (ncx2_gamma_log_tails(y, s, &start->log_p, &start->log_q) != 0)
+            return 1;
+        // ln u_k: u_k = y^s e^-y / Gamma(s + 1) is the gamma density of
+        // shape s + 1 at y.
+        if (gamma_log_density(y, s + 1.0, &start->log_term) != 0)
+            return 1;
+        start->k = k;
+    }
+    const double log_p = start->log_p, log_q = start->log_q, log_term = start->log_term;
 
     double lower, upper;
     if (h == 0.0) {
@@ -93,7 +103,7 @@ int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out)
             peak = 0.0;
         double walk = elem_abs(peak - k);
         double limit = walk + base_steps + steps_per_root * elem_sqrt(peak > h ? peak : h);
-        if (!(limit <= int32_max_double))
+        if (!(limit <= max_steps))
             return 1;
         ncx2_sum sum;
         if (ncx2_sum_differences(a, y, h, k, static_cast<int32_t>(limit), &sum) != 0)
@@ -135,12 +145,13 @@ bool ncx2_parameters_valid(double df, double ncp)
            && ncp <= ncx2_max_noncentrality;
 }
 
-int32_t ncx2_evaluate(double x, double df, double ncp, ncx2_evaluation* out)
+int32_t ncx2_evaluate(double x, double df, double ncp, ncx2_evaluation* out, ncx2_start* start)
 {
     if (!ncx2_parameters_valid(df, ncp) || !(x > 0.0 && x <= max_double))
         return 1;
+    ncx2_start local{-1, 0.0, 0.0, 0.0};
     uint16_t precision = elem_extended_begin();
-    int32_t status = evaluate_extended(x, df, ncp, out);
+    int32_t status = evaluate_extended(x, df, ncp, out, start != nullptr ? start : &local);
     elem_extended_end(precision);
     return status;
 }

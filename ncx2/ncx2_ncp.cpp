@@ -14,7 +14,9 @@
 // condition number of lambda in p.  Every step evaluates one Poisson sum
 // (ncx2_evaluate), which gives P, Q and the first two derivatives
 //     dP/dlambda = -E1/2,  d2P/dlambda2 = (E1 - E2)/4
-// together, and takes Halley's step on g (cubic convergence; Newton's where
+// together (the gamma ratios of the start index are kept from one step to
+// the next while the index stays), and takes Halley's step on g (cubic
+// convergence; Newton's where
 // Halley's correction exceeds a half), inside a bracket [lo, hi] of points
 // with g >= 0 and g < 0: a step leaving the bracket is replaced by its
 // midpoint (or, with no upper end yet, by a quadrupling).
@@ -70,15 +72,16 @@ struct tail_target {
     double x, df;
     bool upper;         // g is formed on the upper tail
     double log_target;  // ln p or ln q
+    ncx2_start start;   // the gamma ratios of the last start index, kept
 };
 
 // g, g' and g'' at lambda; false where the evaluation fails.  g' may
 // underflow to 0 (a tail near 1 whose complement lies far below the double
 // range): the caller steps by the bracket then.
-bool g_at(const tail_target& t, double lambda, double* g, double* g1, double* g2)
+bool g_at(tail_target& t, double lambda, double* g, double* g1, double* g2)
 {
     ncx2_evaluation e;
-    if (ncx2_evaluate(t.x, t.df, lambda, &e) != 0)
+    if (ncx2_evaluate(t.x, t.df, lambda, &e, &t.start) != 0)
         return false;
     double tail = t.upper ? e.log_upper : e.log_lower;
     double c = -0.5 * (1.0 - e.curvature_ratio);  // P''/P'
@@ -160,7 +163,7 @@ int32_t ncx2_ncp(double x, double df, double p, int32_t tail, double* result, in
     // ln p and ln q, the one given exact, the other as ln(1 - e^w).
     double log_p = tail == ncx2_lower_tail ? elem_ln(p) : log1p_rel(-p);
     double log_q = tail == ncx2_upper_tail ? elem_ln(p) : log1p_rel(-p);
-    tail_target t{x, df, log_q < log_p, 0.0};
+    tail_target t{x, df, log_q < log_p, 0.0, {-1, 0.0, 0.0, 0.0}};
     t.log_target = t.upper ? log_q : log_p;
 
     double g, g1, g2;

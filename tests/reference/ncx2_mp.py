@@ -10,7 +10,8 @@ for the reference generators of ncx2/ (gen_ncx2.py, gen_ncx2_ncp.py).
     quadrature: the tail integral of the Bessel form of the density,
                 f(t) = (1/2) e^(-(t+ncp)/2) (t/ncp)^(df/4-1/2) I_(df/2-1)(sqrt(ncp t)),
                 by tanh-sinh on pieces a standard deviation apart near the
-                bulk and geometrically wider beyond.
+                bulk and geometrically wider beyond (below x in t^(df/2),
+                which takes out the density's power at 0).
 
 The density likewise: the Poisson series of gamma densities and the Bessel
 form.
@@ -136,8 +137,11 @@ def _pieces(lo, hi, df, ncp):
     else:
         for i in range(1, 12):
             pts.add(mpf(hi) * (1 - mpf(2) ** -i))
-        for i in range(1, 40):  # the t^(df/2-1) end point
-            pts.add(mpf(hi) * mpf(2) ** -i)
+        if df < 4 or hi < mu - 10 * sd:  # the t^(df/2-1) end point matters
+            for i in range(1, 40):
+                pts.add(mpf(hi) * mpf(2) ** -i)
+        else:  # the mass lies within 40 sd of the mean
+            pts = {p for p in pts if p >= mu - 41 * sd} | {mpf(lo)}
     return sorted(p for p in pts if lo <= p <= hi)
 
 
@@ -148,8 +152,28 @@ def tail_quadrature(x, df, ncp, upper):
     # relative to its value at x, or at the mean when that lies inside.
     mu = mpf(df) + ncp
     scale = density_bessel(mu if lo < mu < hi else x, df, ncp)
-    return scale * mpmath.quad(lambda t: density_bessel(t, df, ncp) / scale,
-                               _pieces(lo, hi, df, ncp))
+    pieces = _pieces(lo, hi, df, ncp)
+    if upper:
+        return scale * mpmath.quad(lambda t: density_bessel(t, df, ncp) / scale, pieces)
+    # Below x, in v = t^a (a = df/2): f(t) dt = f(t) t^(1-a)/a dv takes out
+    # the density's t^(a-1) at 0, which tanh-sinh does not resolve to 1e-24
+    # for a far below 1.
+    a = mpf(df) / 2
+
+    def integrand(v):
+        if v == 0:
+            return density_bessel(0, df, ncp) if a == 1 else \
+                _density_at_zero_over_power(df, ncp) / (a * scale)
+        t = v ** (1 / a)
+        return density_bessel(t, df, ncp) * t ** (1 - a) / (a * scale)
+
+    return scale * mpmath.quad(integrand, [p ** a for p in pieces])
+
+
+def _density_at_zero_over_power(df, ncp):
+    """lim f(t)/t^(a-1) as t -> 0: e^(-ncp/2) / (2^a Gamma(a))."""
+    a = mpf(df) / 2
+    return mpmath.exp(-mpf(ncp) / 2) / (2 ** a * mpmath.gamma(a))
 
 
 def density_bessel(t, df, ncp):
