@@ -1,23 +1,24 @@
-// kelbrant ci and kelbrant power: the README's worked examples as the
+// kelbrant ci and kelbrant power: the documents' worked examples as the
 // commands print them, the batch rules of ci --csv, and the outcomes of
 // requests without an answer.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/documents.h"
 #include "support/run_cli.h"
 
 namespace {
 
-// The output the README shows under "    $ scripts/kelbrant ARGS": its
-// indented lines up to the next blank line, each without the indent.
-std::string readme_output(const std::string& args)
+// The output the documents show under "    $ scripts/kelbrant ARGS" (its
+// first showing): its indented lines up to the next blank line, each without
+// the indent.
+std::string documented_output(const std::string& args)
 {
-    std::ifstream in(std::string(KELBRANT_SOURCE_DIR) + "/README.md");
+    std::istringstream in(all_documents());
     std::string line, out;
     const std::string command = "    $ scripts/kelbrant " + args;
     bool inside = false;
@@ -27,7 +28,7 @@ std::string readme_output(const std::string& args)
             continue;
         }
         if (line.rfind("    ", 0) != 0 || line.rfind("    $", 0) == 0)
-            break;
+            return out;
         out += line.substr(4) + "\n";
     }
     return out;
@@ -44,16 +45,16 @@ std::vector<std::string> split_words(const std::string& args)
 
 }  // namespace
 
-// Each worked example of "Intervals and power", run as printed.
-TEST(CliDesign, ReadmeExamples)
+// The worked examples of ci and power, run as printed.
+TEST(CliDesign, DocumentedExamples)
 {
     const char* const examples[] = {
         "ci 4.2 3 40 --n 44",
         "power --groups 4 --f 0.25 --alpha 0.05 --power 0.8",
     };
     for (const char* args : examples) {
-        const std::string want = readme_output(args);
-        ASSERT_FALSE(want.empty()) << "README shows no output for " << args;
+        const std::string want = documented_output(args);
+        ASSERT_FALSE(want.empty()) << "the documents show no output for " << args;
         cli_run run = run_cli(split_words(args));
         EXPECT_EQ(run.exit_status, 0) << args;
         EXPECT_EQ(run.out, want) << args;
