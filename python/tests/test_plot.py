@@ -104,6 +104,24 @@ def test_power_takes_one_design(kwargs):
         kelbrant.plot_power(**kwargs)
 
 
+@pytest.mark.parametrize("kwargs", [
+    {"groups": 1, "effects": 0.25},
+    {"groups": 4, "effects": [0.25, -0.1]},
+    {"u": 3, "effects": 0.15, "alpha": 1.5},
+    {"u": 3, "power": 1.5},
+], ids=["one group", "a negative effect", "alpha above 1", "target above 1"])
+def test_power_of_a_design_out_of_its_domain_is_an_error(kwargs):
+    with pytest.raises(ValueError, match="out of its domain|between 0 and 1"):
+        kelbrant.plot_power(sizes=[5, 10], **kwargs)
+
+
+def test_sizes_out_of_the_domain_leave_a_gap(figure):
+    fig, ax = figure
+    kelbrant.plot_power(groups=4, effects=0.25, sizes=[1, 2, 3], ax=ax)
+    power = drawn(ax)[0][0].get_ydata()
+    assert np.isnan(power[0]) and np.array_equal(power[1:], kelbrant.anova_power(4, [2, 3], 0.25, 0.05))
+
+
 def test_confidence_curve_is_the_distribution_function(figure, tmp_path):
     fig, ax = figure
     assert kelbrant.plot_confidence_curve(4.2, 3, 40, ax=ax) is ax

@@ -22,12 +22,25 @@ plot_power <- function(k = NULL, u = NULL, effects = NULL, sizes = NULL,
     stop("plot_power takes 'k' (one-way analysis of variance) or 'u' (regression), ",
          "one of them", call. = FALSE)
   }
+  for (name in c("k", "u", "sig.level", "power")) {
+    value <- get(name)
+    if (!is.null(value) && !(is.numeric(value) && length(value) == 1L && !is.na(value))) {
+      stop(sprintf("'%s' must be one number", name), call. = FALSE)
+    }
+  }
+  if (!(power > 0 && power < 1)) stop("'power' must lie between 0 and 1", call. = FALSE)
   anova <- !is.null(k)
   if (is.null(effects)) effects <- if (anova) cohen_f else cohen_f2
   effects <- as_numeric_argument(effects, "effects")
-  needed <- if (anova) sample_size_anova(k, effects, power, sig.level)
-            else sample_size_f2(u, effects, power, sig.level)
+  # A design out of its domain is told below, once, for its powers.
+  needed <- suppressWarnings(if (anova) sample_size_anova(k, effects, power, sig.level)
+                             else sample_size_f2(u, effects, power, sig.level))
   names(needed)[1L] <- "size"
+  if (any(needed$status %in% "failed")) {
+    warning("the search for a sample size failed for effect(s) ",
+            paste(effects[needed$status %in% "failed"], collapse = ", "),
+            "; not marked", call. = FALSE)
+  }
   smallest <- if (anova) 2 else 1
   if (is.null(sizes)) {
     reached <- needed$size[needed$status %in% "ok"]
@@ -35,10 +48,15 @@ plot_power <- function(k = NULL, u = NULL, effects = NULL, sizes = NULL,
     sizes <- seq(smallest, max(top, smallest + 1))
   }
   sizes <- as_numeric_argument(sizes, "sizes")
-  powers <- vapply(effects, function(e) {
+  powers <- suppressWarnings(vapply(effects, function(e) {
     if (anova) power_anova(k, sizes, e, sig.level) else power_f2(u, sizes, e, sig.level)
-  }, numeric(length(sizes)))
+  }, numeric(length(sizes))))
   powers <- matrix(powers, nrow = length(sizes))
+  empty <- colSums(!is.na(powers)) == 0L
+  if (any(empty)) {
+    stop(sprintf("no power at any size for %s = %g, sig.level = %g: the design is out of its domain",
+                 if (anova) "f" else "f2", effects[empty][1L], sig.level), call. = FALSE)
+  }
   colours <- seq_along(effects)
   effect_name <- if (anova) "f" else "f2"
   graphics::matplot(sizes, powers, type = "l", lty = 1, col = colours, ylim = c(0, 1),

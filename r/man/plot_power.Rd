@@ -32,8 +32,11 @@ plot_power(k = NULL, u = NULL, effects = NULL, sizes = NULL,
   The powers are those of \code{\link{power_anova}} or
   \code{\link{power_f2}}, the marked sizes those of
   \code{\link{sample_size_anova}} or \code{\link{sample_size_f2}}; a size
-  off the axis, or a target no size reaches, has no mark.  The picture is
-  drawn with base graphics on the current device.
+  off the axis, or a target no size reaches, has no mark.  A size outside
+  the design's domain leaves a gap in its line; an effect with no power at
+  any size (an effect, \code{sig.level} or \code{k} out of its domain) is an
+  error, as is a target power outside (0, 1).  The picture is drawn with
+  base graphics on the current device.
 }
 \value{
   Invisibly, a list of what was drawn:

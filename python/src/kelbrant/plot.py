@@ -60,13 +60,17 @@ def plot_power(*, groups=None, u=None, effects=None, sizes=None, alpha=0.05, pow
     power).  A dashed line marks the target power, a dotted one alpha (the
     power with no effect), and a point on each line the smallest whole size
     that reaches the target (anova_sample_size, f2_sample_size), where it
-    lies on the axis.
+    lies on the axis.  A size outside the design's domain leaves a gap; an
+    effect with no power at any size (an effect, alpha or number of groups
+    out of its domain) is a ValueError.
 
     Returns the Axes drawn on (ax, or a new figure's).  Each effect's line,
     labelled "f = 0.25" (or "f² = 0.15"), carries its sizes and powers:
     line.get_xdata(), line.get_ydata().
     """
     power_of, size_of, first, size_name, effect_name, cohen, smallest = _design(groups, u)
+    if not 0.0 < power < 1.0:
+        raise ValueError("power must lie between 0 and 1, not %r" % (power,))
     effects = np.atleast_1d(np.asarray(cohen if effects is None else effects, dtype=float))
     needed = size_of(first, effects, alpha, power)
     if sizes is None:
@@ -75,10 +79,15 @@ def plot_power(*, groups=None, u=None, effects=None, sizes=None, alpha=0.05, pow
         sizes = np.arange(smallest, max(top, smallest + 1.0) + 1.0)
     sizes = np.asarray(sizes, dtype=float)
 
+    powers = [power_of(first, sizes, effect, alpha) for effect in effects]
+    for effect, power_line in zip(effects, powers):
+        if np.all(np.isnan(power_line)):
+            raise ValueError("no power at any size for %s = %r, alpha = %r: the design is out "
+                             "of its domain" % (effect_name, effect, alpha))
+
     ax = _axes(ax)
-    for effect, size in zip(effects, needed):
-        line, = ax.plot(sizes, power_of(first, sizes, effect, alpha),
-                        label="%s = %g" % (effect_name, effect))
+    for effect, size, power_line in zip(effects, needed, powers):
+        line, = ax.plot(sizes, power_line, label="%s = %g" % (effect_name, effect))
         if np.isfinite(size) and sizes.min() <= size <= sizes.max():
             ax.plot([size], [power_of(first, size, effect, alpha)], "o",
                     color=line.get_color(), label="_%s = %g needs %g" % (effect_name, effect, size))

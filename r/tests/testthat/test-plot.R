@@ -52,9 +52,21 @@ test_that("the regression form's curves are power_f2's, on the default axis", {
   }
 })
 
-test_that("plot_power takes one design", {
+test_that("plot_power takes one design, inside its domain", {
   expect_error(plot_power(), "'k' .* or 'u' .*one of them")
   expect_error(plot_power(k = 3, u = 2), "one of them")
+  expect_error(plot_power(k = 1, effects = 0.25, sizes = 5:10), "out of its domain")
+  expect_error(plot_power(k = 4, power = 1.5), "'power' must lie between 0 and 1")
+  expect_error(plot_power(k = c(3, 4)), "'k' must be one number")
+  expect_error(plot_power(k = 4, effects = c(0.25, -0.1), sizes = 5:10),
+               "f = -0.1, sig.level = 0.05: the design is out of its domain")
+  expect_error(plot_power(u = 3, effects = 0.15, sizes = 5:10, sig.level = 1.5),
+               "out of its domain")
+  # A size outside the domain leaves a gap.
+  drawn <- render("gap.png", documented = FALSE,
+                  function() plot_power(k = 4, effects = 0.25, sizes = 1:3))
+  expect_true(is.nan(drawn$curves$power[1L]))
+  expect_identical(drawn$curves$power[-1L], power_anova(4, 2:3, 0.25))
 })
 
 test_that("the confidence curve is pncf, with ncp_ci's interval", {
