@@ -5,13 +5,14 @@ The noncentral chi-square family (ncx2_cdf ... ncx2_isf, ncx2_ncp and
 its intervals: ncx2_ncp_interval, rmsea_interval, cohens_w_interval,
 cramers_v_interval; chisq_test_power, chisq_test_sample_size) sits beside
 it.  The central F quantile (f_ppf, f_isf) and the inverse incomplete beta
-ratio (betaincinv, betainccinv), the power of the F test (f_test_power) and
-the smallest whole sample sizes of its two designs (f2_sample_size,
-anova_sample_size) are there too.
+ratio (betaincinv, betainccinv), the power of the F test (f_test_power), of
+its two designs (f2_power, anova_power) and their smallest whole sample
+sizes (f2_sample_size, anova_sample_size) are there too, with pictures of
+them (plot_power, plot_confidence_curve; Matplotlib, imported when drawn).
 
 Every function but the intervals (ncp_interval, ncx2_ncp_interval,
 rmsea_interval, cohens_w_interval, cramers_v_interval and the _status
-functions beside them) is a numpy.ufunc
+functions beside them) and the pictures is a numpy.ufunc
 over float64: it broadcasts, takes out=, gives scalars for scalars and runs
 without the GIL, so that threads and Dask workers call it in parallel.
 Where there is no answer the value is NaN; fnonct_status tells why,
@@ -24,12 +25,14 @@ from kelbrant._core import (  # noqa: F401
     FNONCT_MISSING,
     FNONCT_NO_ROOT,
     FNONCT_OK,
+    anova_power,
     anova_sample_size,
     beta_logpdf,
     betainccinv,
     chisq_test_power,
     chisq_test_sample_size,
     betaincinv,
+    f2_power,
     f2_sample_size,
     f_isf,
     f_ppf,
@@ -64,6 +67,7 @@ from kelbrant._core import (  # noqa: F401
     norm_logsf,
 )
 from kelbrant import _core
+from kelbrant.plot import plot_confidence_curve, plot_power  # noqa: F401
 
 __version__ = "0.1.0"
 
@@ -187,12 +191,14 @@ def cramers_v_interval(chi2, n, rows, cols, confidence=0.95, alternative="two-si
 
 __all__ = [
     "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
-    "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "chisq_test_power",
-    "chisq_test_sample_size", "cohens_w_interval", "cramers_v_interval", "f2_sample_size", "f_isf",
+    "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv",
+    "chisq_test_power", "chisq_test_sample_size", "cohens_w_interval", "cramers_v_interval",
+    "f2_power", "f2_sample_size", "f_isf",
     "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
     "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
     "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
     "ncx2_cdf", "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp",
     "ncx2_ncp_interval", "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf",
-    "ncx2_sf", "norm_logcdf", "norm_logsf", "rmsea_interval",
+    "ncx2_sf", "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power",
+    "rmsea_interval",
 ]
