@@ -258,14 +258,15 @@ const char ci_chisq_help[] =
     "  lower:  P(X' <= X; DF, lower) = 1 - a,   upper:  P(X' <= X; DF, upper) = a,\n"
     "a = (1 - L)/2 two-sided, 1 - L one-sided; a limit with no root is 0.  With the\n"
     "sample size N (--n), the effect sizes that are monotone maps of lambda:\n"
-    "  w = phi   = sqrt(lambda / N)                       (Cohen's w)\n"
-    "  rmsea     = sqrt(lambda / (DF (N - 1)))            (--rmsea; --rmsea-divisor n\n"
-    "                                                      divides by DF N instead)\n"
-    "  cramers_v = sqrt(lambda / (N (min(R, C) - 1)))     (--table R C)\n"
+    "  w = phi   = sqrt(lambda / N)                    (Cohen's w)\n"
+    "  rmsea     = sqrt(lambda / (DF (N - 1)))         (--rmsea; --rmsea-divisor n\n"
+    "                                                   divides by DF N instead)\n"
+    "  cramers_v = sqrt(lambda / (N (min(R, C) - 1)))  (--table R C)\n"
     "Each line is \"name estimate lower upper\"; the estimates are the maps of\n"
-    "lambda = max(X - DF, 0), which lie inside their intervals (sqrt(X/N) overstates\n"
-    "the effect by DF).  Options: --level L, --alternative two-sided|less|greater,\n"
-    "--rmsea-divisor n-1|n.  --csv reads rows chi2,df[,n[,rows,cols]].\n";
+    "lambda = max(X - DF, 0), which lie inside their intervals (sqrt(X/N)\n"
+    "overstates the effect by DF).  Options: --level L, --alternative\n"
+    "two-sided|less|greater, --rmsea-divisor n-1|n.  --csv reads rows\n"
+    "chi2,df[,n[,rows,cols]].\n";
 
 int ci_chisq_run(int argc, char** argv)
 {

@@ -327,7 +327,7 @@ const command_info ci_command_info = {
     "ci [--level L] [--alternative WHICH] --csv [FILE]\n"
     "ci chisq X DF [--n N] [--rmsea | --table R C] [OPTION]...\n"
     "ci chisq [OPTION]... --csv [FILE]",
-    "intervals for the noncentrality and the effect sizes f2, eta2; RMSEA, w, V",
+    "intervals for lambda and the effect sizes f2, eta2; RMSEA, w, V",
     print_ci_help,
     ci_run,
 };

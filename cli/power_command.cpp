@@ -556,7 +556,7 @@ const command_info power_command_info = {
     "power --df1 U [OPTION]...\n"
     "power --groups K [OPTION]...\n"
     "power --chisq-df DF [OPTION]...",
-    "power, sample size, effect size or level of the F test and the chi-square test",
+    "power, sample size, effect size or level of the F and chi-square test",
     print_power_help,
     power_run,
 };
