@@ -36,6 +36,10 @@ constexpr int32_t step_limit = 150;
 
 constexpr double step_tolerance = 4.0 * 0x1p-52;
 constexpr double rounding_units = 4.0;
+// A Newton step shorter than this fraction of the bracket, taken while |h|
+// exceeds 1, gives way to a bisection.
+constexpr double slow_step_fraction = 1.0 / 64.0;
+
 // The move of u while an end of the bracket is open: ln 4.
 constexpr double open_move = 1.3862943611198906;
 
@@ -98,7 +102,13 @@ int32_t ncx2_quantile(double p, int32_t tail, double df, double ncp, double* x)
             *x = point;
             return 0;
         }
-        if (!(next > lo && next < hi)) {
+        // A step outside the bracket, or one that would take many more to
+        // cross it while h is still far from 0 (h grows like e^u far above
+        // the quantile, where Newton's steps in u shrink to nothing), is
+        // replaced by the bracket's midpoint.
+        bool slow = lo > -inf && hi < inf && elem_abs(h) > 1.0
+                    && elem_abs(next - u) < slow_step_fraction * (hi - lo);
+        if (!(next > lo && next < hi) || slow) {
             if (lo > -inf && hi < inf)
                 next = 0.5 * (lo + hi);
             else

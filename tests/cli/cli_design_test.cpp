@@ -330,6 +330,8 @@ TEST(CliDesign, PowerCurveFailures)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << "\n" << run.err;
         EXPECT_EQ(run.out, "") << c.message;
     }
+}
+
 // ci chisq: the lines of each effect size, the effect-size package's rows,
 // the batch rules of its --csv, and its usage errors; power --chisq-df.
 TEST(CliDesign, ChisqIntervals)

@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "ncx2/ncx2.h"
-#include "ncx2/ncx2_tables.h"
+#include "support/ncx2_tables.h"
 
 namespace {
 
@@ -16,30 +16,13 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 
 TEST(Ncx2LogDensity, ReferenceTables)
 {
-    for (std::size_t t = 0; t < ncx2_table_count; ++t) {
-        const ncx2_table& table = ncx2_tables[t];
-        double worst = 0.0;
-        std::size_t worst_row = 0;
-        for (std::size_t i = 0; i < table.size; ++i) {
-            const ncx2_row& r = table.rows[i];
-            double got;
-            ASSERT_EQ(ncx2_log_density(r.x, r.df, r.ncp, &got), 0)
-                << table.name << " row " << i << ": " << r.x << " " << r.df << " " << r.ncp;
-            double e = ncx2_log_error(got, r.log_density_hi, r.log_density_rel)
-                       / (ncx2_table_tolerance * r.kappa_density);
-            EXPECT_LE(e, 1.0) << table.name << " row " << i << ": x " << r.x << " df " << r.df
-                              << " ncp " << r.ncp << ": ln f " << got << " (want "
-                              << r.log_density_hi << ")";
-            if (!(e <= worst)) {
-                worst = e;
-                worst_row = i;
-            }
-        }
-        const ncx2_row& w = table.rows[worst_row];
-        std::printf("[  worst   ] %s (%zu rows): x %.17g df %.17g ncp %.17g, %.3g of 1e-12 kappa"
-                    " (kappa %.3g)\n",
-                    table.name, table.size, w.x, w.df, w.ncp, worst, w.kappa_density);
-    }
+    ncx2_check_tables("ncx2_log_density", [](const ncx2_row& r) {
+        double got;
+        if (ncx2_log_density(r.x, r.df, r.ncp, &got) != 0)
+            return std::nan("");
+        return ncx2_log_error(got, r.log_density_hi, r.log_density_rel)
+               / (ncx2_table_tolerance * r.kappa_density);
+    });
 }
 
 TEST(Ncx2LogDensity, EndPointsAndDomain)

@@ -3,8 +3,11 @@
 // are measured.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 
 struct ncx2_row {
     double x, df, ncp;
@@ -44,3 +47,30 @@ extern const std::size_t ncx2_table_count;
 
 // The tolerance of every table: 1e-12 kappa.
 constexpr double ncx2_table_tolerance = 1e-12;
+
+// One loop per table: error(row, i) gives a row's error in units of its
+// allowance (a NaN or a value above 1 fails the row), or a negative value
+// for a row it leaves out; the worst row of each table is printed.
+template <class Error>
+void ncx2_check_tables(const char* what, Error error)
+{
+    for (std::size_t t = 0; t < ncx2_table_count; ++t) {
+        const ncx2_table& table = ncx2_tables[t];
+        double worst = 0.0;
+        std::size_t worst_row = 0;
+        for (std::size_t i = 0; i < table.size; ++i) {
+            const ncx2_row& r = table.rows[i];
+            double e = error(r);
+            EXPECT_LE(e, 1.0) << what << ", " << table.name << " row " << i << ": x " << r.x
+                              << " df " << r.df << " ncp " << r.ncp;
+            if (!(e <= worst)) {
+                worst = e;
+                worst_row = i;
+            }
+        }
+        const ncx2_row& w = table.rows[worst_row];
+        std::printf("[  worst   ] %s, %s (%zu rows): x %.17g df %.17g ncp %.17g, %.3g of the"
+                    " allowance\n",
+                    what, table.name, table.size, w.x, w.df, w.ncp, worst);
+    }
+}

@@ -1,6 +1,6 @@
 // The reference tables of tests/reference/gen_ncx2.py.
 
-#include "ncx2/ncx2_tables.h"
+#include "support/ncx2_tables.h"
 
 namespace {
 
