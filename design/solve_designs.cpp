@@ -53,6 +53,10 @@ constexpr double chisq_n_start = 100.0;
 constexpr double chisq_n_min = 1.0 + 0x1p-20;
 constexpr double chisq_n_max = 0x1p40;
 
+// The noncentrality at which a power of 1 is taken to hold beyond: 1e6,
+// where the sums run some 1e5 steps at most.
+constexpr double chisq_lambda_ceiling = 1e6;
+
 // Which design quantity is unknown.
 enum unknown_field { unknown_size, unknown_effect, unknown_alpha, unknown_power, unknown_none };
 
@@ -133,8 +137,14 @@ design_outcome chisq_power(const void* context, double t, double* power)
     else if (c->unknown == unknown_alpha)
         d.alpha = t;
     double lambda = d.n * d.w * d.w;
-    if (!(lambda <= ncx2_max_noncentrality))
-        lambda = ncx2_max_noncentrality;  // the power there is 1 to the last digit
+    if (lambda > chisq_lambda_ceiling) {
+        // The power rises with lambda: where it is 1 to the last digit at
+        // the ceiling it is 1 beyond (the effect-size search tries w up to
+        // 1e150), and the noncentral sums need not run that far.
+        design_outcome outcome = chisq_test_power(d.df, chisq_lambda_ceiling, d.alpha, power);
+        if (outcome == design_ok && *power == 1.0)
+            return outcome;
+    }
     return chisq_test_power(d.df, lambda, d.alpha, power);
 }
 

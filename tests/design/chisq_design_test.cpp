@@ -188,8 +188,9 @@ TEST(ChisqEffectSizeInterval, MapsOfLambdaWithTheEstimateInside)
     EXPECT_DOUBLE_EQ(n_form.rmsea_upper, std::sqrt(r.lambda_upper / (80.0 * 500.0)));
     EXPECT_TRUE(std::isnan(n_form.v_lower));
 
-    // A statistic below its df: the estimate 0, the lower limit 0.
-    ASSERT_EQ(chisq_effect_size_interval(60.0, 80.0, 500.0, not_a_number, not_a_number, 0.9,
+    // A statistic below its df: the estimate 0, the lower limit 0 (its
+    // equation, P = 0.95, lies above the central 0.21), the upper positive.
+    ASSERT_EQ(chisq_effect_size_interval(70.0, 80.0, 500.0, not_a_number, not_a_number, 0.9,
                                          ncp_two_sided, rmsea_n_minus_1, &r),
               fnonct_ok);
     EXPECT_EQ(r.rmsea_estimate, 0.0);
