@@ -68,7 +68,12 @@
 
 namespace {
 
-constexpr double min_shape = 1e-09;
+// The smallest shape: Q(a, x) >= 0.2 a for x <= 1 stays a normal double.
+constexpr double min_shape = 0x1p-1000;
+
+// Shapes below 1: the direct form of Q up to this x, Legendre's fraction on
+// the shape itself beyond it.
+constexpr double small_shape_taylor_to = 1.0;
 constexpr double min_tolerance = min_relative_tolerance;
 
 // Asymptotic expansion: from x/a = 100 on, for a >= 0.5; term cap and the
@@ -145,57 +150,93 @@ bool integrated_ratio(gamma_log_record* record, double ap, bool lower, double* r
     return *r > 0.0 && *r < max_double;
 }
 
+// Shapes below 1.  ln P comes from the series (or, when that fails, the
+// integration) on the shifted shape a' = a + 1, with P(a) = P(a') + e^d as
+// ln P = d + ln(1 + R).  ln Q is formed directly and not through the shift
+// (Q(a) = Q(a') - e^d, or 1 - P, which lose the digits of Q like 1/a as a
+// goes to 0; ln Q(2.24e-9, 30.66) came out 1.5e-6 off that way):
+//   x <= 1: Q = -(e^y - 1) - e^y a T, gamma_upper_small_shape;
+//   x > 1:  Legendre's fraction on a itself, ln Q = ln R + the log density
+//           of shape a.
+// The smaller tail is taken as formed and the larger as its complement.
+// False sends the routine on to the integration, or (integrate set, or a
+// fraction on a that did not converge) to failure: the integration would
+// leave Q as the same difference.
+bool small_shape_path(gamma_log_record* record, bool integrate)
+{
+    double x = record->x;
+    double a = record->shape;
+    double ap = a + 1.0;
+    record->power = ap - 1.0;
+    double d;
+    gamma_log_density(x, ap, &d);
+    double log_density = elem_ln(a) - elem_ln(x) + d;
+    const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
+                                        fraction_last_counter};
+    double r = 0.0;
+    int32_t method = record->method;
+    if (x > small_shape_taylor_to) {
+        if (integrate
+            || gamma_upper_fraction(x, a, record->tolerance, fraction_last_counter, &r) != 0)
+            return false;
+        record->log_upper = elem_ln(r) + log_density;
+        record->log_lower = log_complement(record->log_upper);
+        record->method = gamma_method_upper_fraction;
+    } else {
+        double q = gamma_upper_small_shape(x, a);
+        if (!(q > 0.0))
+            return false;
+        record->log_upper = elem_ln(q);
+        if (q <= 0.5) {
+            record->log_lower = log1p_rel(-q);
+        } else {
+            if (integrate ? !integrated_ratio(record, ap, true, &r)
+                          : gamma_ratio(x, ap, 1, &limits, &method, &r) != 0)
+                return false;
+            record->log_lower = d + log1p_rel(r);
+        }
+        record->method = method;
+    }
+    record->work = elem_ln(r);
+    record->log_density = log_density;
+    return true;
+}
+
 // The main path (integrate false) or the integration that stands in for
-// it; false sends the routine on (to the integration, or to failure).
+// it, for shapes of 1 and more; false sends the routine on (to the
+// integration, or to failure).
 bool ratio_path(gamma_log_record* record, bool integrate)
 {
     double x = record->x;
     double a = record->shape;
-    bool shifted = a < 1.0;
-    double ap = shifted ? a + 1.0 : a;
-    record->power = ap - 1.0;
+    if (a < 1.0)
+        return small_shape_path(record, integrate);
+    record->power = a - 1.0;
     double d;
-    gamma_log_density(x, ap, &d);
-    bool lower = x <= ap || x <= 1.0;
+    gamma_log_density(x, a, &d);
+    bool lower = x <= a || x <= 1.0;
 
     int32_t method = record->method;
     double r = 0.0;
     if (integrate) {
-        if (!integrated_ratio(record, ap, lower, &r))
+        if (!integrated_ratio(record, a, lower, &r))
             return false;
     } else {
-        if (ap >= large_shape && gamma_centre_band(x, ap)) {
-            double z = gamma_cube_root_variable(x, ap);
-            double log_lower, log_upper, log_normal_density;
-            if (normal_log_tails(z, &log_lower, &log_upper, &log_normal_density) != 0)
+        if (a >= large_shape && gamma_centre_band(x, a)) {
+            if (gamma_uniform_log(x, a, &record->log_lower, &record->log_upper) != 0)
                 return false;
-            record->log_lower = log_lower;
-            record->log_upper = log_upper;
             record->log_density = d;
             record->method = gamma_method_centre;
             return true;
         }
         const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
                                             fraction_last_counter};
-        if (gamma_ratio(x, ap, lower, &limits, &method, &r) != 0)
+        if (gamma_ratio(x, a, lower, &limits, &method, &r) != 0)
             return false;
     }
 
-    double w;
-    if (!shifted) {
-        w = elem_ln(r) + d;
-        record->log_density = d;
-    } else {
-        if (lower) {
-            w = d + log1p_rel(r);
-        } else {
-            // R >= 1 for a' >= 1; R = 1 leaves nothing of Q(a).
-            if (!(r > 1.0))
-                return false;
-            w = elem_ln(r - 1.0) + d;
-        }
-        record->log_density = elem_ln(a) - elem_ln(x) + d;
-    }
+    double w = elem_ln(r) + d;
+    record->log_density = d;
     record->work = elem_ln(r);
     if (lower) {
         record->log_lower = w;
@@ -214,7 +255,7 @@ int32_t gamma_inc_log(gamma_log_record* record)
 {
     double x = record->x;
     double a = record->shape;
-    if (!(x >= 0.0 && a > min_shape))
+    if (!(x >= 0.0 && a >= min_shape))
         return 1;
     if (x == 0.0) {
         record->log_lower = -max_double;
