@@ -88,6 +88,11 @@ constexpr double asymptotic_tolerance = 1e-12;
 // (near the centre the series would need some sqrt(62 a) terms).
 constexpr double large_shape = 10000000.0;
 
+// Temme's uniform expansion: from this shape on, for x within this
+// relative distance of a.
+constexpr double uniform_min_shape = 100.0;
+constexpr double uniform_band = 0.3;
+
 // One term or step fewer than in gamma_inc: the series and fractions
 // succeed only within 919 terms and below a step counter of 400.
 constexpr int32_t series_terms = 919;
@@ -170,7 +175,16 @@ bool small_shape_path(gamma_log_record* record, bool integrate)
     record->power = ap - 1.0;
     double d;
     gamma_log_density(x, ap, &d);
-    double log_density = elem_ln(a) - elem_ln(x) + d;
+    // The log density of shape a itself, ln(a/x) + a ln x - x - ln Gamma(1 + a),
+    // with a/x in extended precision (its range): -ln x and ln a nearly
+    // cancel when x is near a, and a' - 1 = a would lose a's low bits.
+    uint16_t saved = elem_extended_begin();
+    long double sum = elem_ln_fyl2x_ext(static_cast<long double>(a) / static_cast<long double>(x))
+                      + static_cast<long double>(a) * elem_ln_table_ext(x) - x
+                      - log_gamma_1p(a);
+    elem_extended_hold(sum);
+    elem_extended_end(saved);
+    double log_density = static_cast<double>(sum);
     const gamma_method_limits limits = {large_shape, record->tolerance, series_terms,
                                         fraction_last_counter};
     double r = 0.0;
@@ -189,6 +203,7 @@ bool small_shape_path(gamma_log_record* record, bool integrate)
         record->log_upper = elem_ln(q);
         if (q <= 0.5) {
             record->log_lower = log1p_rel(-q);
+            method = gamma_method_series;
         } else {
             if (integrate ? !integrated_ratio(record, ap, true, &r)
                           : gamma_ratio(x, ap, 1, &limits, &method, &r) != 0)
@@ -222,7 +237,7 @@ bool ratio_path(gamma_log_record* record, bool integrate)
         if (!integrated_ratio(record, a, lower, &r))
             return false;
     } else {
-        if (a >= large_shape && gamma_centre_band(x, a)) {
+        if (a >= uniform_min_shape && elem_abs(x - a) <= uniform_band * a) {
             if (gamma_uniform_log(x, a, &record->log_lower, &record->log_upper) != 0)
                 return false;
             record->log_density = d;
