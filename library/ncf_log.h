@@ -12,6 +12,12 @@
 // its stopping rule foresees.
 constexpr double ncf_log_min_degrees = 0x1p-10;
 
+// The smallest degrees of freedom of ncf_log_tails (both must lie above it),
+// whose sum is run on to j = 0 when a + b < 1 and checked against its first
+// term.  ncf_log_probs takes the probabilities of smaller degrees of
+// freedom than ncf_log_min_degrees from it.
+constexpr double ncf_log_tails_min_degrees = 1e-300;
+
 // What ncf_log_probs is asked for (`requests`).
 constexpr int32_t ncf_log_want_probabilities = 1;  // ln P(F' <= x) and ln P(F' > x)
 constexpr int32_t ncf_log_want_density = 2;        // ln of the density at x
@@ -46,8 +52,9 @@ int32_t ncf_log_probs(ncf_log_record* record);
 // ln P(F' <= x) and ln P(F' > x) for x > 0 by the Poisson summation from the
 // Poisson mode with the start terms carried in logarithms: any Poisson mean
 // up to 5e6 and probabilities far below the double range.  0 on success, 1
-// on failure (arguments outside df1, df2 in (2^-10, 2147483647], ncp >= 0,
-// x > 0;
+// on failure (arguments outside df1, df2 in (1e-300, 2147483647], ncp >= 0,
+// x > 0; a tail built on a start ratio formed as a complement that has lost
+// its digits, as for df2 far below 2^-10 with x' near 1;
 // a sum whose terms leave the extended range; a start ratio whose fraction
 // does not settle).
 int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_lower,
@@ -64,6 +71,7 @@ constexpr int32_t ncf_log_path_end_point = 1;    // x = 0
 constexpr int32_t ncf_log_path_central = 2;      // lambda = 0: one incomplete beta ratio
 constexpr int32_t ncf_log_path_summation = 3;    // Poisson summation
 constexpr int32_t ncf_log_path_integration = 4;  // integration over the numerator
+constexpr int32_t ncf_log_path_mode_summation = 5;  // ncf_log_tails' sum from the Poisson mode
 
 struct ncf_log_trace {
     int32_t path;         // one of ncf_log_path_*

@@ -80,6 +80,12 @@ constexpr double fraction_tolerance = min_relative_tolerance;
 // first term: 1e-12 of 1 + |ln P|.
 constexpr double head_slack = 1e-12;
 
+// 2^-64, the unit of the extended significand, and the relative error of a
+// start ratio formed as a complement beyond which the tail built on it is
+// refused: 1e-14.
+constexpr long double extended_unit = 0x1p-64L;
+constexpr double complement_tolerance = 1e-14;
+
 // Relative tolerance of the sum: 2^-53 plus two units in the last place.
 constexpr double sum_tolerance = eps_53;
 
@@ -114,6 +120,11 @@ long double log_beta_term(double xp, double yp, double ak, double b)
 struct start_ratio {
     double log_ik, log_jk;  // ln I_k, ln(1 - I_k)
     bool settled;           // the continued fraction converged
+    // The relative error of the ratio formed as the complement, ln(1 - e^w):
+    // w's rounding, about 2^-64 of its summands, over |w|.  Large where w
+    // is near 0, as for a second shape far below 1 with x' near 1.
+    double complement_error;
+    bool complement_is_lower;  // ln I_k is the complement (else ln(1 - I_k))
 };
 
 // ln I_x'(p, q) and ln(1 - I_x'(p, q)) from the continued fraction of the
@@ -145,9 +156,14 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
                                             &tail) == 0;
     if (!out->settled)
         return true;
-    double w = static_cast<double>(ln_xs + log_dens + tail);
+    long double sum = ln_xs + log_dens + tail;
+    double w = static_cast<double>(sum);
     if (w > 0.0)
         w = 0.0;
+    long double size = elem_abs(static_cast<double>(ln_xs)) + elem_abs(static_cast<double>(log_dens))
+                       + elem_abs(static_cast<double>(tail));
+    out->complement_error = w < 0.0 ? static_cast<double>(extended_unit * size) / -w : max_double;
+    out->complement_is_lower = exchange;
     double other = complement_of(w);
     out->log_ik = exchange ? other : w;
     out->log_jk = exchange ? w : other;
@@ -157,8 +173,8 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
 __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
                                                  double* log_lower, double* log_upper)
 {
-    if (!(df1 > ncf_log_min_degrees && df1 <= int32_max_double)
-        || !(df2 > ncf_log_min_degrees && df2 <= int32_max_double)
+    if (!(df1 > ncf_log_tails_min_degrees && df1 <= int32_max_double)
+        || !(df2 > ncf_log_tails_min_degrees && df2 <= int32_max_double)
         || !(ncp >= 0.0) || !(x > 0.0))
         return 1;
     double xp, yp;
@@ -206,36 +222,48 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
         upper = start.log_jk;
     } else {
         double limit = k + base_steps + steps_per_root * root;
-        long double d;
-        int32_t scale = 0;
-        int32_t n = ncf_sum_differences<long double, long double, false, true>(
-            a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d, &scale);
-        if (n >= static_cast<int32_t>(limit) || !(d == d) || d - d != 0)
-            return 1;
-        if (d == 0) {
-            lower = start.log_ik;
-            upper = start.log_jk;
-        } else {
-            long double log_d = log_weight + log_term + elem_ln_fyl2x_ext(d < 0 ? -d : d)
-                              + scale * ncf_sum_rescale_log;
-            double sign = d > 0 ? 1.0 : -1.0;
-            lower = log_add(start.log_ik, static_cast<double>(log_d), sign);
-            upper = log_add(start.log_jk, static_cast<double>(log_d), -sign);
-        }
-        // P >= p_0 I_0 >= p_0 u_0.  The beta terms grow by (a+j)/((a+b+j-1) x')
-        // a step downward, by far the most at the last, j = 1 to 0, when
-        // a + b is far below 1: a backward direction that stopped on falling
+        // With a + b below 1 a backward direction that stopped on falling
         // terms before j = 0 can have missed a last term that outweighs all
-        // it summed.  A P below p_0 u_0 shows it; the sum fails then.
-        if (k > 0) {
-            long double log_first = -lam + log_beta_term(xp, yp, a, b);
-            if (log_first > lower + head_slack * (1.0 - lower))
+        // it summed (the beta terms grow by (a+j)/((a+b+j-1) x') a step
+        // downward, by far the most from j = 1 to 0).  P >= p_0 I_0 >=
+        // p_0 u_0 shows it: the sum is then run again with the backward
+        // direction taken to j = 0, and fails if the bound still does not hold.
+        bool to_zero = false;
+        for (;;) {
+            long double d;
+            int32_t scale = 0;
+            int32_t n = ncf_sum_differences<long double, long double, false, true>(
+                a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d,
+                &scale, to_zero);
+            if (n >= static_cast<int32_t>(limit) || !(d == d) || d - d != 0)
                 return 1;
+            if (d == 0) {
+                lower = start.log_ik;
+                upper = start.log_jk;
+            } else {
+                long double log_d = log_weight + log_term + elem_ln_fyl2x_ext(d < 0 ? -d : d)
+                                  + scale * ncf_sum_rescale_log;
+                double sign = d > 0 ? 1.0 : -1.0;
+                lower = log_add(start.log_ik, static_cast<double>(log_d), sign);
+                upper = log_add(start.log_jk, static_cast<double>(log_d), -sign);
+            }
+            if (k == 0)
+                break;
+            long double log_first = -lam + log_beta_term(xp, yp, a, b);
+            if (!(log_first > lower + head_slack * (1.0 - lower)))
+                break;
+            if (to_zero || !(a + b < 1.0))
+                return 1;
+            to_zero = true;
         }
     }
     // The smaller tail kept, the larger as ln(1 - e^w); off the mode the
     // tail on the safe side of k.
     bool keep_lower = moved ? lower_smaller : lower < upper;
+    // The tail kept starts from a complement that has lost its digits: no
+    // value rather than a wrong one.
+    if (keep_lower == start.complement_is_lower && start.complement_error > complement_tolerance)
+        return 1;
     if (keep_lower) {
         if (!(lower <= 0.0))
             return 1;

@@ -38,6 +38,11 @@
 // are multiplied by 2^-8192, exactly, and *scale counts the factors
 // (D = sum 2^(8192 scale)); when the backward weight falls below 2^-8192
 // a factor 2^8192 moves into it from its difference and beta term.
+//
+// backward_to_zero makes the backward direction run on to j = 0 whatever
+// its terms: with a + b below 1 the last step multiplies the beta term by
+// (a + 1)/((a + b) x'), and a term that has fallen below the tolerance can
+// be followed by one that outweighs the whole sum.
 
 #pragma once
 
@@ -67,7 +72,7 @@ constexpr long double ncf_sum_rescale_log = 8192 * elem_ln2_ext;
 template <typename real, typename accum, bool guarded, bool rescaled = false>
 int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
                             double weight, double term, double tolerance, int32_t step_limit,
-                            accum* sum, int32_t* scale = nullptr)
+                            accum* sum, int32_t* scale = nullptr, bool backward_to_zero = false)
 {
     const real a = a_in;
     const real x = x_in;
@@ -91,8 +96,10 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
     accum s = 0;
     int32_t n = 0;
 
-    while (std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol) && n < step_limit) {
-        if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * tol)) {
+    while (((backward_to_zero && jb > 0)
+            || std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol))
+           && n < step_limit) {
+        if (jb > 0 && (backward_to_zero || std::fabs(v) > std::fabs(static_cast<real>(s) * tol))) {
             ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
             sb = sb + ub;                                    // I_(jb-1) - I_k
             pb = jb * inv_lam * pb;                          // p_(jb-1)
