@@ -48,7 +48,7 @@ int32_t gamma_ratio(double x, double a, int32_t lower, const gamma_method_limits
                     int32_t* method, double* out);
 
 // ln P(a, x) and ln Q(a, x) by Temme's uniform asymptotic expansion, for a
-// large shape (a >= 1e4) and |x/a - 1| small (at most 0.3).  0, or 1 when
+// large shape (a >= 100) and |x/a - 1| at most 0.3.  0, or 1 when
 // the Mills ratio fails (outputs untouched).
 int32_t gamma_uniform_log(double x, double a, double* log_lower, double* log_upper);
 

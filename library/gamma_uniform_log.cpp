@@ -25,13 +25,15 @@
 // exactly by library/gen_gamma_temme_table.py); their radius of convergence
 // is 2 sqrt(pi), and for |eta| <= 1/2 the omitted powers are below 1e-16 of
 // C_k.  The omitted terms of the expansion are of the relative size of
-// C_6/a^6 against C_0: below 1e-20 from a = 1e4 on.  The routine is used
-// for a >= 1e7 within 0.02 a + 0.7 sqrt(a) of a, |t| <= 0.023.
+// C_6/a^6 against C_0 (C_6(0) = 5.3e-4): 2e-15 at a = 100, where S/sqrt(a)
+// is itself a thirtieth of the bracket, and below 1e-20 from a = 1e4 on.
+// gamma_inc_log uses it for a >= 100 and |t| <= 0.3 (|eta| <= 0.28).
 //
-// Accuracy (against mpmath, tests/reference/gen_gamma_uniform.py): both logs
-// within 1e-15 of max(1, |ln|) for shapes 1e7 to 1e9 over the band.  What
-// limits it is the Mills ratio below z = 5, where it is Phi(-z)/phi(z) from
-// the error function (a few units of 1e-15 relative).
+// Accuracy (against mpmath, tests/reference/gen_gamma_sweep.py, gen_gamma.py
+// and gen_gamma_band.py): both logs within 1e-15 of max(1, |ln|) for shapes
+// from 100 to 1e9.  What limits it is the Mills ratio below z = 5, where it
+// is Phi(-z)/phi(z) from the error function (a few units of 1e-16
+// relative).
 //
 // Returns 1 when the Mills ratio's continued fraction fails (then the
 // outputs are untouched), else 0.

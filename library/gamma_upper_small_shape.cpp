@@ -19,8 +19,8 @@
 // units in the last place lost.  Beyond x = 1 the cancellation grows (27
 // times at x = 2), and Legendre's continued fraction on a itself takes over.
 //
-// T: the terms fall like x^k/(k k!); for x <= 1 the 19th is below 2^-64 of
-// the sum.
+// T: the terms fall like x^k/(k k!) and |T| >= x/2 for x <= 1, so the
+// 20th term, 2/(20 20!) of the sum at most, is below 2^-64 of it.
 
 #include "library/gamma_methods.h"
 
@@ -30,7 +30,8 @@
 
 namespace {
 
-// Terms of T: 1/(19 19!) < 2^-64 |T| for x <= 1 (|T| >= x/2 there).
+// Terms of T, all summed: from the 20th on each is below 2^-64 |T| for
+// x <= 1; four more for margin.
 constexpr int32_t series_terms = 24;
 
 }  // namespace

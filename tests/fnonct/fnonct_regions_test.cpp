@@ -1,6 +1,6 @@
 // fnonct_search over the regions where FNONCT is judged: ordinary designs,
 // large degrees of freedom and noncentralities up to 1e6, small degrees of
-// freedom, far tails of p, the heavy-tail band where x' rounds to 1, and
+// freedom, numerators of 1e-6 to 2^-10 degrees of freedom, far tails of p, the heavy-tail band where x' rounds to 1, and
 // wide numerators (df1 from 1e4 to 1e7).
 // Every row has a root; each must be found, to a relative error of at most
 // 1e-12 kappa, kappa = |p / (lam dP/dlam)| the condition number of lam in p
@@ -45,7 +45,8 @@ struct region {
 
 const region regions[] = {
     REGION(ordinary, conditioned_tolerance), REGION(large, conditioned_tolerance),
-    REGION(small, conditioned_tolerance),    REGION(tails, conditioned_tolerance),
+    REGION(small, conditioned_tolerance),    REGION(tiny, conditioned_tolerance),
+    REGION(tails, conditioned_tolerance),
     REGION(heavy, conditioned_tolerance),    REGION(wide, conditioned_tolerance),
 };
 

@@ -132,6 +132,37 @@ TEST(NcfLogProbs, FailedSummationFallsBackOnIntegration)
     EXPECT_EQ(r.trace.summation_failed, 1);
 }
 
+// Degrees of freedom at or below 2^-10 (once refused), and tiny x with
+// lambda near 500 where the integration fails: the sum from the Poisson
+// mode answers (ln P(2.638088761e-12; 0.2284012087, 0.08445778625,
+// 508.2848095) = -258.3758637).  Probabilities alone.
+TEST(NcfLogProbs, SmallDegreesAndTinyXBySumFromTheMode)
+{
+    check_table("mode", ncf_log_mode_rows, ncf_log_path_mode_summation, 0, 1);
+}
+
+// Tiny x with a large lambda and moderate degrees of freedom: integrated.
+TEST(NcfLogProbs, TinyXWithLargeLambdaIntegrated)
+{
+    check_table("tiny x", ncf_log_tiny_x_rows, ncf_log_path_integration, 0, 1);
+}
+
+// A second degree of freedom far below 2^-10 with x' near 1: the start
+// ratio's complement has lost digits like 1/b (2.5e-12 of ln P at b = 5e-7
+// before the check).  Each call is exact or fails, never wrong.
+TEST(NcfLogProbs, LostComplementFailsRatherThanAnswers)
+{
+    for (const ncf_log_reference& row : ncf_log_refused_rows) {
+        run_result r = run(row.x, row.n1, row.n2, row.lambda, 1);
+        SCOPED_TRACE(testing::Message() << "x = " << row.x << ", n1 = " << row.n1
+                                        << ", n2 = " << row.n2 << ", lambda = " << row.lambda);
+        if (r.status != 0)
+            continue;
+        EXPECT_LE(relative_error(r.record.log_lower, row.lower), log_tolerance);
+        EXPECT_LE(relative_error(r.record.log_upper, row.upper), log_tolerance);
+    }
+}
+
 TEST(NcfLogProbs, DensityAgainstDerivativeOfTheCdf)
 {
     worst_row worst;
@@ -245,7 +276,7 @@ TEST(NcfLogProbs, SmallLowerTail)
 TEST(NcfLogProbs, DomainFailures)
 {
     const double args[][4] = {
-        {1.0, 0.0009765625, 10.0, 5.0}, {1.0, 10.0, 0.0009765625, 5.0},
+        {1.0, 1e-300, 10.0, 5.0},       {1.0, 10.0, 1e-300, 5.0},
         {1.0, 3e9, 10.0, 5.0},          {1.0, 10.0, 3e9, 5.0},
         {1.0, 3.0, 10.0, -1.0},         {-1.0, 3.0, 10.0, 5.0},
         {nan, 3.0, 10.0, 5.0},          {1.0, nan, 10.0, 5.0},
@@ -257,8 +288,11 @@ TEST(NcfLogProbs, DomainFailures)
         EXPECT_TRUE(std::isnan(r.record.log_lower));
         EXPECT_TRUE(std::isnan(r.record.log_density));
     }
-    // Just inside the bounds.
+    // Just inside the bounds; 2^-10 and below by the sum from the Poisson mode.
     EXPECT_EQ(run(1.0, 0.001, 10.0, 5.0).status, 0);
+    run_result small = run(1.0, 0.0009765625, 10.0, 5.0);
+    EXPECT_EQ(small.status, 0);
+    EXPECT_EQ(small.trace.path, ncf_log_path_mode_summation);
     EXPECT_EQ(run(1.0, 3.0, 2147483647.0, 5.0, 1).status, 0);
 }
 
