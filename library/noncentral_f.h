@@ -41,3 +41,13 @@ struct ncf_values {
 // them has no answer (it is NaN, the others keep theirs).
 int32_t ncf_probabilities(double x, double df1, double df2, double ncp, int32_t requests,
                           ncf_values* out);
+
+// The quantile in x: the x >= 0 with P(F' <= x) = prob (tail =
+// quantile_lower_tail) or P(F' > x) = prob (tail = quantile_upper_tail),
+// into *x, for 0 < df1, df2 <= 4294967294 and 0 <= ncp < inf.  Giving the
+// upper tail directly keeps a probability such as 1 - 1e-300 exact.  prob = 0
+// and prob = 1 give the end points 0 and +inf.  Statuses those of the
+// central quantiles (quantile_ok, quantile_invalid, quantile_not_converged:
+// the iteration reached its step limit, or the probabilities had no answer
+// at an iterate); *x is NaN unless quantile_ok.
+int32_t ncf_quantile(double prob, int32_t tail, double df1, double df2, double ncp, double* x);
