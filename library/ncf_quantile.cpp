@@ -111,6 +111,10 @@ int32_t ncf_quantile(double prob, int32_t tail, double df1, double df2, double n
             double denominator = 1.0 - 0.5 * ratio * slope;
             double step = denominator > 0.5 && denominator < 2.0 ? ratio / denominator : ratio;
             next = v - step;
+            if (elem_abs(step) <= relative_stop * v) {
+                *x = next > lo && next < hi ? next : v;
+                return quantile_ok;
+            }
             newton = next > lo && next < hi
                      && (hi == infinity || lo == 0.0 || elem_abs(step) <= 0.5 * previous_step);
             if (newton)
@@ -125,7 +129,8 @@ int32_t ncf_quantile(double prob, int32_t tail, double df1, double df2, double n
                 next = elem_sqrt(lo) * elem_sqrt(hi);
             previous_step = elem_abs(next - v);
         }
-        if (elem_abs(next - v) <= relative_stop * next || hi - lo <= relative_stop * hi) {
+        if (elem_abs(next - v) <= relative_stop * next
+            || (hi < infinity && hi - lo <= relative_stop * hi)) {
             *x = next > lo && next < hi ? next : v;
             return quantile_ok;
         }

@@ -9,7 +9,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 
 ensure_packages g++ python3-dev python3-numpy python3-setuptools python3-wheel python3-pip \
-  python3-venv python3-pytest python3-dask python3-distributed
+  python3-venv python3-pytest python3-dask python3-distributed python3-scipy
 
 venv="$root/build-python/venv"
 # A fresh environment and a fresh build (pip builds in python/build).
