@@ -16,16 +16,16 @@
 // 1. ncf_cdf, the direct Poisson sum, gives P to full relative precision
 //    far into the lower tail and is the cheapest route.  Where P <= 1/2 it
 //    answers all four probabilities: Q = 1 - P and ln Q = ln(1 - P) lose
-//    nothing, and ln P = ln P while P is a normal double.  Where P > 1/2 it
-//    gives P alone (its absolute error is that of the sum, a few units of
-//    2^-53).
+//    nothing, and ln P is the log of that P while it is a normal double (a
+//    subnormal P has lost digits).  Where P > 1/2 it gives P alone (its
+//    absolute error is that of the sum, a few units of 2^-53).
 // 2. What is still missing comes from the log-space routines, which keep
 //    the smaller tail in logarithms, far below the double range, and form
-//    the larger as ln(1 - e^w) (Abramowitz and Stegun 4.1.28 in log1p form):
-//    ncf_log_tails, the sum from the Poisson mode (Poisson means to 5e6),
-//    and where it fails ncf_log_probs (its summation, or the integration of
-//    the numerator's noncentral chi-square density against the gamma tail
-//    of the denominator).  P = e^(ln P) and Q = e^(ln Q) from there.  ncf_cdf
+//    the larger as ln(1 - e^w) = log1p(-e^w): ncf_log_tails, the sum from
+//    the Poisson mode (Poisson means to 5e6), and where it fails
+//    ncf_log_probs (its summation, or the integration of the numerator's
+//    noncentral chi-square density against the gamma tail of the
+//    denominator).  P = e^(ln P) and Q = e^(ln Q) from there.  ncf_cdf
 //    fails where its step limit (Poisson means beyond a few thousand) or
 //    the range of its start terms stops it; this route answers there, e.g.
 //    P = 0.491696 at x = 44.0582, df1 = 464.569, df2 = 511.026,

@@ -110,22 +110,15 @@ bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int
     return true;
 }
 
-// The beta quantile in the shape of f_quantile: x alone.
-int32_t beta_quantile_of(double prob, int32_t tail, double a, double b, double* x)
+// A quantile over recycled (p, parameters...): quantile(prob, tail,
+// element, &x) gives the routine's status.  NaN with R's "NaNs produced"
+// warning outside the domain, NaN with a warning of its own where the
+// iteration did not converge.
+template <typename Quantile>
+SEXP quantile_vector(std::initializer_list<SEXP> args, SEXP lower_tail, SEXP log_p,
+                     const char* name, Quantile quantile)
 {
-    double y;
-    return beta_inc_inverse(prob, tail, a, b, x, &y);
-}
-
-using quantile_routine = int32_t (*)(double, int32_t, double, double, double*);
-
-// A quantile over recycled (p, shape1, shape2): NaN with R's "NaNs
-// produced" warning outside the domain, NaN with a warning of its own where
-// the iteration did not converge.
-SEXP quantile_vector(SEXP p, SEXP s1, SEXP s2, SEXP lower_tail, SEXP log_p,
-                     quantile_routine routine, const char* name)
-{
-    recycled r = recycle({p, s1, s2});
+    recycled r = recycle(args);
     int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
     SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
     double* out = REAL(result);
@@ -137,7 +130,7 @@ SEXP quantile_vector(SEXP p, SEXP s1, SEXP s2, SEXP lower_tail, SEXP log_p,
         int32_t tail;
         int32_t status = quantile_invalid;
         if (quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
-            status = routine(prob, tail, r.at(1, i), r.at(2, i), &out[i]);
+            status = quantile(prob, tail, r, i, &out[i]);
         if (status != quantile_ok) {
             out[i] = R_NaN;
             ++(status == quantile_invalid ? invalid : failed);
@@ -305,41 +298,30 @@ SEXP kelbrant_ncp_ci(SEXP f, SEXP df1, SEXP df2, SEXP confidence, SEXP alternati
 // qf_exact(p, df1, df2, lower.tail, log.p): the central F quantile.
 SEXP kelbrant_qf(SEXP p, SEXP df1, SEXP df2, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, df1, df2, lower_tail, log_p, f_quantile, "qf_exact");
+    return quantile_vector({p, df1, df2}, lower_tail, log_p, "qf_exact",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return f_quantile(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
 }
 
 // qbeta_exact(p, shape1, shape2, lower.tail, log.p): the inverse of the
 // regularized incomplete beta ratio.
 SEXP kelbrant_qbeta(SEXP p, SEXP shape1, SEXP shape2, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, shape1, shape2, lower_tail, log_p, beta_quantile_of, "qbeta_exact");
+    return quantile_vector({p, shape1, shape2}, lower_tail, log_p, "qbeta_exact",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               double y;
+                               return beta_inc_inverse(prob, tail, r.at(1, i), r.at(2, i), x, &y);
+                           });
 }
 
-// qncf(p, df1, df2, ncp, lower.tail, log.p): the noncentral F quantile,
-// with the warnings of quantile_vector.
+// qncf(p, df1, df2, ncp, lower.tail, log.p): the noncentral F quantile.
 SEXP kelbrant_qncf(SEXP p, SEXP df1, SEXP df2, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    recycled r = recycle({p, df1, df2, ncp});
-    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        double prob;
-        int32_t tail;
-        int32_t status = quantile_invalid;
-        if (quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
-            status = ncf_quantile(prob, tail, r.at(1, i), r.at(2, i), r.at(3, i), &out[i]);
-        if (status != quantile_ok) {
-            out[i] = R_NaN;
-            ++(status == quantile_invalid ? invalid : failed);
-        }
-    }
-    warn_after(invalid, failed, "qncf");
-    UNPROTECT(1);
-    return result;
+    return quantile_vector({p, df1, df2, ncp}, lower_tail, log_p, "qncf",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return ncf_quantile(prob, tail, r.at(1, i), r.at(2, i), r.at(3, i), x);
+                           });
 }
 
 // power_f_test(df1, df2, ncp, sig.level).

@@ -16,6 +16,8 @@ A further family is a subclass of ``_kelbrant_continuous`` naming its
 ufuncs in ``_ufuncs`` and its closed-form moments in ``_stats``, and one
 instance; it is listed in ``__all__``.
 """
+import math
+
 import numpy as np
 from scipy import stats as _scipy_stats
 
@@ -34,29 +36,17 @@ class _kelbrant_continuous(_scipy_stats.rv_continuous):
 
     _ufuncs = {}
 
-    def _cdf(self, x, *shapes):
-        return self._ufuncs["_cdf"](x, *shapes)
 
-    def _sf(self, x, *shapes):
-        return self._ufuncs["_sf"](x, *shapes)
+def _calling_ufunc(name):
+    def method(self, x, *shapes):
+        return self._ufuncs[name](x, *shapes)
+    method.__name__ = name
+    return method
 
-    def _logcdf(self, x, *shapes):
-        return self._ufuncs["_logcdf"](x, *shapes)
 
-    def _logsf(self, x, *shapes):
-        return self._ufuncs["_logsf"](x, *shapes)
-
-    def _pdf(self, x, *shapes):
-        return self._ufuncs["_pdf"](x, *shapes)
-
-    def _logpdf(self, x, *shapes):
-        return self._ufuncs["_logpdf"](x, *shapes)
-
-    def _ppf(self, q, *shapes):
-        return self._ufuncs["_ppf"](q, *shapes)
-
-    def _isf(self, q, *shapes):
-        return self._ufuncs["_isf"](q, *shapes)
+for _name in ("_cdf", "_sf", "_logcdf", "_logsf", "_pdf", "_logpdf", "_ppf", "_isf"):
+    setattr(_kelbrant_continuous, _name, _calling_ufunc(_name))
+del _name
 
 
 class ncf_gen(_kelbrant_continuous):
@@ -75,8 +65,9 @@ class ncf_gen(_kelbrant_continuous):
         var  = 2 (dfd / dfn)^2 ((dfn + nc)^2 + (dfn + 2 nc)(dfd - 2))
                / ((dfd - 2)^2 (dfd - 4)),
 
-    and inf below, as SciPy gives them; skewness and kurtosis by SciPy's
-    generic numerical moments.
+    and NaN below, as SciPy gives them; the raw moments E[F'^n] (and so
+    skewness and kurtosis) from those of the noncentral chi-square
+    numerator and the central denominator, NaN for dfd <= 2n.
     """
 
     _ufuncs = {"_cdf": _core.ncf_cdf, "_sf": _core.ncf_sf, "_logcdf": _core.ncf_logcdf,
@@ -93,11 +84,33 @@ class ncf_gen(_kelbrant_continuous):
     def _stats(self, dfn, dfd, nc, moments="mv"):
         dfn, dfd, nc = np.asarray(dfn, float), np.asarray(dfd, float), np.asarray(nc, float)
         with np.errstate(divide="ignore", invalid="ignore"):
-            mean = np.where(dfd <= 2, np.inf, dfd / (dfd - 2) * (dfn + nc) / dfn)
-            var = np.where(dfd <= 4, np.inf,
+            mean = np.where(dfd <= 2, np.nan, dfd / (dfd - 2) * (dfn + nc) / dfn)
+            var = np.where(dfd <= 4, np.nan,
                            2 * (dfd / dfn) ** 2 * ((dfn + nc) ** 2 + (dfn + 2 * nc) * (dfd - 2))
                            / ((dfd - 2) ** 2 * (dfd - 4)))
         return mean, var, None, None
+
+    def _munp(self, n, dfn, dfd, nc):
+        # E[F'^n] = (dfd/dfn)^n E[X^n] E[Y^-n] for the independent numerator
+        # X ~ chi'^2(dfn, nc) and denominator Y ~ chi^2(dfd): the raw moments
+        # of X by their recurrence
+        #     E[X^k] = 2^(k-1) (k-1)! (dfn + k nc)
+        #              + sum_(j=1)^(k-1) (k-1)! 2^(j-1) / (k-j)! (dfn + j nc) E[X^(k-j)],
+        # and E[Y^-n] = 1 / prod_(i=1)^n (dfd - 2i), finite for dfd > 2n.
+        n = int(n)
+        dfn, dfd, nc = np.asarray(dfn, float), np.asarray(dfd, float), np.asarray(nc, float)
+        raw = [np.ones_like(dfn + dfd + nc)]
+        for k in range(1, n + 1):
+            total = 2.0 ** (k - 1) * math.factorial(k - 1) * (dfn + k * nc)
+            for j in range(1, k):
+                total = total + (math.factorial(k - 1) * 2.0 ** (j - 1) / math.factorial(k - j)
+                                 * (dfn + j * nc) * raw[k - j])
+            raw.append(total)
+        inverse = np.ones_like(dfd)
+        for i in range(1, n + 1):
+            inverse = inverse * (dfd - 2.0 * i)
+        with np.errstate(divide="ignore", invalid="ignore"):
+            return np.where(dfd > 2 * n, (dfd / dfn) ** n * raw[n] / inverse, np.nan)
 
 
 ncf = ncf_gen(a=0.0, name="ncf", shapes="dfn, dfd, nc")
