@@ -25,7 +25,6 @@
 
 namespace {
 
-
 // The arguments of one call, recycled.
 struct recycled {
     int count;            // number of arguments
