@@ -53,10 +53,14 @@
 // e^(-ncp/2) for df1 = 2 (the central F(2, df2) density at 0 is 1), 0
 // above.  At x = +inf, P = 1, Q = 0 and the density is 0.
 //
-// Accuracy.  ln P and ln Q are those of the routine that answers (to about
-// 1e-13 relative against mpmath, tests/library/ncf_probabilities_test.cpp);
-// P and Q taken as e^w add the rounding of w to their relative error: at
-// most |w| 2^-53, 7.9e-14 at the bottom of the double range.
+// Accuracy.  ln P and ln Q are those of the routine that answers; P and Q
+// taken as e^w add the rounding of w to their relative error, at most
+// |w| 2^-53 (7.9e-14 at the bottom of the double range).  Against mpmath
+// over 106 rows (tests/library/ncf_probabilities_test.cpp: df to 1e7, ncp
+// to 5e4, logs to -1.8e4): P and ln P within 2.0e-13 (ncf_cdf's own error,
+// at x = 0.476, df1 = 25, df2 = 7, ncp = 400), Q within 8e-14, ln Q within
+// 2.5e-13 plus 2^-52 |ln Q|; the density within 2e-13 plus 2^-49 |ln f|,
+// and 3.2e-12 at df1 = 1e7 (ncf_log_density's own).
 
 #include "library/noncentral_f.h"
 
