@@ -109,35 +109,51 @@ bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int
     return true;
 }
 
-// A quantile over recycled (p, parameters...): quantile(prob, tail,
-// element, &x) gives the routine's status.  NaN with R's "NaNs produced"
-// warning outside the domain, NaN with a warning of its own where the
-// iteration did not converge.
-template <typename Quantile>
-SEXP quantile_vector(std::initializer_list<SEXP> args, SEXP lower_tail, SEXP log_p,
-                     const char* name, Quantile quantile)
+// A routine's value over recycled arguments: element(r, i, &out[i]) gives
+// the status of element i, 0 for a value, 1 for arguments outside the
+// domain (NaN with R's "NaNs produced" warning), anything else for no
+// answer (NaN with a warning of its own).  The quantiles' and
+// ncf_probabilities' statuses have these values.
+template <typename Element>
+SEXP status_vector(std::initializer_list<SEXP> args, const char* name, Element element)
 {
     recycled r = recycle(args);
-    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
     SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
     double* out = REAL(result);
     int invalid = 0, failed = 0;
     for (R_xlen_t i = 0; i < r.n; ++i) {
         if (missing_element(r, i, &out[i]))
             continue;
-        double prob;
-        int32_t tail;
-        int32_t status = quantile_invalid;
-        if (quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
-            status = quantile(prob, tail, r, i, &out[i]);
-        if (status != quantile_ok) {
+        int32_t status = element(r, i, &out[i]);
+        if (status != 0) {
             out[i] = R_NaN;
-            ++(status == quantile_invalid ? invalid : failed);
+            ++(status == 1 ? invalid : failed);
         }
     }
     warn_after(invalid, failed, name);
     UNPROTECT(1);
     return result;
+}
+
+static_assert(quantile_ok == 0 && quantile_invalid == 1 && ncf_values_ok == 0
+                  && ncf_values_invalid == 1,
+              "status_vector reads 0 as a value and 1 as outside the domain");
+
+// A quantile over recycled (p, parameters...): quantile(prob, tail,
+// element, &x) gives the routine's status; p is read by R's quantile
+// conventions first.
+template <typename Quantile>
+SEXP quantile_vector(std::initializer_list<SEXP> args, SEXP lower_tail, SEXP log_p,
+                     const char* name, Quantile quantile)
+{
+    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    return status_vector(args, name, [&](const recycled& r, R_xlen_t i, double* x) {
+        double prob;
+        int32_t tail;
+        if (!quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
+            return quantile_invalid;
+        return quantile(prob, tail, r, i, x);
+    });
 }
 
 // The power of a design over recycled arguments: power(element, &value)
@@ -197,28 +213,16 @@ SEXP size_list(std::initializer_list<SEXP> args, Solve solve)
     return result;
 }
 
-// One output of ncf_probabilities over recycled (x, df1, df2, ncp): NaN
-// with R's "NaNs produced" warning outside the domain, NaN with a warning
-// of its own where no routine answered.
+// One output of ncf_probabilities over recycled (x, df1, df2, ncp).
 SEXP ncf_vector(SEXP x, SEXP df1, SEXP df2, SEXP ncp, int32_t request,
                 double ncf_values::*field, const char* name)
 {
-    recycled r = recycle({x, df1, df2, ncp});
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
+    return status_vector({x, df1, df2, ncp}, name, [&](const recycled& r, R_xlen_t i, double* out) {
         ncf_values v;
         int32_t status = ncf_probabilities(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), request, &v);
-        out[i] = status == ncf_values_ok ? v.*field : R_NaN;
-        if (status != ncf_values_ok)
-            ++(status == ncf_values_invalid ? invalid : failed);
-    }
-    warn_after(invalid, failed, name);
-    UNPROTECT(1);
-    return result;
+        *out = v.*field;
+        return status;
+    });
 }
 
 constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
