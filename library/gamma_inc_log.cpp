@@ -214,6 +214,7 @@ bool small_shape_path(gamma_log_record* record, bool integrate)
             return false;
         record->log_upper = elem_ln(q);
         if (q <= 0.5) {
+            r = q;  // the work field holds ln Q here
             record->log_lower = log1p_rel(-q);
             method = gamma_method_series;
         } else {

@@ -74,11 +74,12 @@ int32_t gamma_uniform_log(double x, double a, double* log_lower, double* log_upp
     elem_extended_hold(t);
     long double half_square = static_cast<long double>(a)
                               * log_remainder_extended(t, elem_ln_fyl2x_ext(1.0L + t));
-    elem_extended_hold(half_square);
+    long double square = 2.0L * half_square;
+    bool upper = t > 0.0L;
+    elem_extended_hold(square);
     elem_extended_end(saved);
 
-    bool upper = t > 0.0L;
-    double root = elem_sqrt(static_cast<double>(2.0L * half_square));  // |z|
+    double root = elem_sqrt(static_cast<double>(square));  // |z|
     double eta = root / elem_sqrt(a);
     double s = coefficient_sum(upper ? eta : -eta, a) / elem_sqrt(a);
     double m;

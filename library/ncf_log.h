@@ -12,11 +12,14 @@
 // its stopping rule foresees.
 constexpr double ncf_log_min_degrees = 0x1p-10;
 
-// The smallest degrees of freedom of ncf_log_tails (both must lie above it),
-// whose sum is run on to j = 0 when a + b < 1 and checked against its first
-// term.  ncf_log_probs takes the probabilities of smaller degrees of
-// freedom than ncf_log_min_degrees from it.
-constexpr double ncf_log_tails_min_degrees = 1e-300;
+// The smallest degrees of freedom of ncf_log_tails (both must lie above it):
+// 2^-20 = 9.5e-7.  Its sum is run on to j = 0 when a + b < 1 and checked
+// against its first term, and a tail built on a start ratio whose
+// complement lost its digits fails; so checked against mpmath from 1e-6
+// to 2^-10, within 5e-15 where it answers.  ncf_log_probs takes the
+// probabilities of degrees of freedom at or below ncf_log_min_degrees
+// from it.
+constexpr double ncf_log_tails_min_degrees = 0x1p-20;
 
 // What ncf_log_probs is asked for (`requests`).
 constexpr int32_t ncf_log_want_probabilities = 1;  // ln P(F' <= x) and ln P(F' > x)
@@ -52,7 +55,7 @@ int32_t ncf_log_probs(ncf_log_record* record);
 // ln P(F' <= x) and ln P(F' > x) for x > 0 by the Poisson summation from the
 // Poisson mode with the start terms carried in logarithms: any Poisson mean
 // up to 5e6 and probabilities far below the double range.  0 on success, 1
-// on failure (arguments outside df1, df2 in (1e-300, 2147483647], ncp >= 0,
+// on failure (arguments outside df1, df2 in (2^-20, 2147483647], ncp >= 0,
 // x > 0; a tail built on a start ratio formed as a complement that has lost
 // its digits, as for df2 far below 2^-10 with x' near 1;
 // a sum whose terms leave the extended range; a start ratio whose fraction

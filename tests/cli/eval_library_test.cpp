@@ -116,7 +116,7 @@ TEST(CliBesselNcfLog, ExactOutputs)
         {{"ncf_log_probs", "0", "1", "10", "5", "2"},
          "status 0\nlog_lower nan\nlog_upper nan\nlog_density 1.7976931348623157e+308\n"
          "small_lower_tail nan\n"},
-        {{"ncf_log_probs", "1", "1e-300", "10", "5"},
+        {{"ncf_log_probs", "1", "9.5367431640625e-07", "10", "5"},
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nsmall_lower_tail nan\n"},
         {{"ncf_log_probs", "-1", "3", "10", "5"},
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nsmall_lower_tail nan\n"},

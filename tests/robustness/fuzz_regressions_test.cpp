@@ -114,7 +114,7 @@ TEST(FuzzRegressions, SearchNeverReportsANegativeRoot)
 namespace {
 
 // Degrees of freedom far below 1, where the search's answers had P far from
-// p: they fail now (both lie below the 2^-10 the log-space route accepts).
+// p: they fail now (both lie below the 2^-20 the log-space route accepts).
 struct wrong_root_case {
     const char* cause;
     double x, df1, df2, p;
