@@ -45,13 +45,17 @@
 // that ln of the integral is exact far below the double range; the other
 // tail is ln(1 - e^w).
 //
-// Where the integration fails too, the probabilities come from the sum
-// from the Poisson mode of ncf_log_tails (x far below the mean with a large
-// lambda: ln P(2.638088761e-12; 0.2284012087, 0.08445778625, 508.2848095)
-// = -258.3758637), and degrees of freedom at or below 2^-10 go to it
-// directly: there the summation above can stop its backward direction
-// before a last term of size 1/(a + b) that outweighs its sum, and
-// ncf_log_tails runs that direction on to j = 0 and checks it.
+// Deliberate deviation: above lambda = 500, and after a failed summation,
+// the sum from the Poisson mode of ncf_log_tails (Poisson means up to 5e6,
+// in logarithms) comes before the integration, which is left for what it
+// refuses.  For x far below the mean with a large lambda the integration
+// fails (ln P(2.638088761e-12; 0.2284012087, 0.08445778625, 508.2848095)
+// = -258.3758637) or answers with an error of 1e-11 and more (ln Q(1e-11;
+// 0.1, 0.05, 600) 3e-9 off), where the sum is exact.  Degrees of freedom
+// at or below 2^-10 go to it directly: there the summation above can stop
+// its backward direction before a last term of size 1/(a + b) that
+// outweighs its sum, and ncf_log_tails runs that direction on to j = 0 and
+// checks it.
 //
 // Deliberate deviation: the call fails when either log probability comes
 // out above 0 or NaN (as gamma_inc_log's final check does), rather than
@@ -263,19 +267,20 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
             else
                 trace->summation_failed = 1;
         }
+        // Next the sum from the Poisson mode (any mean up to 5e6), and only
+        // then the integration: for x far below the mean with a large lambda
+        // the integration fails (x = 2.638088761e-12, n1 = 0.2284012087,
+        // n2 = 0.08445778625, lambda = 508.2848095, ln P = -258.3758637) or,
+        // worse, answers 1e-11 off (ln P(1e-11; 0.1, 0.05, 600)).
+        if (!done && !force_integration) {
+            done = ncf_log_tails(x, n1, n2, lambda, &rec->log_lower, &rec->log_upper) == 0;
+            if (done)
+                trace->path = ncf_log_path_mode_summation;
+        }
         if (!done) {
             done = integrated(rec);
             if (done)
                 trace->path = ncf_log_path_integration;
-        }
-        // Last, the sum from the Poisson mode (any mean up to 5e6), where the
-        // integration fails: x far below the mean with a large lambda, e.g.
-        // x = 2.638088761e-12, n1 = 0.2284012087, n2 = 0.08445778625,
-        // lambda = 508.2848095, ln P = -258.3758637.
-        if (!done) {
-            done = ncf_log_tails(x, n1, n2, lambda, &rec->log_lower, &rec->log_upper) == 0;
-            if (done)
-                trace->path = ncf_log_path_mode_summation;
         }
         // A log probability above 0, or NaN, is no probability.  Where n1 x
         // overflows (x = +inf, or x near the top of the double range) the
