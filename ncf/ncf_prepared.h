@@ -40,3 +40,25 @@ struct ncf_cdf_point {
 
 void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point);
 int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace);
+
+// The derivatives of P = P(F' <= x) in the noncentrality ncp at one point,
+// from the Poisson sum that gives P (ncf_poisson_sum.h): the descent
+// -dP/dncp = (1/2) sum_j p_j u_j > 0, and the second and third derivatives
+// relative to it.
+struct ncf_cdf_slopes {
+    double descent;      // -dP/dncp
+    double curvature;    // (d2P/dncp2) / (-dP/dncp)
+    double torsion;      // (d3P/dncp3) / (-dP/dncp)
+    int32_t start_index;  // the k the sum started from
+};
+
+// P into *out and its derivatives in ncp > 0 into *slopes from one sum; at
+// ncp = 0, P alone (the central ratio, kept as the start ratio of k = 0).
+// The start index is trunc(1.16 lam) as in ncf_cdf_at, or the one the point
+// holds from its last call while it still serves (at or above floor(lam),
+// a few sqrt(lam) above trunc(1.16 lam) at most), so that a search settling
+// on its root computes one start ratio I_k: P then agrees with ncf_cdf_at
+// to rounding rather than bit for bit.  Status 1 where ncf_cdf_at fails,
+// and also where its start weight or term lies below the double range (the
+// log-space sum, ncf_log_tails_slopes, serves there).
+int32_t ncf_cdf_slopes_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_slopes* slopes);
