@@ -30,10 +30,11 @@
 // index the sum holds still serves (ncf_cdf_slopes_at).
 //
 // Routes.  Where the prepared sum cannot answer (Poisson means beyond its
-// step limit of 1000, start terms below the double range, P or Q rounding
-// to 0) the iteration goes on, from then on, with the log-space sum from
-// the Poisson mode (ncf_log_tails_slopes), whose derivatives come from its
-// own sum in the same way.  Where that fails too, or the iteration does not
+// step limit of 1000, start terms below the double range, P or Q or the
+// derivative rounding to 0) the iteration takes the log-space sum from the
+// Poisson mode (ncf_log_tails_slopes), whose derivatives come from its own
+// sum in the same way; from a failure of the prepared sum on, for every
+// larger lam, as its failures come with larger lam.  Where that fails too, or the iteration does not
 // finish, the bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
 // integration behind it.  No root (p above P0) is decided from P0 alone.
@@ -64,6 +65,12 @@ namespace {
 // fnonct_log_search's bracket: far beyond the 1e6 a study reaches.
 constexpr double lambda_ceiling = 0x1p40;
 
+// The noncentrality up to which the prepared sum is tried: a Poisson mean
+// of 4000, where its 1000 steps no longer reach from the start index 1.16
+// lam (the backward direction crosses 0.16 lam = 640 indices to the mode,
+// then the width of the weights' bulk, about 9 sqrt(lam) = 570).
+constexpr double direct_reach = 8000.0;
+
 // The rounding error of ln(P/p) with P from the prepared sum, and of
 // -ln(Q/(1 - p)) as a multiple of P/Q: 2^-46, a generous bound of the
 // sum's few units in the last place.
@@ -77,7 +84,9 @@ struct tail_problem {
     double x, df1, df2, p;
     bool upper;            // g is formed from Q (p > 1/2)
     double log_target;     // ln p, or ln(1 - p) for the upper tail
-    bool log_route;        // the prepared sum has failed: log-space sums from now on
+    double direct_reach;   // the prepared sum is tried below this lam: where it failed
+                           // (its step limit, start terms below the double range;
+                           // both come with larger lam), or the reach of its steps
     ncf_cdf_point point;
     fnonct_halley_trace* trace;
 };
@@ -104,10 +113,13 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
     if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
         return 1;
     const double log_tail = f->upper ? log_upper : log_lower;
+    // The rate |d ln T/dlam| may lie below the double range far from the
+    // root (P = 1 to rounding at a start far below it): 0 then, and the
+    // iteration's safeguard grows lam.
     const double log_rate = s.log_descent - log_tail;
-    if (!(log_rate >= log_min_normal && log_rate <= log_max_double))
+    if (!(log_rate <= log_max_double))
         return 1;
-    const double rate = exp_fast(log_rate);
+    const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
     fill_sample(f, g, rate, s.curvature, s.torsion, log_noise * (1.0 + elem_abs(log_tail)), out);
     return 0;
@@ -116,11 +128,13 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 int32_t sample(void* context, double lam, halley_sample* out)
 {
     auto* f = static_cast<tail_problem*>(context);
-    if (!f->log_route) {
+    if (lam < f->direct_reach) {
         ++f->trace->direct_sums;
         double prob;
         ncf_cdf_slopes s;
-        if (ncf_cdf_slopes_at(&f->point, lam, &prob, &s) == 0 && s.descent > 0.0) {
+        if (ncf_cdf_slopes_at(&f->point, lam, &prob, &s) != 0) {
+            f->direct_reach = lam;
+        } else if (s.descent > 0.0) {
             const double tail = f->upper ? 1.0 - prob : prob;
             if (tail > 0.0 && prob > 0.0) {
                 const double g = f->upper ? -elem_ln(tail / (1.0 - f->p)) : elem_ln(prob / f->p);
@@ -129,7 +143,6 @@ int32_t sample(void* context, double lam, halley_sample* out)
                 return 0;
             }
         }
-        f->log_route = true;
     }
     return log_route_sample(f, lam, out);
 }
@@ -145,7 +158,7 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
     if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p > 0.0 && p < 1.0))
         return fnonct_search_no_root;
 
-    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, false, {}, &t};
+    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, &t};
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
     ncf_cdf_prepare(x, df1, df2, &f.point);
 
@@ -174,7 +187,7 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
             return fnonct_search_found;
         }
         bound = 2.0 * (log_lower - elem_ln(p));
-        f.log_route = true;
+        f.direct_reach = 0.0;
     }
 
     fnonct_phase1_trace start;

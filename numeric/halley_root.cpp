@@ -61,6 +61,11 @@ constexpr double converged_error = 0x1p-53;
 // the last place.
 constexpr double closed_bracket = 0x1p-51;
 
+// At a closed bracket the smaller |g| of its ends may be this many times
+// the noise plus the slope times the width, or g has jumped (a
+// discontinuity of the function, not a root).
+constexpr double jump_allowance = 4.0;
+
 // Growth of t while no negative g has been seen: at most 4t + 1.
 constexpr double growth_factor = 4.0;
 
@@ -74,6 +79,7 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
     tr = halley_trace{};
     const double infinity = __builtin_inf();
     double lo = lower, hi = infinity;
+    double g_lo = infinity, g_hi = -infinity;  // g at lo and hi (unknown at the start)
     double t = start;
     for (int32_t n = 0; n < halley_evaluation_limit; ++n) {
         halley_sample s;
@@ -86,10 +92,13 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             *root = t;
             return halley_converged;
         }
-        if (s.g > 0.0)
+        if (s.g > 0.0) {
             lo = t;
-        else
+            g_lo = s.g;
+        } else {
             hi = t;
+            g_hi = s.g;
+        }
 
         double next = __builtin_nan("");
         if (s.g1 < 0.0 && s.g1 > -infinity) {
@@ -122,8 +131,13 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             next = grown;
         }
         if (hi < infinity && hi - lo <= closed_bracket * hi) {
+            // A root, unless g jumps across the bracket: its smaller end
+            // must lie within a few times what the slope and the noise
+            // allow over the bracket's width.
             *root = lo + 0.5 * (hi - lo);
-            return halley_converged;
+            double least = elem_abs(g_lo) < elem_abs(g_hi) ? elem_abs(g_lo) : elem_abs(g_hi);
+            double allowed = jump_allowance * (s.noise + elem_abs(s.g1) * (hi - lo));
+            return least <= allowed ? halley_converged : halley_not_converged;
         }
         if (!(next <= ceiling)) {
             *root = t;
