@@ -226,20 +226,32 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
     return n >= step_limit ? 1 : 0;
 }
 
+// e^t from an extended t, rounded once to double (t within the normal range).
+static double exp_extended(long double t)
+{
+    return static_cast<double>(exp2_split_ext(t / elem_ln2_ext));
+}
+
 // The start terms at index k into the point's cache: ln k!, u_k (where it
 // is a normal double) and I_k.  0, or 1 where u_k overflows or I_k fails
-// (start_failed is then left set for k).
-static int32_t start_terms(ncf_cdf_point* point, int32_t k)
+// (start_failed is then left set for k).  With `exact` (the sum with the
+// derivatives) ln u_k and ln k! are taken without double roundings at every
+// size, and u_k is rounded once from its extended logarithm: the double
+// roundings of ln B(a + k, b), ln k! and ln u_k carry some 1e-14 into P
+// (ncf_cdf(4.2, 3, 40, 29.34303667627636) from k = 16 is 1e-14 off), which
+// ncf_cdf keeps below 1024 for its bits' sake.
+static int32_t start_terms(ncf_cdf_point* point, int32_t k, bool exact)
 {
     const double a = point->a, b = point->b;
     beta_inc_logs logs = point->beta;
     double w1;
     point->k_cached = k;
     point->start_failed = 1;
+    point->start_exact = exact;
     // ln u_k, the sum carried in extended precision.
     double ak = a + k;
     long double log_term;
-    if (ak + b < extended_start_shapes) {
+    if (ak + b < extended_start_shapes && !exact) {
         double lbeta = log_beta(ak, b);
         log_term = ak * point->ln_xp + b * point->ln_yp;
         log_term = log_term - elem_ln_table_ext(ak) - lbeta;
@@ -255,7 +267,8 @@ static int32_t start_terms(ncf_cdf_point* point, int32_t k)
     if (beta_inc_given_logs(point->xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
         return 1;
     point->term_scaled = log_term < log_min_normal;
-    point->term = point->term_scaled ? 0.0 : exp_fast(static_cast<double>(log_term));
+    point->term = point->term_scaled ? 0.0
+                : exact ? exp_extended(log_term) : exp_fast(static_cast<double>(log_term));
     point->start_failed = 0;
     return 0;
 }
@@ -270,7 +283,7 @@ static int32_t start_terms(ncf_cdf_point* point, int32_t k)
 static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_t k)
 {
     const int32_t held = point->k_cached;
-    if (held < 0 || point->start_failed)
+    if (held < 0 || point->start_failed || !point->start_exact)
         return k;
     double floor_lam = static_cast<double>(static_cast<int32_t>(lam));
     if (held >= floor_lam && held <= k + start_reuse_roots * elem_sqrt(lam) + 1.0)
@@ -302,7 +315,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         // With the derivatives asked for, I_0 is computed as the start
         // ratio of k = 0 (the same call of beta_inc), for the sums at small
         // noncentralities to reuse.
-        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0) == 0) {
+        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0, true) == 0) {
             *out = point->ik;
             return 0;
         }
@@ -328,7 +341,8 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
 
     // The start terms depend on k alone; a search meets the same k again and
     // again as its noncentrality settles.
-    if (k != point->k_cached && start_terms(point, k) != 0)
+    const bool exact = slopes != nullptr;
+    if ((k != point->k_cached || point->start_exact != exact) && start_terms(point, k, exact) != 0)
         return 1;
     if (point->start_failed)
         return 1;
@@ -341,7 +355,8 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         long double log_weight = (k > 0 ? k * elem_ln_table_ext(lam) : 0.0L) - lam - point->log_k_factorial;
         start->ncp = ncp;
         start->scaled = log_weight < log_min_normal;
-        start->weight = start->scaled ? 0.0 : exp_fast(static_cast<double>(log_weight));
+        start->weight = start->scaled ? 0.0
+                      : exact ? exp_extended(log_weight) : exp_fast(static_cast<double>(log_weight));
     }
     if (start->scaled || point->term_scaled) {
         // The derivatives are not formed on scaled start values: their

@@ -31,6 +31,7 @@ struct ncf_cdf_point {
     // Start terms of the last start index, k_cached (-1: none yet).
     int32_t k_cached;
     int32_t start_failed;  // the start term or I_k failed at k_cached
+    bool start_exact;      // they were formed for ncf_cdf_slopes_at (in extended throughout)
     double ik;             // I_x'(a + k, b)
     double term;           // the start beta term u_k, where it is a normal double
     int32_t term_scaled;   // u_k lies below the normal double range
