@@ -20,6 +20,15 @@ struct fnonct_phase1_trace {
 double fnonct_phase1(double x, double df1, double df2, double p, double bound,
                      fnonct_phase1_trace* trace);
 
+// The root of the same normal approximation by the secant method, for the
+// library's solver: within 2^-8 of that root, at or above B, at most
+// fnonct_start_ceiling (phase 1's start max(B, 1) where the secant leaves
+// those bounds).
+double fnonct_normal_start(double x, double df1, double df2, double p, double bound);
+
+// The largest start fnonct_normal_start gives, 2^40 (as the solver's ceiling).
+constexpr double fnonct_start_ceiling = 0x1p40;
+
 // What one fnonct_halley_search did.
 struct fnonct_halley_trace {
     double central;         // P0 (0 when only its logarithm was formed)

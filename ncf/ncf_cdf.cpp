@@ -120,6 +120,8 @@ constexpr double summation_tolerance = eps_53;
 // fewer than the width it covers below the mode.
 constexpr double start_reuse_roots = 4.0;
 
+constexpr bool exact_start_terms = false;
+
 }  // namespace
 
 int32_t ncf_cdf(double x, double df1, double df2, double ncp, double* out)
@@ -283,7 +285,7 @@ static int32_t start_terms(ncf_cdf_point* point, int32_t k, bool exact)
 static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_t k)
 {
     const int32_t held = point->k_cached;
-    if (held < 0 || point->start_failed || !point->start_exact)
+    if (held < 0 || point->start_failed || point->start_exact != exact_start_terms)
         return k;
     double floor_lam = static_cast<double>(static_cast<int32_t>(lam));
     if (held >= floor_lam && held <= k + start_reuse_roots * elem_sqrt(lam) + 1.0)
@@ -315,7 +317,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         // With the derivatives asked for, I_0 is computed as the start
         // ratio of k = 0 (the same call of beta_inc), for the sums at small
         // noncentralities to reuse.
-        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0, true) == 0) {
+        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0, exact_start_terms) == 0) {
             *out = point->ik;
             return 0;
         }
@@ -341,7 +343,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
 
     // The start terms depend on k alone; a search meets the same k again and
     // again as its noncentrality settles.
-    const bool exact = slopes != nullptr;
+    const bool exact = slopes != nullptr && exact_start_terms;
     if ((k != point->k_cached || point->start_exact != exact) && start_terms(point, k, exact) != 0)
         return 1;
     if (point->start_failed)
