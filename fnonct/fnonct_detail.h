@@ -21,7 +21,7 @@ double fnonct_phase1(double x, double df1, double df2, double p, double bound,
                      fnonct_phase1_trace* trace);
 
 // The root of the same normal approximation by the secant method, for the
-// library's solver: within 2^-8 of that root, at or above B, at most
+// library's solver: near that root (a last step below 2^-5 of it), at or above B, at most
 // fnonct_start_ceiling (phase 1's start max(B, 1) where the secant leaves
 // those bounds).
 double fnonct_normal_start(double x, double df1, double df2, double p, double bound);

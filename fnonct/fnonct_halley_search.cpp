@@ -24,8 +24,8 @@
 // Steps.  P0 (one incomplete beta ratio, which the sum then reuses as its
 // start ratio while the Poisson mean stays below 1), the bound B = 2
 // ln(P0/p) as in the callback's search, and the root of phase 1's normal
-// approximation by the secant method (fnonct_normal_start: within 1.8% of
-// the root at the median of the benchmark grid, 7.4% in nine cases of
+// approximation by the secant method (fnonct_normal_start: within 0.65% of
+// the root at the median of the benchmark grid, 3.8% in nine cases of
 // ten); then Halley's
 // iteration, which from such a start meets its predicted-error test after
 // its second sum.  The start ratio I_k is computed once while the start
@@ -72,6 +72,13 @@ constexpr double lambda_ceiling = fnonct_start_ceiling;
 // lam (the backward direction crosses 0.16 lam = 640 indices to the mode,
 // then the width of the weights' bulk, about 9 sqrt(lam) = 570).
 constexpr double direct_reach = 8000.0;
+
+// The sums start from the central ratio I_0 for Poisson means up to 16,
+// where the forward direction alone covers the weights' bulk in some 60
+// steps, and for p at least 1/16 of P0, so that P = I_0 + D loses at most
+// four bits to the cancellation (and D falls no further than that).
+constexpr double zero_start_mean = 16.0;
+constexpr double zero_start_share = 0x1p-4;
 
 // The rounding error of ln(P/p) with P from the prepared sum, and of
 // -ln(Q/(1 - p)) as a multiple of P/Q: 2^-46, a generous bound of the
@@ -177,6 +184,11 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
             return fnonct_search_found;
         }
         bound = 2.0 * elem_ln(p0 / p);
+        // Where p is not far below P0 the sums may start from the central
+        // ratio itself for small Poisson means (ncf_cdf_slopes_at), and
+        // the root costs one incomplete beta ratio.
+        if (p >= zero_start_share * p0)
+            f.point.zero_start_reach = zero_start_mean;
     } else {
         double log_lower, log_upper;
         if (ncf_log_tails(x, df1, df2, 0.0, &log_lower, &log_upper) != 0)

@@ -287,6 +287,8 @@ static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_
     const int32_t held = point->k_cached;
     if (held < 0 || point->start_failed || point->start_exact != exact_start_terms)
         return k;
+    if (held == 0 && lam <= point->zero_start_reach)
+        return 0;
     double floor_lam = static_cast<double>(static_cast<int32_t>(lam));
     if (held >= floor_lam && held <= k + start_reuse_roots * elem_sqrt(lam) + 1.0)
         return held;

@@ -32,6 +32,8 @@ struct ncf_cdf_point {
     int32_t k_cached;
     int32_t start_failed;  // the start term or I_k failed at k_cached
     bool start_exact;      // they were formed for ncf_cdf_slopes_at (in extended throughout)
+    double zero_start_reach;  // ncf_cdf_slopes_at: the largest Poisson mean at which a held
+                              // start index 0 serves (0 unless the caller sets it)
     double ik;             // I_x'(a + k, b)
     double term;           // the start beta term u_k, where it is a normal double
     int32_t term_scaled;   // u_k lies below the normal double range
@@ -59,7 +61,11 @@ struct ncf_cdf_slopes {
 // holds from its last call while it still serves (at or above floor(lam),
 // a few sqrt(lam) above trunc(1.16 lam) at most), so that a search settling
 // on its root computes one start ratio I_k: P then agrees with ncf_cdf_at
-// to rounding rather than bit for bit.  Status 1 where ncf_cdf_at fails,
+// to rounding rather than bit for bit.  A held k = 0 (the central ratio)
+// serves up to the point's zero_start_reach: from k = 0 the sum runs
+// forward alone, P = I_0 + D with D < 0, and loses the bits of I_0/P, so
+// the caller sets the reach where it knows P not far below I_0 (a root
+// search for p not far below P0).  Status 1 where ncf_cdf_at fails,
 // and also where its start weight or term lies below the double range (the
 // log-space sum, ncf_log_tails_slopes, serves there).
 int32_t ncf_cdf_slopes_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_slopes* slopes);

@@ -63,7 +63,7 @@ TEST(FnonctSolve, AgreesWithTheCallbacksSearch)
 // digits (tests/reference/ncf_mp.py, noncentrality_root), are
 // 0.69036155904722889548 and 29.343036676276359965, and the limits lie
 // within 1e-12 kappa of them, kappa = 61.5 and 0.175.  (Both are nearer
-// than that: the incomplete beta ratio's own error of some 1e-14 is what
+// than that: the distribution function's own error of some 1e-14 is what
 // is left.)
 TEST(NcpInterval, WorkedExample)
 {
