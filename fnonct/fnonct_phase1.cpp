@@ -80,6 +80,9 @@ constexpr int32_t secant_pass_limit = 16;
 // The step that ends the secant iteration, relative to lam: 2^-5.
 constexpr double secant_step = 0x1p-5;
 
+// Quadruplings of lam in search of a sign change of h: 2^40 from 1 in 20.
+constexpr int32_t growth_pass_limit = 20;
+
 constexpr double two_ninths = 2.0 / 9.0;
 constexpr double one_third = 1.0 / 3.0;
 
@@ -90,6 +93,50 @@ double exact_gap(double x, double df1, double c, double d, double z, double lam)
     double w = exp_fast(elem_ln(x * df1 / s) * one_third);
     double a = two_ninths * (1.0 + lam / s) / s;
     return (c * w - (1.0 - a)) / elem_sqrt(a + d * w * w) - z;
+}
+
+// Where the secant leaves the range with h still positive (h is not
+// monotone at small lam for a large x and a small df1: 96 at 0, 94 at 1, 97
+// at 44 for x = 351215, df1 = 1.72, df2 = 2798, whose root is near 6e5),
+// the root lies further up: lam is quadrupled until h changes sign, and
+// the bracket closed by false position with the Illinois modification
+// (Dowell and Jarratt 1971) to a step of 2^-5 of lam.  Each pass costs one
+// gap, against the tens of microseconds of a log-space sum at such lam.
+double bracketed_gap_root(double x, double df1, double c, double d, double z, double lo,
+                          double h_lo)
+{
+    double hi = lo, h_hi = h_lo;
+    for (int32_t pass = 0; h_hi > 0.0; ++pass) {
+        if (pass == growth_pass_limit || !(4.0 * hi <= fnonct_start_ceiling))
+            return lo;
+        lo = hi;
+        h_lo = h_hi;
+        hi = 4.0 * hi;
+        h_hi = exact_gap(x, df1, c, d, z, hi);
+    }
+    if (!(h_hi == h_hi))
+        return lo;
+    double t = hi;
+    for (int32_t pass = 0; pass < secant_pass_limit; ++pass) {
+        double next = hi - h_hi * (hi - lo) / (h_hi - h_lo);
+        if (!(next > lo && next < hi))
+            return t;
+        double h = exact_gap(x, df1, c, d, z, next);
+        bool close = elem_abs(next - t) <= secant_step * next;
+        t = next;
+        if (close || !(h == h))
+            return t;
+        if (h > 0.0) {
+            lo = next;
+            h_lo = h;
+            h_hi *= 0.5;
+        } else {
+            hi = next;
+            h_hi = h;
+            h_lo *= 0.5;
+        }
+    }
+    return t;
 }
 
 }  // namespace
@@ -104,7 +151,7 @@ double fnonct_normal_start(double x, double df1, double df2, double p, double bo
     for (int32_t pass = 0; pass < secant_pass_limit; ++pass) {
         double next = t1 - h1 * (t1 - t0) / (h1 - h0);
         if (!(next >= bound && next <= fnonct_start_ceiling))
-            return t1;
+            return h1 > 0.0 ? bracketed_gap_root(x, df1, c, d, z, t1, h1) : t1;
         if (elem_abs(next - t1) <= secant_step * next)
             return next;
         t0 = t1;
