@@ -77,6 +77,14 @@
 // records evaluated at the same noncentrality may share the start weight.
 // The operations and their order are those of a single call, so every
 // result is the same bit for bit.
+//
+// Derivatives.  ncf_cdf_slopes_at gives, beside P, its first three
+// derivatives in the noncentrality from the same sum (the moments of the
+// terms p_j u_j, ncf_poisson_sum.h), for the library's root search in the
+// noncentrality: a Halley step at the cost of one sum.  It keeps a start
+// index it holds while that still serves (slopes_start_index), so that the
+// steps of a search share one start ratio I_k, and the central ratio serves
+// as I_0 of the sums at small Poisson means where the caller allows it.
 
 #include "ncf/ncf.h"
 #include "ncf/ncf_detail.h"
@@ -119,8 +127,6 @@ constexpr double summation_tolerance = eps_53;
 // backward direction then crosses that many more indices, a few times
 // fewer than the width it covers below the mode.
 constexpr double start_reuse_roots = 4.0;
-
-constexpr bool exact_start_terms = false;
 
 }  // namespace
 
@@ -228,32 +234,20 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
     return n >= step_limit ? 1 : 0;
 }
 
-// e^t from an extended t, rounded once to double (t within the normal range).
-static double exp_extended(long double t)
-{
-    return static_cast<double>(exp2_split_ext(t / elem_ln2_ext));
-}
-
 // The start terms at index k into the point's cache: ln k!, u_k (where it
 // is a normal double) and I_k.  0, or 1 where u_k overflows or I_k fails
-// (start_failed is then left set for k).  With `exact` (the sum with the
-// derivatives) ln u_k and ln k! are taken without double roundings at every
-// size, and u_k is rounded once from its extended logarithm: the double
-// roundings of ln B(a + k, b), ln k! and ln u_k carry some 1e-14 into P
-// (ncf_cdf(4.2, 3, 40, 29.34303667627636) from k = 16 is 1e-14 off), which
-// ncf_cdf keeps below 1024 for its bits' sake.
-static int32_t start_terms(ncf_cdf_point* point, int32_t k, bool exact)
+// (start_failed is then left set for k).
+static int32_t start_terms(ncf_cdf_point* point, int32_t k)
 {
     const double a = point->a, b = point->b;
     beta_inc_logs logs = point->beta;
     double w1;
     point->k_cached = k;
     point->start_failed = 1;
-    point->start_exact = exact;
     // ln u_k, the sum carried in extended precision.
     double ak = a + k;
     long double log_term;
-    if (ak + b < extended_start_shapes && !exact) {
+    if (ak + b < extended_start_shapes) {
         double lbeta = log_beta(ak, b);
         log_term = ak * point->ln_xp + b * point->ln_yp;
         log_term = log_term - elem_ln_table_ext(ak) - lbeta;
@@ -269,8 +263,7 @@ static int32_t start_terms(ncf_cdf_point* point, int32_t k, bool exact)
     if (beta_inc_given_logs(point->xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
         return 1;
     point->term_scaled = log_term < log_min_normal;
-    point->term = point->term_scaled ? 0.0
-                : exact ? exp_extended(log_term) : exp_fast(static_cast<double>(log_term));
+    point->term = point->term_scaled ? 0.0 : exp_fast(static_cast<double>(log_term));
     point->start_failed = 0;
     return 0;
 }
@@ -285,7 +278,7 @@ static int32_t start_terms(ncf_cdf_point* point, int32_t k, bool exact)
 static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_t k)
 {
     const int32_t held = point->k_cached;
-    if (held < 0 || point->start_failed || point->start_exact != exact_start_terms)
+    if (held < 0 || point->start_failed)
         return k;
     if (held == 0 && lam <= point->zero_start_reach)
         return 0;
@@ -319,7 +312,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         // With the derivatives asked for, I_0 is computed as the start
         // ratio of k = 0 (the same call of beta_inc), for the sums at small
         // noncentralities to reuse.
-        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0, exact_start_terms) == 0) {
+        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0) == 0) {
             *out = point->ik;
             return 0;
         }
@@ -345,8 +338,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
 
     // The start terms depend on k alone; a search meets the same k again and
     // again as its noncentrality settles.
-    const bool exact = slopes != nullptr && exact_start_terms;
-    if ((k != point->k_cached || point->start_exact != exact) && start_terms(point, k, exact) != 0)
+    if (k != point->k_cached && start_terms(point, k) != 0)
         return 1;
     if (point->start_failed)
         return 1;
@@ -359,8 +351,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         long double log_weight = (k > 0 ? k * elem_ln_table_ext(lam) : 0.0L) - lam - point->log_k_factorial;
         start->ncp = ncp;
         start->scaled = log_weight < log_min_normal;
-        start->weight = start->scaled ? 0.0
-                      : exact ? exp_extended(log_weight) : exp_fast(static_cast<double>(log_weight));
+        start->weight = start->scaled ? 0.0 : exp_fast(static_cast<double>(log_weight));
     }
     if (start->scaled || point->term_scaled) {
         // The derivatives are not formed on scaled start values: their

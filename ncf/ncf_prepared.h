@@ -31,7 +31,6 @@ struct ncf_cdf_point {
     // Start terms of the last start index, k_cached (-1: none yet).
     int32_t k_cached;
     int32_t start_failed;  // the start term or I_k failed at k_cached
-    bool start_exact;      // they were formed for ncf_cdf_slopes_at (in extended throughout)
     double zero_start_reach;  // ncf_cdf_slopes_at: the largest Poisson mean at which a held
                               // start index 0 serves (0 unless the caller sets it)
     double ik;             // I_x'(a + k, b)
@@ -61,7 +60,11 @@ struct ncf_cdf_slopes {
 // holds from its last call while it still serves (at or above floor(lam),
 // a few sqrt(lam) above trunc(1.16 lam) at most), so that a search settling
 // on its root computes one start ratio I_k: P then agrees with ncf_cdf_at
-// to rounding rather than bit for bit.  A held k = 0 (the central ratio)
+// to rounding rather than bit for bit (the start terms are formed as
+// ncf_cdf_at forms them, with ln B(a + k, b) and ln k! rounded to doubles
+// below a + k + b = 1024, whose roundings leave some 1e-14 in P and differ
+// from one k to the next: forming them in extended precision cost 0.3 us a
+// root on the benchmark grid, more than the sum itself).  A held k = 0 (the central ratio)
 // serves up to the point's zero_start_reach: from k = 0 the sum runs
 // forward alone, P = I_0 + D with D < 0, and loses the bits of I_0/P, so
 // the caller sets the reach where it knows P not far below I_0 (a root
