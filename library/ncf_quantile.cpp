@@ -26,7 +26,9 @@
 // bisection (geometric once lo > 0, doubling while hi is +inf).  The iteration stops when a step or
 // the bracket falls to 2^-51 of x: the rounding of T, some units of 2^-53
 // relative, moves the root by that times the condition number
-// kappa = |t/(x f(x))|, below which no iteration resolves it.
+// kappa = |t/(x f(x))|, below which no iteration resolves it.  A quantile
+// beyond the largest double fails (quantile_not_converged, x NaN) rather than
+// answering with the last finite point of the doubling.
 
 #include "library/noncentral_f.h"
 
@@ -130,6 +132,11 @@ int32_t ncf_quantile(double prob, int32_t tail, double df1, double df2, double n
                 next = elem_sqrt(lo) * elem_sqrt(hi);
             previous_step = elem_abs(next - v);
         }
+        // Doubling past the largest double: the quantile lies beyond the
+        // double range (df1 = df2 = 1e-5, ncp = 5 puts the median near
+        // 1e(10^5)), and no finite x answers.
+        if (!(next < infinity))
+            return quantile_not_converged;
         if (elem_abs(next - v) <= relative_stop * next
             || (hi < infinity && hi - lo <= relative_stop * hi)) {
             *x = next > lo && next < hi ? next : v;

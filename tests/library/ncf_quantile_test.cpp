@@ -124,4 +124,22 @@ TEST(NcfQuantile, OutsideTheDomain)
     }
 }
 
+// Degrees of freedom of 1e-5 put most of the law beyond the largest double
+// (P(F' <= 1.8e308; 1e-5, 1e-5, 5) is about 0.044): a quantile there has no
+// double to answer with and fails, where the doubling once stopped at the
+// last finite point and called it the root.
+TEST(NcfQuantile, BeyondTheDoubleRangeFails)
+{
+    const double largest = std::numeric_limits<double>::max();
+    ncf_values at_largest;
+    ASSERT_EQ(ncf_probabilities(largest, 1e-5, 1e-5, 5.0, ncf_want_lower, &at_largest), ncf_values_ok);
+    for (double p : {0.1, 0.5, 0.9}) {
+        ASSERT_LT(at_largest.lower, p);
+        double x = 0.0;
+        EXPECT_EQ(ncf_quantile(p, quantile_lower_tail, 1e-5, 1e-5, 5.0, &x), quantile_not_converged) << p;
+        EXPECT_TRUE(std::isnan(x)) << p;
+        EXPECT_EQ(ncf_quantile(1.0 - p, quantile_upper_tail, 1e-5, 1e-5, 5.0, &x), quantile_not_converged) << p;
+    }
+}
+
 }  // namespace
