@@ -63,6 +63,20 @@ int32_t ncf_log_probs(ncf_log_record* record);
 int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_lower,
                       double* log_upper);
 
+// The derivatives of P(F' <= x) in the noncentrality ncp > 0 beside its log
+// tails: -dP/dncp in logarithms (it lies below the double range where the
+// tails do), and the second and third derivatives relative to -dP/dncp.
+struct ncf_log_slopes {
+    double log_descent;  // ln(-dP/dncp)
+    double curvature;    // (d2P/dncp2) / (-dP/dncp)
+    double torsion;      // (d3P/dncp3) / (-dP/dncp)
+};
+
+// ncf_log_tails with the derivatives from the same sum (ncp > 0; status 1
+// at ncp = 0, and wherever ncf_log_tails fails).
+int32_t ncf_log_tails_slopes(double x, double df1, double df2, double ncp, double* log_lower,
+                             double* log_upper, ncf_log_slopes* slopes);
+
 // The integrand of ncf_log_probs' integration: the noncentral chi-square
 // density of the numerator times the gamma tail of the denominator at t,
 // exponent-scaled to base e.  The context is the ncf_log_record.

@@ -42,6 +42,11 @@
 //
 // Of the two logs the smaller tail's is kept and the larger formed from it
 // as ln(1 - e^w), as ncf_log_probs does.
+//
+// ncf_log_tails_slopes adds the derivatives in the noncentrality from the
+// same sum (the moments of ncf_poisson_sum.h), -dP/dncp in logarithms, so
+// that a root search in the noncentrality takes Halley steps at the cost of
+// one sum each where ncf_cdf cannot answer.
 
 #include "library/ncf_log.h"
 
@@ -173,11 +178,12 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
 }
 
 __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
-                                                 double* log_lower, double* log_upper)
+                                                 double* log_lower, double* log_upper,
+                                                 ncf_log_slopes* slopes)
 {
     if (!(df1 > ncf_log_tails_min_degrees && df1 <= int32_max_double)
         || !(df2 > ncf_log_tails_min_degrees && df2 <= int32_max_double)
-        || !(ncp >= 0.0) || !(x > 0.0))
+        || !(ncp >= 0.0) || !(x > 0.0) || (slopes != nullptr && !(ncp > 0.0)))
         return 1;
     double xp, yp;
     ncf_beta_argument(x, df1, df2, &xp, &yp);
@@ -234,9 +240,29 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
         for (;;) {
             long double d;
             int32_t scale = 0;
-            int32_t n = ncf_sum_differences<long double, long double, false, true>(
-                a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d,
-                &scale, to_zero);
+            int32_t n;
+            if (slopes == nullptr) {
+                n = ncf_sum_differences<long double, long double, false, true>(
+                    a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d,
+                    &scale, nullptr, to_zero);
+            } else {
+                // The derivatives from the same sum, in ncp = 2 lam: -dP/dncp =
+                // (1/2) p_k u_k T0 2^(8192 scale), the ratios free of the scale.
+                ncf_sum_moments<long double> m;
+                n = ncf_sum_differences<long double, long double, false, true, true>(
+                    a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d,
+                    &scale, &m, to_zero);
+                if (!(m.t0 > 0) || m.t0 - m.t0 != 0)
+                    return 1;
+                slopes->log_descent = static_cast<double>(log_weight + log_term
+                                                          + elem_ln_fyl2x_ext(m.t0)
+                                                          + scale * ncf_sum_rescale_log
+                                                          - elem_ln2_ext);
+                double curvature, torsion;
+                ncf_moment_ratios(m, lam, &curvature, &torsion);
+                slopes->curvature = 0.5 * curvature;
+                slopes->torsion = 0.25 * torsion;
+            }
             if (n >= static_cast<int32_t>(limit) || !(d == d) || d - d != 0)
                 return 1;
             if (d == 0) {
@@ -291,7 +317,16 @@ int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_
                       double* log_upper)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper);
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, nullptr);
+    elem_extended_end(precision);
+    return status;
+}
+
+int32_t ncf_log_tails_slopes(double x, double df1, double df2, double ncp, double* log_lower,
+                             double* log_upper, ncf_log_slopes* slopes)
+{
+    uint16_t precision = elem_extended_begin();
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, slopes);
     elem_extended_end(precision);
     return status;
 }
