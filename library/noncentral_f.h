@@ -48,6 +48,7 @@ int32_t ncf_probabilities(double x, double df1, double df2, double ncp, int32_t 
 // upper tail directly keeps a probability such as 1 - 1e-300 exact.  prob = 0
 // and prob = 1 give the end points 0 and +inf.  Statuses those of the
 // central quantiles (quantile_ok, quantile_invalid, quantile_not_converged:
-// the iteration reached its step limit, or the probabilities had no answer
-// at an iterate); *x is NaN unless quantile_ok.
+// the iteration reached its step limit, the probabilities had no answer at
+// an iterate, or the quantile lies beyond the largest double); *x is NaN
+// unless quantile_ok.
 int32_t ncf_quantile(double prob, int32_t tail, double df1, double df2, double ncp, double* x);
