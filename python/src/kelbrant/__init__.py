@@ -1,14 +1,19 @@
 """kelbrant: the noncentrality of the noncentral F distribution (FNONCT) and
 the module's log-space distribution functions, as NumPy ufuncs.
 
-The noncentral chi-square family (ncx2_cdf ... ncx2_isf, ncx2_ncp and
-its intervals: ncx2_ncp_interval, rmsea_interval, cohens_w_interval,
+The noncentral F law as SciPy names it (ncf_cdf, ncf_sf, ncf_logcdf,
+ncf_logsf, ncf_pdf, ncf_logpdf, ncf_ppf, ncf_isf; arguments x, dfn, dfd,
+nc) is there, and as a scipy.stats distribution object in kelbrant.stats
+(which alone needs SciPy).  The central F quantile (f_ppf, f_isf) and the
+inverse incomplete beta ratio (betaincinv, betainccinv), the power of the F
+test (f_test_power), of its two designs (f2_power, anova_power) and their
+smallest whole sample sizes (f2_sample_size, anova_sample_size) are there
+too, with pictures of them (plot_power, plot_confidence_curve; Matplotlib,
+imported when drawn).  The
+noncentral chi-square family (ncx2_cdf ... ncx2_isf, ncx2_ncp and its
+intervals: ncx2_ncp_interval, rmsea_interval, cohens_w_interval,
 cramers_v_interval; chisq_test_power, chisq_test_sample_size) sits beside
-it.  The central F quantile (f_ppf, f_isf) and the inverse incomplete beta
-ratio (betaincinv, betainccinv), the power of the F test (f_test_power), of
-its two designs (f2_power, anova_power) and their smallest whole sample
-sizes (f2_sample_size, anova_sample_size) are there too, with pictures of
-them (plot_power, plot_confidence_curve; Matplotlib, imported when drawn).
+them.
 
 Every function but the intervals (ncp_interval, ncx2_ncp_interval,
 rmsea_interval, cohens_w_interval, cramers_v_interval and the _status
@@ -50,6 +55,7 @@ from kelbrant._core import (  # noqa: F401
     log_iv,
     mills_ratio,
     ncf_cdf,
+    ncf_isf,
     ncf_logcdf,
     ncf_logpdf,
     ncf_logsf,
@@ -63,6 +69,9 @@ from kelbrant._core import (  # noqa: F401
     ncx2_pdf,
     ncx2_ppf,
     ncx2_sf,
+    ncf_pdf,
+    ncf_ppf,
+    ncf_sf,
     norm_logcdf,
     norm_logsf,
 )
@@ -70,6 +79,15 @@ from kelbrant import _core
 from kelbrant.plot import plot_confidence_curve, plot_power  # noqa: F401
 
 __version__ = "0.1.0"
+
+
+def __getattr__(name):
+    # kelbrant.stats imports SciPy: loaded on first use, so that the package
+    # itself needs NumPy alone.
+    if name == "stats":
+        import importlib
+        return importlib.import_module("kelbrant.stats")
+    raise AttributeError("module 'kelbrant' has no attribute %r" % name)
 
 _INTERVAL = {
     "two-sided": _core._ncp_interval_two_sided,
@@ -193,12 +211,11 @@ __all__ = [
     "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
     "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv",
     "chisq_test_power", "chisq_test_sample_size", "cohens_w_interval", "cramers_v_interval",
-    "f2_power", "f2_sample_size", "f_isf",
-    "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
-    "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
-    "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
-    "ncx2_cdf", "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp",
-    "ncx2_ncp_interval", "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf",
-    "ncx2_sf", "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power",
-    "rmsea_interval",
+    "f2_power", "f2_sample_size", "f_isf", "f_ppf", "f_test_power", "fnonct", "fnonct_status",
+    "gamma_logpdf", "invgauss_cdf", "iv", "ive", "log_betainc", "log_betaincc", "log_gammainc",
+    "log_gammaincc", "log_iv", "mills_ratio", "ncf_cdf", "ncf_isf", "ncf_logcdf", "ncf_logpdf",
+    "ncf_logsf", "ncf_pdf", "ncf_ppf", "ncf_sf", "ncp_interval", "ncp_interval_status", "ncx2_cdf",
+    "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp", "ncx2_ncp_interval",
+    "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf", "ncx2_sf",
+    "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power", "rmsea_interval",
 ]
