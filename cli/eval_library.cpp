@@ -175,6 +175,8 @@ void run_chisq_ncp_interval(const double* a, int count, double* out)
     const double alternative = count > 3 ? a[3] : 0.0;  // ncp_two_sided
     out[0] = chisq_ncp_interval(a[0], a[1], confidence, eval_selector(alternative), &out[1],
                                 &out[2]);
+}
+
 void run_ncf_probabilities(const double* a, int, double* out)
 {
     ncf_values v;

@@ -5,7 +5,6 @@ ln P(X <= x), ln P(X > x) and the log density, by region:
     ncx2_ordinary.inc   df 1 to 100, ncp 0 to 100, x within 3 sd of the mean
     ncx2_large_ncp.inc  df 1 to 100, ncp 100 to 1e6, x within 6 sd
     ncx2_small_df.inc   df 0.01 to 1, ncp 0 to 10, x from 1e-6 to 40
-    ncx2_large_df.inc   df 1e3 to 1e6, ncp 0 to 1e4, x within 8 sd
     ncx2_far_tails.inc  the smaller tail below e^-691 (1e-300)
     ncx2_rmsea.inc      chi-square statistics 10 to 5000 on 1 to 500 df, ncp
                         about the statistic's excess over df (the rows of an
@@ -136,7 +135,6 @@ def rmsea(rng):
 TABLES = [("ncx2_ordinary.inc", ordinary, "df 1 to 100, ncp 0 to 100, x within 3 sd of the mean"),
           ("ncx2_large_ncp.inc", large_ncp, "df 1 to 100, ncp 100 to 1e6, x within 6 sd"),
           ("ncx2_small_df.inc", small_df, "df 0.01 to 1, ncp 0 to 10, x 1e-6 to 40"),
-          ("ncx2_large_df.inc", large_df, "df 1e3 to 1e6, ncp 0 to 1e4, x within 8 sd"),
           ("ncx2_far_tails.inc", far_tails, "the smaller tail below e^-691"),
           ("ncx2_rmsea.inc", rmsea, "chi-square 10 to 5000 on 1 to 500 df, ncp about chi2 - df")]
 
