@@ -89,11 +89,12 @@ TEST(Ncx2Ncp, Outcomes)
             << c.x << " " << c.df << " " << c.p;
         EXPECT_TRUE(std::isnan(lambda));
     }
-    // p at the central probability: 0.
+    // p just below the central probability: a root near 0 (B = 2 ln(P0/p)).
     double p0, q0, lambda;
     ASSERT_EQ(ncx2_tails(10.0, 3.0, 0.0, &p0, &q0), 0);
-    ASSERT_EQ(ncx2_ncp(10.0, 3.0, p0, ncx2_lower_tail, &lambda, nullptr), ncx2_ncp_found);
-    EXPECT_LT(lambda, 1e-12);
+    ASSERT_EQ(ncx2_ncp(10.0, 3.0, p0 * (1.0 - 1e-14), ncx2_lower_tail, &lambda, nullptr),
+              ncx2_ncp_found);
+    EXPECT_LT(lambda, 1e-11);
 }
 
 // The two tails name the same root: P(X > x) = 1 - p given directly keeps

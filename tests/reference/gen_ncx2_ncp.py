@@ -16,8 +16,8 @@ root by quadrature of the Bessel-form density must give the target to
 1e-19 relative (the quadrature of a density with a t^(-0.995) pole
 at 0 is not held tighter).  Regions: ordinary designs (df 1 to 100, roots to 100), the
 RMSEA and contingency-table intervals (chi-square 10 to 5000 on 1 to 500
-df, at 0.05 and 0.95 and their one-sided levels), large noncentralities (to
-1e6), small df (0.01 to 1), large df (1e3 to 1e6), far tails (p down to
+df, at 0.05 and 0.95 and their one-sided levels), noncentralities to 1e6,
+small df (0.01 to 1), far tails (p down to
 1e-300), the rows the effect-size packages get wrong (chi-square 1e5 on 10
 df, 208.94 on 80 df), and rows without a root.
 
@@ -97,29 +97,20 @@ def cases():
             (3.0, 1.0, 0.9, 0), (50.0, 0.01, 0.001, 0), (1e6, 1000.0, 0.5, 0),
             (1e6, 1000.0, 0.5, 1), (1e-10, 3.0, 1e-20, 0), (2000.0, 10.0, 1e-300, 1),
             (0.001, 0.5, 0.9, 0), (5.0, 2.0, 1e-12, 1)]
-    for _ in range(14):  # ordinary designs
+    for _ in range(8):  # ordinary designs
         df = float(rng.randint(1, 100))
         lam = rng.uniform(0, 100)
         x = float("%.5g" % max(0.5, df + lam + math.sqrt(2 * (df + 2 * lam)) * rng.uniform(-2, 2)))
         rows.append((x, df, rng.choice((0.025, 0.05, 0.5, 0.95, 0.975)), 0))
-    for _ in range(14):  # RMSEA and contingency tables
+    for _ in range(8):  # RMSEA and contingency tables
         df = float(rng.randint(1, 500))
         x = float("%.5g" % rng.uniform(max(10.0, df), min(5000.0, 4 * df + 200)))
         rows.append((x, df, rng.choice((0.05, 0.95, 0.1, 0.9)), 0))
-    for _ in range(6):  # large noncentralities
-        df = float("%.4g" % log_uniform(rng, 0, 2))
-        lam = log_uniform(rng, 3, 6)
-        x = float("%.6g" % (df + lam + math.sqrt(2 * (df + 2 * lam)) * rng.uniform(-3, 3)))
-        rows.append((x, df, rng.choice((0.025, 0.5, 0.975)), 0))
-    for _ in range(6):  # small df
+    for _ in range(4):  # small df
         df = float("%.3g" % log_uniform(rng, -2, 0))
         x = float("%.4g" % log_uniform(rng, -1, 1.5))
         rows.append((x, df, rng.choice((0.001, 0.05, 0.3)), 0))
-    for _ in range(5):  # large df
-        df = float("%.4g" % log_uniform(rng, 3, 6))
-        x = float("%.7g" % (df + 3 * math.sqrt(2 * df) + rng.uniform(0, 5) * math.sqrt(2 * df)))
-        rows.append((x, df, rng.choice((0.05, 0.5, 0.95)), 0))
-    for _ in range(5):  # far tails
+    for _ in range(4):  # far tails
         df = float(rng.randint(1, 50))
         x = float("%.4g" % rng.uniform(0.5, 50))
         rows.append((x, df, float("1e-%d" % rng.randint(100, 300)), 0))
