@@ -233,7 +233,7 @@ constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
 // to reject: NaN with the "no value" warning).
 bool valid_chisq_parameters(double df, double ncp)
 {
-    return df > 0.0 && ncp >= 0.0 && df < infinity && ncp < infinity;
+    return df > 0.0 && ncp >= 0.0 && std::isfinite(df) && std::isfinite(ncp);
 }
 
 // The noncentral chi-square quantile in f_quantile's shape: (prob, tail,
@@ -469,7 +469,10 @@ SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 // qnchisq(p, df, ncp, lower.tail, log.p).
 SEXP kelbrant_qnchisq(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, df, ncp, lower_tail, log_p, ncx2_quantile_of, "qnchisq");
+    return quantile_vector({p, df, ncp}, lower_tail, log_p, "qnchisq",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return ncx2_quantile_of(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
 }
 
 // nchisq_ncp(x, df, p): list(lambda, status), status the fnonct_outcome code.
