@@ -64,10 +64,13 @@ fnonct_emulated_x87=0
 fnonct_emulated_tolerance=1e-10
 same_fnonct_output() {
   local name=$1; shift
-  local native other native_status=0 other_status=0
-  native=$(mktemp) other=$(mktemp)
-  "$root/build/kelbrant" fnonct --csv "$fnonct_cases" > "$native" || native_status=$?
-  ("$@" fnonct --csv "$fnonct_cases" | tr -d '\r' > "$other"; exit "${PIPESTATUS[0]}") || other_status=$?
+  local native other other_err native_status=0 other_status=0
+  native=$(mktemp) other=$(mktemp) other_err=$(mktemp)
+  # The messages of the rows that fail are left out, and shown only when
+  # the outputs differ.
+  "$root/build/kelbrant" fnonct --csv "$fnonct_cases" > "$native" 2>/dev/null || native_status=$?
+  ("$@" fnonct --csv "$fnonct_cases" 2> "$other_err" | tr -d '\r' > "$other"; exit "${PIPESTATUS[0]}") \
+    || other_status=$?
   local verdict=0
   if [ $native_status -ne $other_status ]; then
     verdict=1
@@ -96,8 +99,9 @@ same_fnonct_output() {
   if [ $verdict -eq 1 ]; then
     echo "$name: fnonct --csv differs from the native build (exit $other_status vs $native_status):" >&2
     diff "$native" "$other" | head -20 >&2
+    head -20 "$other_err" >&2
   fi
-  rm -f "$native" "$other"
+  rm -f "$native" "$other" "$other_err"
   local cases=$(($(wc -l < "$fnonct_cases") - 1))
   case $verdict in
     0) echo "$name: fnonct --csv on $cases cases identical to the native build" ;;
