@@ -60,6 +60,7 @@ native_build() {
 # unit), and the searches that go through them can then end a few units in
 # the last place of lambda apart, more where lambda is ill-conditioned in p.
 fnonct_cases="$root/tests/data/fnonct_cases.csv"
+fnonct_native=("$root/build/kelbrant")
 fnonct_emulated_x87=0
 fnonct_emulated_tolerance=1e-10
 same_fnonct_output() {
@@ -68,7 +69,7 @@ same_fnonct_output() {
   native=$(mktemp) other=$(mktemp) other_err=$(mktemp)
   # The messages of the rows that fail are left out, and shown only when
   # the outputs differ.
-  "$root/build/kelbrant" fnonct --csv "$fnonct_cases" > "$native" 2>/dev/null || native_status=$?
+  "${fnonct_native[@]}" fnonct --csv "$fnonct_cases" > "$native" 2>/dev/null || native_status=$?
   ("$@" fnonct --csv "$fnonct_cases" 2> "$other_err" | tr -d '\r' > "$other"; exit "${PIPESTATUS[0]}") \
     || other_status=$?
   local verdict=0
