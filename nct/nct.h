@@ -40,3 +40,22 @@ int32_t nct_ncp(double t, double df, double p, int32_t tail, double* delta);
 // The quantile: the t with P(T <= t) = p (or P(T > t) = p), 0 <= p <= 1
 // (p = 0 and 1 give -inf and +inf).  *t is NaN unless nct_ok.
 int32_t nct_quantile(double p, int32_t tail, double df, double delta, double* t);
+
+// Which side of an interval nct_ncp_interval bounds (the codes of
+// ncp_interval's alternatives).
+constexpr int32_t nct_two_sided = 0;  // both limits, (1 - confidence)/2 in each tail
+constexpr int32_t nct_less = 1;       // an upper limit alone: delta <= upper, lower = -inf
+constexpr int32_t nct_greater = 2;    // a lower limit alone: delta >= lower, upper = +inf
+
+// The confidence interval for delta from an observed t (Steiger and Fouladi
+// 1997): the lower limit solves P(T > t; lower) = alpha and the upper
+// P(T <= t; upper) = alpha, alpha = (1 - confidence)/2 for two sides and
+// 1 - confidence for one.  0 < confidence < 1, t finite.  Both limits are
+// NaN unless nct_ok.
+int32_t nct_ncp_interval(double t, double df, double confidence, int32_t alternative,
+                         double* lower, double* upper);
+
+// Hedges' correction J(df) = Gamma(df/2) / (sqrt(df/2) Gamma((df - 1)/2))
+// for df > 1 (NaN otherwise), without overflow for any df: g = J d is
+// unbiased for the standardized mean difference (Hedges 1981).
+double hedges_correction(double df);

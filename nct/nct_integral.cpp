@@ -47,9 +47,9 @@
 
 namespace {
 
-// Newton steps for the peak of g, and the largest move of one step in u:
-// the peak lies within a few units of 0 unless the tail shifts it, and 60
-// capped steps reach any peak in the range of the nodes.
+// Steps for the peak of g, and the largest move of one step in u: the peak
+// lies within a few units of 0 unless the tail shifts it; 60 capped or
+// bisecting steps reach any peak in the range of the nodes.
 constexpr int32_t peak_steps = 60;
 constexpr double peak_max_move = 1.0;
 constexpr double peak_settled = 1e-6;
@@ -193,8 +193,12 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
     f.c_minus_d = f.c - f.d;
 
     // The peak of g by Newton's method on g'(u) = 2a (1 - s^2) + c s rho,
-    // g''(u) = -4a s^2 + c s rho - (c s)^2 rho (v + rho).
+    // g''(u) = -4a s^2 + c s rho - (c s)^2 rho (v + rho), safeguarded by the
+    // bracket that the signs of g' make: g is not concave everywhere (the
+    // normal tail's curvature dwarfs the chi scale's on one side), and
+    // Newton's steps alone can cycle.
     double u = 0.0, curvature = 0.0;
+    double below = -max_double, above = max_double;  // g' > 0 at below, < 0 at above
     for (int32_t i = 0; i < peak_steps; ++i) {
         node n;
         if (!evaluate(f, u, &n))
@@ -202,13 +206,23 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
         double cs = f.c * n.s;
         double g1 = 2.0 * f.a * (1.0 - n.s * n.s) + cs * n.rho;
         curvature = -4.0 * f.a * n.s * n.s + cs * n.rho - cs * cs * n.rho * (n.v + n.rho);
+        if (g1 > 0.0)
+            below = u;
+        else
+            above = u;
         double move = curvature < 0.0 ? -g1 / curvature : (g1 > 0.0 ? peak_max_move : -peak_max_move);
         if (move > peak_max_move)
             move = peak_max_move;
         if (move < -peak_max_move)
             move = -peak_max_move;
-        u += move;
-        if (elem_abs(move) <= peak_settled * (curvature < 0.0 ? 1.0 / elem_sqrt(-curvature) : 1.0))
+        double next = u + move;
+        if (!(next > below && next < above) && below > -max_double && above < max_double)
+            next = 0.5 * (below + above);
+        double width = curvature < 0.0 ? 1.0 / elem_sqrt(-curvature) : 1.0;
+        bool settled = elem_abs(next - u) <= peak_settled * width
+                    || (above - below) <= peak_settled * width;
+        u = next;
+        if (settled)
             break;
     }
     double sigma = curvature < 0.0 ? 1.0 / elem_sqrt(-curvature) : 1.0;
