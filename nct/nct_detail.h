@@ -43,9 +43,10 @@ int32_t nct_series(double t, double df, double delta, nct_evaluation* out);
 // the large noncentralities).  0 or 1.
 int32_t nct_integral(double t, double df, double delta, nct_evaluation* out);
 
-// ln(Gamma(a + 1/2)/Gamma(a)) for a > 0, without the cancellation of the
-// two log gammas for large a (Stirling's series of both).
-double log_gamma_half_ratio(double a);
+// ln(Gamma(a + 1/2) / (Gamma(a) sqrt(a))) for a > 0 (E[S] for S the chi
+// scale with 2a degrees of freedom), without the cancellation of the two log
+// gammas and ln a for large a: it falls as -1/(8a).
+double log_gamma_half_ratio_root(double a);
 
 // ln(e^u + e^v) and ln(e^u - e^v) (u >= v) of two logs, either of which may
 // be the log of 0 (-inf or -DBL_MAX).

@@ -66,7 +66,8 @@ TEST(TTestPower, EachUnknownSolvedAndPutBack)
         const t_power_row& r = t_power_rows[i];
         if (r.type == 3)
             continue;
-        double power = r.power;
+        // A target a little below the design's power: its own size reaches it.
+        double power = r.power * (1.0 - 1e-9);
         if (power <= r.alpha || power > 0.999)
             continue;
         t_design n{r.type, r.alternative, nan, r.d, r.alpha, power, 0.0};
@@ -81,18 +82,21 @@ TEST(TTestPower, EachUnknownSolvedAndPutBack)
         t_design d{r.type, r.alternative, r.n1, nan, r.alpha, power, 0.0};
         ASSERT_EQ(solve_t_design(&d), design_ok) << "row " << i;
         double want_d = r.alternative == t_test_two_sided ? std::fabs(r.d) : r.d;
-        EXPECT_NEAR(d.d, want_d, 1e-9 * std::fabs(want_d)) << "row " << i;
+        EXPECT_NEAR(d.d, want_d, 1e-6 * std::fabs(want_d)) << "row " << i;
         t_design a{r.type, r.alternative, r.n1, r.d, nan, power, 0.0};
         ASSERT_EQ(solve_t_design(&a), design_ok) << "row " << i;
-        EXPECT_NEAR(a.alpha, r.alpha, 1e-9 * r.alpha) << "row " << i;
+        EXPECT_NEAR(a.alpha, r.alpha, 1e-6 * r.alpha) << "row " << i;
     }
-    // Unequal groups: either size may be the unknown.
-    t2n_design n2{t_test_two_sided, 10.0, nan, 0.6, 0.05, 0.5, 0.0};
+    // Unequal groups: either size may be the unknown.  (With n1 = 10 and
+    // d = 0.6 the power tends to 0.47 as n2 grows: 0.4 is reachable.)
+    t2n_design n2{t_test_two_sided, 10.0, nan, 0.6, 0.05, 0.4, 0.0};
     ASSERT_EQ(solve_t2n_design(&n2), design_ok);
-    t2n_design n1{t_test_two_sided, nan, 10.0, 0.6, 0.05, 0.5, 0.0};
+    t2n_design n1{t_test_two_sided, nan, 10.0, 0.6, 0.05, 0.4, 0.0};
     ASSERT_EQ(solve_t2n_design(&n1), design_ok);
     EXPECT_EQ(n1.n1, n2.n2);
-    EXPECT_GE(n2.achieved, 0.5);
+    EXPECT_GE(n2.achieved, 0.4);
+    t2n_design far{t_test_two_sided, 10.0, nan, 0.6, 0.05, 0.5, 0.0};
+    EXPECT_EQ(solve_t2n_design(&far), design_unreachable);
 }
 
 TEST(TTestPower, Unreachable)
@@ -134,14 +138,15 @@ TEST(CohensDInterval, FromTheNoncentralityLimits)
 
 TEST(HedgesCorrection, AgainstMpmath)
 {
-    // Gamma(df/2) / (sqrt(df/2) Gamma((df - 1)/2)) by mpmath at 30 digits.
+    // Gamma(df/2) / (sqrt(df/2) Gamma((df - 1)/2)) by mpmath at 80 digits
+    // (its log gammas of 5e14 need them); within 4 units in the last place.
     const double rows[][2] = {
         {1.5, 0.39027621886917630695}, {2.0, 0.56418958354775628695},
         {10.0, 0.92274560805308710336}, {1e6, 0.99999924999978124993},
-        {1e15, 0.99999999999999847553},
+        {1e15, 0.99999999999999925},
     };
     for (const auto& r : rows)
-        EXPECT_NEAR(hedges_correction(r[0]), r[1], 2e-16 * r[1]) << r[0];
+        EXPECT_NEAR(hedges_correction(r[0]), r[1], 0x1p-51 * r[1]) << r[0];
     EXPECT_TRUE(std::isnan(hedges_correction(1.0)));
 }
 
