@@ -119,6 +119,13 @@ int32_t nct_ncp_traced(double t, double df, double p, int32_t tail, double* delt
         } else {
             step = too_small ? 1.0 + elem_abs(d) : -(1.0 + elem_abs(d));
         }
+        double scale = elem_abs(d) > 1.0 ? elem_abs(d) : 1.0;
+        // A step below the stop is taken whatever the bracket says: near the
+        // root it may round onto an end of the bracket.
+        if (elem_abs(step) <= (halley ? halley_stop : newton_stop) * scale) {
+            *delta = d + step;
+            return nct_ok;
+        }
         double next = d + step;
         if (!(next > lo && next < hi)) {
             if (lo > -infinity && hi < infinity)
@@ -128,9 +135,7 @@ int32_t nct_ncp_traced(double t, double df, double p, int32_t tail, double* delt
             halley = false;
             step = max_double;
         }
-        double scale = elem_abs(d) > 1.0 ? elem_abs(d) : 1.0;
-        if (elem_abs(step) <= (halley ? halley_stop : newton_stop) * scale
-            || (lo > -infinity && hi < infinity && hi - lo <= 0x1p-52 * scale)) {
+        if (lo > -infinity && hi < infinity && hi - lo <= 0x1p-52 * scale) {
             *delta = next;
             return nct_ok;
         }

@@ -87,6 +87,13 @@ int32_t nct_quantile(double p, int32_t tail, double df, double delta, double* t)
             double g1 = (lower ? 1.0 : -1.0) * exp_fast(ratio);
             step = -g / g1;
         }
+        double scale = elem_abs(x) > 1.0 ? elem_abs(x) : 1.0;
+        // A step below the stop is taken whatever the bracket says: near the
+        // root it may round onto an end of the bracket.
+        if (elem_abs(step) <= newton_stop * scale) {
+            *t = x + step;
+            return nct_ok;
+        }
         double next = x + step;
         if (!(next > lo && next < hi)) {
             if (lo > -infinity && hi < infinity)
@@ -95,9 +102,7 @@ int32_t nct_quantile(double p, int32_t tail, double df, double delta, double* t)
                 next = too_large ? x - 2.0 * (1.0 + elem_abs(x)) : x + 2.0 * (1.0 + elem_abs(x));
             step = max_double;
         }
-        double scale = elem_abs(x) > 1.0 ? elem_abs(x) : 1.0;
-        if (elem_abs(step) <= newton_stop * scale
-            || (lo > -infinity && hi < infinity && hi - lo <= 0x1p-52 * scale)) {
+        if (lo > -infinity && hi < infinity && hi - lo <= 0x1p-52 * scale) {
             *t = next;
             return nct_ok;
         }

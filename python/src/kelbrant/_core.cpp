@@ -38,6 +38,7 @@
 #include "library/quantiles.h"
 #include "ncf/ncf.h"
 #include "nct/nct.h"
+#include "nct/nct_detail.h"
 #include "numeric/constants.h"
 
 namespace {
@@ -383,6 +384,15 @@ double nct_ncp_value(const double* a)
     return delta;
 }
 
+// The distribution functions nct_ncp evaluated for the root (for bench/).
+double nct_ncp_evaluations_value(const double* a)
+{
+    double delta;
+    int32_t evaluations;
+    nct_ncp_traced(a[0], a[1], a[2], nct_lower_tail, &delta, &evaluations);
+    return evaluations;
+}
+
 int32_t nct_ncp_status_value(const double* a)
 {
     double delta;
@@ -588,6 +598,8 @@ ufunc_entry ufuncs[] = {
     {"nct_ncp", 3, 1, KELBRANT_LOOP(3, double, nct_ncp_value), {nullptr}, {d, d, d, d},
      "nct_ncp(t, df, p): the noncentrality nc with nct_cdf(t, df, nc) = p (one for every\n"
      "0 < p < 1); NaN where there is none (nct_ncp_status says why)."},
+    {"_nct_ncp_evaluations", 3, 1, KELBRANT_LOOP(3, double, nct_ncp_evaluations_value), {nullptr},
+     {d, d, d, d}, "_nct_ncp_evaluations(t, df, p): evaluations nct_ncp took (for bench/)."},
     {"nct_ncp_status", 3, 1, KELBRANT_LOOP(3, int32_t, nct_ncp_status_value), {nullptr},
      {d, d, d, i32},
      "nct_ncp_status(t, df, p): NCT_OK 0, NCT_INVALID 1 (NaN or an argument out of its\n"
