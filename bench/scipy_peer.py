@@ -32,8 +32,8 @@ def load(path):
     cols = {k: np.array([float(r[k]) for r in rows]) for k in ("x", "df1", "df2", "p", "ncp")}
     return len(rows), cols
 
-def best_per_call(fn, n, number):
-    return min(timeit.repeat(fn, timer=time.process_time, number=number, repeat=REPEATS)) / (number * n) * 1e6
+def best_per_call(fn, n, number, repeats=REPEATS):
+    return min(timeit.repeat(fn, timer=time.process_time, number=number, repeat=repeats)) / (number * n) * 1e6
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))

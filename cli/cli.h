@@ -143,6 +143,7 @@ enum outcome_id {
     outcome_size_unreachable,  // power: no whole size up to the bound
     outcome_root_unreachable,  // power: no effect size or level in range
     outcome_design_failed,     // ci, power: an answer exists but a search did not reach it
+    outcome_design_invalid,    // power: a curve's point outside the design's domain
 };
 
 // The values a message may name.  Unused fields stay null.

@@ -50,6 +50,10 @@ const outcome_text outcome_texts[] = {
      exit_failure, nullptr},
     {outcome_design_failed, "failed", "{detail}: a solution exists but the search did not reach it",
      exit_search_failed, nullptr},
+    {outcome_design_invalid, "invalid",
+     "{argument} = {value} puts the design out of its domain (df and sizes > 0, groups >= 2 "
+     "whole, n-per-group > 1, effect >= 0, 0 < alpha < 1)",
+     exit_failure, nullptr},
 };
 
 const outcome_text* find_text(outcome_id id)

@@ -90,10 +90,15 @@ class parallel_build_ext(build_ext):
 
 
 class sdist_with_core(sdist):
-    """sdist that carries the module's sources in core/."""
+    """sdist that carries the module's sources in core/, and the licence
+    itself where the checkout links to it (python/LICENSE -> ../LICENSE)."""
 
     def make_release_tree(self, base_dir, files):
         super().make_release_tree(base_dir, [f for f in files if not f.startswith("..")])
+        licence = os.path.join(base_dir, "LICENSE")
+        if os.path.lexists(licence):
+            os.remove(licence)
+        shutil.copy2(os.path.realpath(os.path.join(HERE, "LICENSE")), licence)
         for path in core_files(ROOT, ["*.cpp", "*.h"]) + [os.path.join(ROOT, f) for f in HOST_LINK]:
             target = os.path.join(base_dir, "core", os.path.relpath(path, ROOT))
             os.makedirs(os.path.dirname(target), exist_ok=True)

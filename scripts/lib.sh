@@ -1,5 +1,14 @@
-# Shared by the scripts: where the checkout is, and installing what a fresh
-# machine lacks.
+# Shared by the scripts: where the checkout is, installing what a fresh
+# machine lacks, and the comparison of another build's command line with the
+# native one.
+#
+# Two switches of the test stages (environment variables) take, on a machine
+# that runs 32-bit programs, the path of one that runs none:
+#   KELBRANT_FORCE_QEMU=1  20-linux-i386.sh runs the i386 programs under
+#                          qemu-i386 even where the kernel runs them itself;
+#   KELBRANT_NO_WINE32=1   35-windows-i686-wine.sh counts 32-bit Wine as
+#                          unable to start and passes with its one loud line.
+#     KELBRANT_FORCE_QEMU=1 KELBRANT_NO_WINE32=1 scripts/test
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 apt_updated=0

@@ -56,3 +56,25 @@ def test_power_and_sample_sizes_against_mpmath():
     assert np.array_equal(got, size)
     # No answer: a power at or below alpha.
     assert np.isnan(kelbrant.f2_sample_size(3, 0.15, 0.05, 0.04))
+
+
+def test_design_powers_against_mpmath():
+    # The powers at each smallest size and one below it, in both forms.
+    _, sizes = _power_table()
+    kind, first, effect, alpha, _, size, at, _, below = sizes[:, :9].T
+
+    def design_power(n):
+        return np.where(kind == 0, kelbrant.f2_power(first, n, effect, alpha),
+                        kelbrant.anova_power(first, n, effect, alpha))
+
+    for n, want in ((size, at), (size - 1, below)):
+        defined = (kind == 0) | (n > 1)
+        got = design_power(n)
+        assert np.max(np.abs(got[defined] - want[defined]) / want[defined]) < 1e-12
+        assert np.all(np.isnan(got[~defined]))
+    # Out of the domain: one group, n = 1, a negative effect, alpha = 1.
+    assert np.all(np.isnan([kelbrant.anova_power(1, 10, 0.25, 0.05),
+                            kelbrant.anova_power(4, 1, 0.25, 0.05),
+                            kelbrant.f2_power(3, 10, -0.1, 0.05),
+                            kelbrant.f2_power(3, 10, 0.15, 1.0)]))
+

@@ -13,7 +13,9 @@
   the central F and beta quantiles (\code{\link{qf_exact}},
   \code{\link{qbeta_exact}}), and the power and sample size of the F test
   (\code{\link{power_f2}}, \code{\link{power_anova}},
-  \code{\link{sample_size_f2}}, \code{\link{sample_size_anova}}).  The
+  \code{\link{sample_size_f2}}, \code{\link{sample_size_anova}}), with
+  pictures of them (\code{\link{plot_power}},
+  \code{\link{plot_confidence_curve}}).  The
   numerics are the kelbrant module's own, compiled from the same sources.
 }
 \examples{

@@ -18,18 +18,29 @@ trap 'rm -rf "$probe_dir"' EXIT
 echo 'int main() { return 0; }' > "$probe_dir/probe.cpp"
 g++ -m32 "$probe_dir/probe.cpp" -o "$probe_dir/probe"
 runner=()
-if ! "$probe_dir/probe" 2>/dev/null; then
+if [ "${KELBRANT_FORCE_QEMU:-0}" = 1 ]; then
   ensure_packages qemu-user
   runner=(/usr/bin/qemu-i386)
-  echo "32-bit programs run under qemu-i386 here"
+  echo "32-bit programs run under qemu-i386 here (KELBRANT_FORCE_QEMU=1)"
+elif ! "$probe_dir/probe" 2>/dev/null; then
+  ensure_packages qemu-user
+  runner=(/usr/bin/qemu-i386)
+  echo "32-bit programs run under qemu-i386 here (this kernel runs none itself)"
 fi
-emulator_option=()
-[ ${#runner[@]} -eq 0 ] || emulator_option=(-DCMAKE_CROSSCOMPILING_EMULATOR="${runner[0]}")
 
+# The emulator is named every time, empty when there is none, so that a
+# runner chosen by an earlier run does not stay in the tree's cache.  Every
+# program the tree runs goes through it: the test programs (CTest), the
+# command line they start (KELBRANT_EMULATOR) and help2man's run of the
+# command line for the manual page.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/linux-i386.cmake" \
   -DKELBRANT_GTEST_SOURCE=/usr/src/googletest -DKELBRANT_BENCH=OFF \
-  "${emulator_option[@]}" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="${runner[*]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
+if [ ! -s "$build/kelbrant.1" ]; then
+  echo "linux-i386: the manual page build-i386/kelbrant.1 was not made" >&2
+  exit 1
+fi
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 same_fnonct_output "linux-i386" "${runner[@]}" "$build/kelbrant"

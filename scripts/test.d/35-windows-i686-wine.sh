@@ -33,6 +33,7 @@ skip() {
 ensure_packages wine32:i386 || true
 dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' \
   || skip "32-bit Wine (wine32:i386) cannot be installed"
+[ "${KELBRANT_NO_WINE32:-0}" != 1 ] || skip "32-bit Wine counts as unable to start (KELBRANT_NO_WINE32=1)"
 "$wine" --version >/dev/null 2>&1 || skip "32-bit Wine does not start (a kernel without 32-bit programs?)"
 
 export WINEARCH=win32 WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,23 +1,26 @@
-// kelbrant ci and kelbrant power: the README's worked examples as the
+// kelbrant ci and kelbrant power: the documents' worked examples as the
 // commands print them, the batch rules of ci --csv, and the outcomes of
 // requests without an answer.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/documents.h"
 #include "support/run_cli.h"
 
 namespace {
 
-// The output the README shows under "    $ scripts/kelbrant ARGS": its
-// indented lines up to the next blank line, each without the indent.
-std::string readme_output(const std::string& args)
+// The output the documents show under "    $ scripts/kelbrant ARGS" (its
+// first showing): its indented lines up to the next blank line, each without
+// the indent.
+std::string documented_output(const std::string& args)
 {
-    std::ifstream in(std::string(KELBRANT_SOURCE_DIR) + "/README.md");
+    std::istringstream in(all_documents());
     std::string line, out;
     const std::string command = "    $ scripts/kelbrant " + args;
     bool inside = false;
@@ -27,7 +30,7 @@ std::string readme_output(const std::string& args)
             continue;
         }
         if (line.rfind("    ", 0) != 0 || line.rfind("    $", 0) == 0)
-            break;
+            return out;
         out += line.substr(4) + "\n";
     }
     return out;
@@ -44,16 +47,16 @@ std::vector<std::string> split_words(const std::string& args)
 
 }  // namespace
 
-// Each worked example of "Intervals and power", run as printed.
-TEST(CliDesign, ReadmeExamples)
+// The worked examples of ci and power, run as printed.
+TEST(CliDesign, DocumentedExamples)
 {
     const char* const examples[] = {
         "ci 4.2 3 40 --n 44",
         "power --groups 4 --f 0.25 --alpha 0.05 --power 0.8",
     };
     for (const char* args : examples) {
-        const std::string want = readme_output(args);
-        ASSERT_FALSE(want.empty()) << "README shows no output for " << args;
+        const std::string want = documented_output(args);
+        ASSERT_FALSE(want.empty()) << "the documents show no output for " << args;
         cli_run run = run_cli(split_words(args));
         EXPECT_EQ(run.exit_status, 0) << args;
         EXPECT_EQ(run.out, want) << args;
@@ -157,5 +160,172 @@ TEST(CliDesign, PowerSolvesEachUnknown)
         run = run_cli(c.args);
         EXPECT_EQ(run.exit_status, c.status) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+namespace {
+
+// The rows of a CSV text, each split at commas.
+std::vector<std::vector<std::string>> csv_rows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');)
+            fields.push_back(cell);
+        if (!line.empty() && line.back() == ',')
+            fields.push_back("");
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// The column named `name` of a table's rows after its header, as numbers.
+std::vector<double> csv_column(const std::vector<std::vector<std::string>>& rows,
+                               const std::string& name)
+{
+    std::vector<double> column;
+    size_t at = 0;
+    while (at < rows[0].size() && rows[0][at] != name)
+        ++at;
+    for (size_t i = 1; i < rows.size(); ++i)
+        column.push_back(at < rows[i].size() ? std::strtod(rows[i][at].c_str(), nullptr) : NAN);
+    return column;
+}
+
+}  // namespace
+
+// power --curve and --curve-effect: the power at each point against the
+// mpmath powers of tests/data/power.inc (the smallest sizes of two designs
+// and the size one below), each row the design's own power, the same
+// whichever quantity the curve runs over.
+TEST(CliDesign, PowerCurvesAgainstMpmath)
+{
+    struct curve_case {
+        std::vector<std::string> args;
+        const char* header;
+        const char* swept;
+        std::vector<double> points;
+        std::vector<double> power;  // mpmath, power.inc
+    };
+    const curve_case cases[] = {
+        {{"power", "--groups", "4", "--f", "0.25", "--curve", "44:45"},
+         "groups,n_per_group,f,lambda,alpha,power,status",
+         "n_per_group",
+         {44, 45},
+         {0.7939151029057581, 0.8039869128651758}},
+        {{"power", "--groups", "4", "--n-per-group", "45", "--alpha", "0.05", "--curve-effect",
+          "0.25:0.25"},
+         "groups,n_per_group,f,lambda,alpha,power,status",
+         "f",
+         {0.25},
+         {0.8039869128651758}},
+        {{"power", "--df1", "3", "--f2", "0.35", "--alpha", "0.01", "--curve", "46:47"},
+         "u,v,f2,lambda,alpha,power,status",
+         "v",
+         {46, 47},
+         {0.7996722414023546, 0.8114185679579692}},
+    };
+    for (const curve_case& c : cases) {
+        const cli_run run = run_cli(c.args);
+        EXPECT_EQ(run.exit_status, 0) << c.args.back() << run.err;
+        const auto rows = csv_rows(run.out);
+        ASSERT_EQ(rows.size(), c.points.size() + 1) << run.out;
+        std::string header;
+        for (const std::string& h : rows[0])
+            header += (header.empty() ? "" : ",") + h;
+        EXPECT_EQ(header, c.header);
+        EXPECT_EQ(csv_column(rows, c.swept), c.points) << run.out;
+        const std::vector<double> power = csv_column(rows, "power");
+        for (size_t i = 0; i < power.size(); ++i) {
+            EXPECT_NEAR(power[i], c.power[i], 1e-13 * c.power[i]) << run.out;
+            EXPECT_EQ(rows[i + 1].back(), "ok");
+        }
+    }
+    // A point's row is what `power` prints for that design alone.
+    const cli_run one = run_cli({"power", "--groups", "4", "--n-per-group", "45", "--f", "0.25",
+                                 "--alpha", "0.05"});
+    const cli_run curve = run_cli({"power", "--groups", "4", "--f", "0.25", "--curve", "45:45"});
+    EXPECT_NE(one.out.find("power " + csv_rows(curve.out)[1][5] + "\n"), std::string::npos)
+        << one.out << curve.out;
+}
+
+// The points of a range: the doubles nearest the decimals START + i STEP
+// while they do not pass STOP, STEP 1 for sizes and a twentieth of the
+// range for effect sizes unless given; in exponent notation, a STOP the
+// steps reach up to their rounding is a point.
+TEST(CliDesign, PowerCurvePoints)
+{
+    struct points_case {
+        const char* option;
+        const char* range;
+        std::vector<double> points;
+    };
+    std::vector<double> twentieths;
+    for (int i = 0; i <= 20; ++i)
+        twentieths.push_back(i / 20.0);
+    const points_case cases[] = {
+        {"--curve-effect", "0.1:0.5:0.1", {0.1, 0.2, 0.3, 0.4, 0.5}},
+        {"--curve-effect", "0:1", twentieths},
+        {"--curve-effect", "0.05:0.3:0.1", {0.05, 0.15, 0.25}},
+        {"--curve-effect", "1e-1:7e-1:1e-1", {0.1, 0.2, 0.1 + 2 * 0.1, 0.4, 0.5, 0.1 + 5 * 0.1, 0.7}},
+        {"--curve", "10:20:3", {10, 13, 16, 19}},
+        {"--curve", "5:8", {5, 6, 7, 8}},
+        {"--curve", "7:7", {7}},
+    };
+    for (const points_case& c : cases) {
+        const bool sizes = std::string(c.option) == "--curve";
+        std::vector<std::string> args = {"power", "--groups", "3", c.option, c.range};
+        args.insert(args.begin() + 3, {sizes ? "--f" : "--n-per-group", sizes ? "0.25" : "20"});
+        const cli_run run = run_cli(args);
+        EXPECT_EQ(run.exit_status, 0) << c.range << run.err;
+        EXPECT_EQ(csv_column(csv_rows(run.out), sizes ? "n_per_group" : "f"), c.points)
+            << c.range << "\n" << run.out;
+    }
+}
+
+// Points out of the design's domain get their row, marked invalid, with a
+// message; requests that are not curves are usage errors.
+TEST(CliDesign, PowerCurveFailures)
+{
+    cli_run run = run_cli({"power", "--groups", "4", "--f", "0.25", "--curve", "1:2"});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.out,
+              "groups,n_per_group,f,lambda,alpha,power,status\n"
+              "4,1,0.25,,0.050000000000000003,,invalid\n"
+              "4,2,0.25,0.5,0.050000000000000003,0.063685220497315495,ok\n");
+    EXPECT_NE(run.err.find("n_per_group = 1 puts the design out of its domain"), std::string::npos)
+        << run.err;
+
+    struct failing {
+        std::vector<std::string> extra;
+        const char* message;
+    };
+    const failing cases[] = {
+        {{"--f", "0.25", "--curve", "2:9", "--curve-effect", "0:1"}, "not both"},
+        {{"--f", "0.25", "--power", "0.8", "--curve", "2:9"}, "leave out --power"},
+        {{"--f", "0.25", "--n-per-group", "5", "--curve", "2:9"}, "leave out --n-per-group"},
+        {{"--n-per-group", "5", "--f", "0.25", "--curve-effect", "0:1"}, "leave out --f"},
+        {{"--curve", "2:9"}, "give --groups and --f"},
+        {{"--f", "0.25", "--curve", "9:2"}, "STOP must not be below START"},
+        {{"--f", "0.25", "--curve", "2:9:0"}, "STEP must be above 0"},
+        {{"--f", "0.25", "--curve", "2:9:-1"}, "STEP must be above 0"},
+        {{"--f", "0.25", "--curve", "2:2000002"}, "at most 1000000 points"},
+        {{"--f", "0.25", "--curve", "2"}, "takes START:STOP[:STEP], not '2'"},
+        {{"--f", "0.25", "--curve", "2:9:1:4"}, "not '2:9:1:4'"},
+        {{"--f", "0.25", "--curve", "2:x"}, "not '2:x'"},
+        {{"--f", "0.25", "--curve", "2:inf"}, "not '2:inf'"},
+        {{"--f", "0.25", "--curve", "2::9"}, "not '2::9'"},
+        {{"--f", "0.25", "--curve"}, "--curve needs a value"},
+    };
+    for (const failing& c : cases) {
+        std::vector<std::string> args = {"power", "--groups", "4"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        run = run_cli(args);
+        EXPECT_EQ(run.exit_status, 2) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << "\n" << run.err;
+        EXPECT_EQ(run.out, "") << c.message;
     }
 }

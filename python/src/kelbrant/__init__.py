@@ -2,9 +2,10 @@
 the module's log-space distribution functions, as NumPy ufuncs.
 
 The central F quantile (f_ppf, f_isf) and the inverse incomplete beta
-ratio (betaincinv, betainccinv), the power of the F test (f_test_power) and
-the smallest whole sample sizes of its two designs (f2_sample_size,
-anova_sample_size) are there too.
+ratio (betaincinv, betainccinv), the power of the F test (f_test_power), of
+its two designs (f2_power, anova_power) and their smallest whole sample
+sizes (f2_sample_size, anova_sample_size) are there too, with pictures of
+them (plot_power, plot_confidence_curve; Matplotlib, imported when drawn).
 
 The noncentral t family: nct_cdf, nct_sf, nct_logcdf, nct_logsf, nct_pdf,
 nct_logpdf, nct_ppf, nct_isf (SciPy's nct order: x, df, nc), the inversion in
@@ -26,10 +27,12 @@ from kelbrant._core import (  # noqa: F401
     FNONCT_MISSING,
     FNONCT_NO_ROOT,
     FNONCT_OK,
+    anova_power,
     anova_sample_size,
     beta_logpdf,
     betainccinv,
     betaincinv,
+    f2_power,
     f2_sample_size,
     f_isf,
     f_ppf,
@@ -67,6 +70,7 @@ from kelbrant._core import (  # noqa: F401
     norm_logsf,
 )
 from kelbrant import _core
+from kelbrant.plot import plot_confidence_curve, plot_power  # noqa: F401
 
 __version__ = "0.1.0"
 
@@ -206,11 +210,12 @@ def t_test_sample_size(d, power, alpha=0.05, type="two-sample", alternative="two
 
 __all__ = [
     "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
-    "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "f2_sample_size", "f_isf",
+    "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "f2_power",
+    "f2_sample_size", "f_isf",
     "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
     "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
     "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
-    "norm_logcdf", "norm_logsf",
+    "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power",
     "NCT_FAILED", "NCT_INVALID", "NCT_OK", "nct_cdf", "nct_sf", "nct_logcdf", "nct_logsf",
     "nct_pdf", "nct_logpdf", "nct_ppf", "nct_isf", "nct_ncp", "nct_ncp_status",
     "nct_ncp_interval", "cohens_d_interval", "DInterval", "t_test_power", "t_test_sample_size",

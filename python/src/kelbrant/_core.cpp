@@ -240,12 +240,24 @@ double betaincinv_value(const double* a, int32_t tail)
 double betaincinv_lower(const double* a) { return betaincinv_value(a, quantile_lower_tail); }
 double betainccinv_upper(const double* a) { return betaincinv_value(a, quantile_upper_tail); }
 
-// Power of the F test, and the designs' smallest whole sizes; NaN where the
-// design has no answer.
+// Power of the F test, the designs' powers and their smallest whole sizes;
+// NaN where the design has no answer.
 double f_test_power_value(const double* a)
 {
     double power;
     return f_test_power(a[0], a[1], a[2], a[3], &power) == design_ok ? power : not_a_number;
+}
+
+double f2_power_value(const double* a)
+{
+    f2_design d{a[0], a[1], a[2], a[3], not_a_number, 0.0};
+    return solve_f2_design(&d) == design_ok ? d.power : not_a_number;
+}
+
+double anova_power_value(const double* a)
+{
+    anova_design d{a[0], a[1], a[2], a[3], not_a_number, 0.0};
+    return solve_anova_design(&d) == design_ok ? d.power : not_a_number;
 }
 
 double f2_sample_size_value(const double* a)
@@ -561,6 +573,13 @@ ufunc_entry ufuncs[] = {
      {d, d, d, d, d},
      "f_test_power(dfn, dfd, nc, alpha): the power P(F' > F_crit) of the level-alpha F\n"
      "test against noncentrality nc."},
+    {"f2_power", 4, 1, KELBRANT_LOOP(4, double, f2_power_value), {nullptr}, {d, d, d, d, d},
+     "f2_power(u, v, f2, alpha): the power of the regression form's F test, u and v\n"
+     "degrees of freedom, lambda = f2 (u + v + 1)."},
+    {"anova_power", 4, 1, KELBRANT_LOOP(4, double, anova_power_value), {nullptr},
+     {d, d, d, d, d},
+     "anova_power(k, n, f, alpha): the power of the one-way analysis of variance of k\n"
+     "groups of n, lambda = k n f^2."},
     {"f2_sample_size", 4, 1, KELBRANT_LOOP(4, double, f2_sample_size_value), {nullptr},
      {d, d, d, d, d},
      "f2_sample_size(u, f2, alpha, power): the smallest whole denominator degrees of\n"

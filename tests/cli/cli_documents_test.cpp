@@ -1,9 +1,10 @@
-// The README says what the program does: every "$ command" example in it is
-// run (from the top of the checkout, with build/kelbrant and
-// scripts/kelbrant standing for the program under test) and must print what
-// the README shows (standard output, then standard error; numbers to 1e-12
-// relative, every other word exactly); its synopsis is the program's own;
-// its routine tables list what `kelbrant eval --list` lists, in its order.
+// The documents say what the program does: every "$ command" example in the
+// README and in docs/ is run (from the top of the checkout, with
+// build/kelbrant and scripts/kelbrant standing for the program under test)
+// and must print what the page shows (standard output, then standard error;
+// numbers to 1e-12 relative, every other word exactly); the synopsis in
+// docs/command-line.md is the program's own, and its routine tables list
+// what `kelbrant eval --list` lists, in its order.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/documents.h"
 #include "support/run_cli.h"
 
 namespace {
@@ -28,7 +30,7 @@ std::vector<std::string> lines_of(const std::string& text)
     return lines;
 }
 
-std::string readme() { return file_contents(std::string(KELBRANT_SOURCE_DIR) + "/README.md"); }
+std::string command_line_page() { return file_contents(document_path("command-line.md")); }
 
 void replace_all(std::string* s, const std::string& from, const std::string& to)
 {
@@ -70,11 +72,10 @@ bool same_output(const std::string& got, const std::string& want)
     return true;
 }
 
-}  // namespace
-
-TEST(CliReadme, EveryExampleRunsAsShown)
+// The examples of one page, run as shown; returns how many it has.
+int run_examples(const std::string& path)
 {
-    const std::vector<std::string> lines = lines_of(readme());
+    const std::vector<std::string> lines = lines_of(file_contents(path));
     const std::string program = std::string(KELBRANT_EMULATOR) + " '" + cli_path() + "'";
     int examples = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -95,14 +96,31 @@ TEST(CliReadme, EveryExampleRunsAsShown)
         const std::string got = file_contents(out) + file_contents(err);
         std::remove(out.c_str());
         std::remove(err.c_str());
-        EXPECT_TRUE(WIFEXITED(status)) << lines[i];
-        EXPECT_TRUE(same_output(got, expected)) << lines[i] << "\nprints\n" << got << "README shows\n" << expected;
+        EXPECT_TRUE(WIFEXITED(status)) << path << ": " << lines[i];
+        EXPECT_TRUE(same_output(got, expected))
+            << path << ": " << lines[i] << "\nprints\n" << got << "the page shows\n" << expected;
         ++examples;
+    }
+    return examples;
+}
+
+}  // namespace
+
+TEST(CliDocuments, EveryExampleRunsAsShown)
+{
+    const std::vector<std::string> pages = document_paths();
+    int examples = 0;
+    for (const std::string& path : pages) {
+        const int here = run_examples(path);
+        if (path == pages.front()) {
+            EXPECT_GE(here, 1) << "the README shows no command-line example";
+        }
+        examples += here;
     }
     EXPECT_GE(examples, 8);
 }
 
-TEST(CliReadme, SynopsisIsTheProgramsOwn)
+TEST(CliDocuments, SynopsisIsTheProgramsOwn)
 {
     const cli_run help = run_cli({"--help"});
     std::string synopsis;
@@ -112,10 +130,10 @@ TEST(CliReadme, SynopsisIsTheProgramsOwn)
         synopsis += "    " + line + "\n";
     }
     ASSERT_FALSE(synopsis.empty());
-    EXPECT_TRUE(contains(readme(), "\n" + synopsis + "\n")) << synopsis;
+    EXPECT_TRUE(contains(command_line_page(), "\n" + synopsis + "\n")) << synopsis;
 }
 
-TEST(CliReadme, RoutineTablesFollowTheList)
+TEST(CliDocuments, RoutineTablesFollowTheList)
 {
     const cli_run list = run_cli({"eval", "--list"});
     std::vector<std::string> listed;
@@ -123,7 +141,7 @@ TEST(CliReadme, RoutineTablesFollowTheList)
         if (!line.empty() && line[0] != ' ')
             listed.push_back(line.substr(0, line.find(' ')));
     std::vector<std::string> documented;
-    for (const std::string& line : lines_of(readme()))
+    for (const std::string& line : lines_of(command_line_page()))
         if (line.compare(0, 3, "| `") == 0 && line.find("` | ") != std::string::npos) {
             const std::string name = line.substr(3, line.find('`', 3) - 3);
             if (name.find('/') == std::string::npos && name.find('.') == std::string::npos)
