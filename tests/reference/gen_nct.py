@@ -157,11 +157,11 @@ def ncp_rows():
 def main():
     rng = random.Random(20)
     tables = [
-        ("nct_ordinary_rows", ordinary(rng, 80)),
-        ("nct_large_delta_rows", large_delta(rng, 24)),
-        ("nct_large_df_rows", large_df(rng, 24)),
-        ("nct_small_df_rows", small_df(rng, 40)),
-        ("nct_far_tail_rows", far_tail(rng, 40)),
+        ("nct_ordinary_rows", ordinary(rng, 48)),
+        ("nct_large_delta_rows", large_delta(rng, 16)),
+        ("nct_large_df_rows", large_df(rng, 16)),
+        ("nct_small_df_rows", small_df(rng, 28)),
+        ("nct_far_tail_rows", far_tail(rng, 28)),
     ]
     path = os.path.join(OUT, "nct.inc")
     with open_output(path) as out:
