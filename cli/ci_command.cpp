@@ -49,13 +49,15 @@ const char ci_help[] =
     "\n"
     "ci t T DF: the interval for the noncentrality delta of the noncentral t\n"
     "distribution behind an observed t with DF degrees of freedom (Steiger and\n"
-    "Fouladi 1997): lower: P(T > t; DF, lower) = a, upper: P(T <= t; DF, upper) = a;\n"
-    "--alternative less gives [-inf, upper], greater [lower, inf].  With the sample\n"
-    "size --n N (one sample or pairs) or --n1 N1 --n2 N2 (two groups), the intervals\n"
-    "of Cohen's d and Hedges' g follow:\n"
+    "Fouladi 1997):\n"
+    "  lower:  P(T > t; DF, lower) = a\n"
+    "  upper:  P(T <= t; DF, upper) = a\n"
+    "--alternative less gives [-inf, upper], greater [lower, inf].  With the\n"
+    "sample size --n N (one sample or pairs) or --n1 N1 --n2 N2 (two groups), the\n"
+    "intervals of Cohen's d and Hedges' g follow:\n"
     "  d = delta / sqrt(N)   or   d = delta sqrt(1/N1 + 1/N2)\n"
     "  g = J(DF) d,  J(DF) = Gamma(DF/2) / (sqrt(DF/2) Gamma((DF - 1)/2))\n"
-    "--csv reads rows t,df[,n1[,n2]] and writes one row of limits and a status each.\n";
+    "--csv reads rows t,df[,n1[,n2]] and writes a row of limits and a status each.\n";
 
 struct ci_options {
     double level = 0.95;
@@ -335,7 +337,7 @@ const command_info ci_command_info = {
     "ci",
     "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
     "ci [--level L] [--alternative WHICH] --csv [FILE]\n"
-    "ci t T DF [--n N | --n1 N1 --n2 N2] [--level L] [--alternative WHICH]\n"
+    "ci t T DF [--n N | --n1 N1 --n2 N2] [--level L] [OPTION]...\n"
     "ci t [--level L] [--alternative WHICH] --csv [FILE]",
     "intervals for the noncentrality and the effect sizes f2, eta2, d, g",
     print_ci_help,
