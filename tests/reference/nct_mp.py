@@ -91,8 +91,9 @@ def smaller_lower(t, df, delta):
     return t * (1 - mp.mpf(1) / (4 * df)) - delta < 0
 
 
-def quadrature(t, df, delta):
-    """(ln P, ln Q, ln(-dP/d delta), ln f) by quadrature."""
+def quadrature(t, df, delta, tails_only=False):
+    """(ln P, ln Q, ln(-dP/d delta), ln f) by quadrature; with tails_only
+    (ln P, ln Q) alone."""
     t, df, delta = mp.mpf(t), mp.mpf(df), mp.mpf(delta)
     a = df / 2
     low = smaller_lower(t, df, delta)
@@ -111,6 +112,8 @@ def quadrature(t, df, delta):
     small = _integrate(tail, a)
     large = mp.log1p(-mp.exp(small))
     lp, lq = (small, large) if low else (large, small)
+    if tails_only:
+        return lp, lq
     return lp, lq, _integrate(slope, a), _integrate(dens, a)
 
 
@@ -173,7 +176,11 @@ def series(t, df, delta, extra_digits=0):
         x = t * t / (t * t + df)
         y = df / (t * t + df)
         lam = delta * delta / 2
-        span = int(16 * mp.sqrt(lam)) + 60
+        # 16 sqrt(lam) + 60 indices take the weights below 1e-55 of their
+        # peak; where the signs cancel the result is smaller by about
+        # 10^-extra_digits, and the window widens until the weights fall
+        # below that much less again.
+        span = int(16 * mp.sqrt(lam) + mp.sqrt(2 * lam * extra_digits * mp.log(10))) + 60
         sgn = 1 if delta >= 0 else -1
         la, ua, fa = _chain(x, y, b, lam, mp.mpf(0), span)
         lb, ub, fb = _chain(x, y, b, lam, mp.mpf(1) / 2, span)
