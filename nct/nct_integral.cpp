@@ -174,17 +174,11 @@ bool agree(double fine, double coarse)
 
 }  // namespace
 
-int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
-{
-    out->method = nct_method_none;
-    out->steps = 0;
-    if (!(t != 0.0 && df > 0.0 && df <= nct_max_df && delta - delta == 0.0 && t - t == 0.0))
-        return 1;
+namespace {
 
-    // The smaller tail by the normal approximation of T (Johnson, Kotz and
-    // Balakrishnan 1995, 31.5): T ~ N(delta, 1 + t^2/(2 df)) about t (1 - 1/(4 df)).
-    double z0 = t * (1.0 - 0.25 / df) - delta;
-    bool lower_smaller = z0 < 0.0;
+int32_t integral_of_tail(double t, double df, double delta, bool lower_smaller,
+                         nct_evaluation* out)
+{
     integrand f;
     f.a = 0.5 * df;
     f.k_a = log_chi_scale_constant(f.a);
@@ -251,6 +245,7 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
         previous = now;
     }
     out->steps = nodes;
+    out->method = nct_method_none;
     if (!settled || !(previous.s0 > 0.0) || !(previous.s1 > 0.0) || !(previous.s3 > 0.0))
         return 1;
 
@@ -265,4 +260,36 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
     out->log_density = g_ref + elem_ln(previous.s3);
     out->method = nct_method_integral;
     return 0;
+}
+
+}  // namespace
+
+int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
+{
+    out->method = nct_method_none;
+    out->steps = 0;
+    if (!(t != 0.0 && df > 0.0 && df <= nct_max_df && delta - delta == 0.0 && t - t == 0.0))
+        return 1;
+    // The smaller tail by the normal approximation of T (Johnson, Kotz and
+    // Balakrishnan 1995, 31.5): T ~ N(delta, 1 + t^2/(2 df)) about
+    // t (1 - 1/(4 df)).  Below df = 1/4 its factor turns negative, and for
+    // small df it may name the larger tail: a tail found above 1/2 is
+    // integrated again as the other, so that the smaller is never formed
+    // as the complement of the larger.
+    double z0 = t * (1.0 - 0.25 / df) - delta;
+    bool lower_smaller = z0 < 0.0;
+    int32_t status = integral_of_tail(t, df, delta, lower_smaller, out);
+    double small = lower_smaller ? out->log_lower : out->log_upper;
+    if (status == 0 && small > -elem_ln2_ext) {
+        nct_evaluation other;
+        int32_t steps = out->steps;
+        if (integral_of_tail(t, df, delta, !lower_smaller, &other) == 0) {
+            double other_small = lower_smaller ? other.log_upper : other.log_lower;
+            if (other_small < small) {
+                *out = other;
+                out->steps += steps;
+            }
+        }
+    }
+    return status;
 }

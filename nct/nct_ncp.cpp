@@ -26,7 +26,8 @@
 // Start: the normal approximation of nct_start.cpp solved for delta,
 // delta0 = t (1 - 1/(4 df)) -/+ z sqrt(1 + t^2/(2 df)), z the normal deviate
 // of q: about 1e-3 off for df of some tens, so that two or three evaluations
-// find most roots.
+// find most roots (below df = 1, -/+z).  A trial point where the evaluation
+// fails is pulled back halfway to the last one that evaluated.
 
 #include "nct/nct.h"
 
@@ -77,14 +78,29 @@ int32_t nct_ncp_traced(double t, double df, double p, int32_t tail, double* delt
     double spread = df == infinity ? 1.0 : elem_sqrt(1.0 + t * t / (2.0 * df));
     // lower: P(T <= t) = q small means t lies below delta, delta = c t + z spread.
     double d = lower ? c * t + z * spread : c * t - z * spread;
+    // Below df = 1 the approximation means nothing (c turns negative at
+    // df = 1/4): start from the normal deviate itself.
+    if (df < 1.0)
+        d = lower ? z : -z;
 
     // The bracket: g > 0 means T too large; the lower tail falls in delta
     // (delta too small), the upper rises (delta too large).
     double lo = -infinity, hi = infinity;
+    bool have_good = false;
+    double good = 0.0;  // the last point that evaluated
     for (int32_t n = 0; n < max_evaluations; ++n) {
         nct_evaluation e;
-        if (nct_evaluate(t, df, d, &e) != 0)
-            return nct_failed;
+        if (nct_evaluate(t, df, d, &e) != 0) {
+            // A step that went where no method settles (far out in both
+            // tails) is pulled back halfway to the last point that did.
+            if (!have_good)
+                return nct_failed;
+            d = 0.5 * (d + good);
+            ++*evaluations;
+            continue;
+        }
+        have_good = true;
+        good = d;
         ++*evaluations;
         double log_t = lower ? e.log_lower : e.log_upper;
         double g = log_t - log_q;
