@@ -15,6 +15,27 @@
 //                          written to /dev/null; us_per_row is the mean, to
 //                          set beside us_per_eval.
 //
+// The two noncentrality searches root by root, on the grid and on each
+// region of tests/data/fnonct_regions.inc (ordinary, large, small, tails,
+// heavy, wide), ROWS standing for the set:
+//
+//   fnonct_solve/ROWS      the library's solver (fnonct_solve, as the Python
+//                          and R packages call it); us_per_root, and
+//                          sums_per_root the Poisson sums it takes (Halley
+//                          evaluations, the central ratio apart).
+//   fnonct_search/ROWS     the evaluate callback's search; us_per_root, and
+//                          cdf_calls_per_root its distribution functions.
+//   cdf_at_root/ROWS       the distribution function at each row's root:
+//                          ncf_cdf where it answers, else ncf_log_tails (the
+//                          sum that answers for Poisson means beyond
+//                          ncf_cdf's step limit); us_per_call.  A root's cost
+//                          in distribution functions is fnonct_solve's
+//                          us_per_root over this (bench/solver_table.py).
+//   ncp_interval/grid      the 95% interval of each grid row's x on its
+//                          degrees of freedom (two roots, P = 0.975 and
+//                          0.025), beside ncp_roots/grid, the same two roots
+//                          by two fnonct_solve calls; us_per_interval.
+//
 // Usage: build/kelbrant_bench [--grid=FILE] [Google Benchmark flags]
 
 #include <benchmark/benchmark.h>
@@ -32,11 +53,20 @@
 #include "cli/fnonct_csv.h"
 #include "fnonct/argument_list.h"
 #include "fnonct/fnonct.h"
+#include "fnonct/fnonct_detail.h"
+#include "fnonct/fnonct_solve.h"
 #include "host/host.h"
 #include "host/linked_module.h"
+#include "library/ncf_log.h"
 #include "ncf/ncf.h"
 
 namespace {
+
+struct fnonct_region_row {
+    double x, df1, df2, p, lambda, kappa;
+};
+
+#include "tests/data/fnonct_regions.inc"
 
 struct grid_row {
     double x, df1, df2, p, ncp;
@@ -158,6 +188,145 @@ void csv_grid(benchmark::State& state)
     set_per_item(state, "us_per_row");
 }
 
+// A set of rows with their roots: the grid's or a region's.
+struct root_row {
+    double x, df1, df2, p, lambda;
+};
+
+std::vector<root_row> grid_roots()
+{
+    std::vector<root_row> rows;
+    for (const grid_row& r : grid)
+        rows.push_back(root_row{r.x, r.df1, r.df2, r.p, r.ncp});
+    return rows;
+}
+
+template <size_t N>
+std::vector<root_row> region_roots(const fnonct_region_row (&table)[N])
+{
+    std::vector<root_row> rows;
+    for (const fnonct_region_row& r : table)
+        rows.push_back(root_row{r.x, r.df1, r.df2, r.p, r.lambda});
+    return rows;
+}
+
+void set_per_row(benchmark::State& state, const char* name, size_t rows)
+{
+    state.counters[name] = benchmark::Counter(
+        static_cast<double>(rows),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void fnonct_solve_rows(benchmark::State& state, std::vector<root_row> (*make)())
+{
+    const std::vector<root_row> rows = make();
+    long sums = 0, found = 0;
+    for (const root_row& r : rows) {
+        fnonct_halley_trace t;
+        double lam;
+        if (fnonct_halley_search(r.x, r.df1, r.df2, r.p, &lam, &t) == fnonct_search_found)
+            ++found;
+        sums += t.evaluations;
+    }
+    for (auto _ : state) {
+        for (const root_row& r : rows) {
+            double lam;
+            benchmark::DoNotOptimize(fnonct_solve(r.x, r.df1, r.df2, r.p, &lam));
+            benchmark::DoNotOptimize(lam);
+        }
+    }
+    set_per_row(state, "us_per_root", rows.size());
+    state.counters["sums_per_root"] = static_cast<double>(sums) / rows.size();
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["rows"] = static_cast<double>(rows.size());
+}
+
+void fnonct_search_rows(benchmark::State& state, std::vector<root_row> (*make)())
+{
+    const std::vector<root_row> rows = make();
+    long calls = 0, found = 0;
+    for (const root_row& r : rows) {
+        fnonct_search_trace t;
+        double lam;
+        if (fnonct_search_traced(r.x, r.df1, r.df2, r.p, &lam, &t) == fnonct_search_found)
+            ++found;
+        calls += t.cdf_calls + t.log_calls;
+    }
+    for (auto _ : state) {
+        for (const root_row& r : rows) {
+            double lam;
+            benchmark::DoNotOptimize(fnonct_search(r.x, r.df1, r.df2, r.p, &lam));
+            benchmark::DoNotOptimize(lam);
+        }
+    }
+    set_per_row(state, "us_per_root", rows.size());
+    state.counters["cdf_calls_per_root"] = static_cast<double>(calls) / rows.size();
+    state.counters["found"] = static_cast<double>(found);
+    state.counters["rows"] = static_cast<double>(rows.size());
+}
+
+void cdf_at_root_rows(benchmark::State& state, std::vector<root_row> (*make)())
+{
+    const std::vector<root_row> all = make();
+    std::vector<root_row> direct, logs;
+    for (const root_row& r : all) {
+        double out;
+        (ncf_cdf(r.x, r.df1, r.df2, r.lambda, &out) == 0 ? direct : logs).push_back(r);
+    }
+    for (auto _ : state) {
+        for (const root_row& r : direct) {
+            double out;
+            benchmark::DoNotOptimize(ncf_cdf(r.x, r.df1, r.df2, r.lambda, &out));
+            benchmark::DoNotOptimize(out);
+        }
+        for (const root_row& r : logs) {
+            double lower, upper;
+            benchmark::DoNotOptimize(ncf_log_tails(r.x, r.df1, r.df2, r.lambda, &lower, &upper));
+            benchmark::DoNotOptimize(lower);
+        }
+    }
+    set_per_row(state, "us_per_call", all.size());
+    state.counters["by_log_tails"] = static_cast<double>(logs.size());
+}
+
+void ncp_interval_grid(benchmark::State& state)
+{
+    for (auto _ : state) {
+        for (const grid_row& r : grid) {
+            double lower, upper;
+            benchmark::DoNotOptimize(
+                ncp_interval(r.x, r.df1, r.df2, 0.95, ncp_two_sided, &lower, &upper));
+            benchmark::DoNotOptimize(upper);
+        }
+    }
+    set_per_row(state, "us_per_interval", grid.size());
+}
+
+void ncp_roots_grid(benchmark::State& state)
+{
+    // The two probabilities ncp_interval forms: 1 - alpha and alpha.
+    const double alpha = 0.5 * (1.0 - 0.95);
+    for (auto _ : state) {
+        for (const grid_row& r : grid) {
+            double lower, upper;
+            benchmark::DoNotOptimize(fnonct_solve(r.x, r.df1, r.df2, 1.0 - alpha, &lower));
+            benchmark::DoNotOptimize(fnonct_solve(r.x, r.df1, r.df2, alpha, &upper));
+            benchmark::DoNotOptimize(upper);
+        }
+    }
+    set_per_row(state, "us_per_interval", grid.size());
+}
+
+#define ROWS(name, table) \
+    std::vector<root_row> name##_roots() { return region_roots(table); }
+ROWS(ordinary, fnonct_ordinary_rows)
+ROWS(large, fnonct_large_rows)
+ROWS(small, fnonct_small_rows)
+ROWS(tails, fnonct_tails_rows)
+ROWS(heavy, fnonct_heavy_rows)
+ROWS(wide, fnonct_wide_rows)
+#undef ROWS
+
 }  // namespace
 
 // Seven repetitions, reported as mean, median, spread and the best one: the
@@ -184,6 +353,46 @@ BENCHMARK(ncf_cdf_grid)
     ->ComputeStatistics("best", best_of)
     ->ReportAggregatesOnly(true);
 
+// The searches and the distribution function at the roots, set by set.
+void register_root_benchmarks()
+{
+    struct row_set {
+        const char* name;
+        std::vector<root_row> (*make)();
+    };
+    const row_set sets[] = {
+        {"grid", grid_roots},   {"ordinary", ordinary_roots}, {"large", large_roots},
+        {"small", small_roots}, {"tails", tails_roots},       {"heavy", heavy_roots},
+        {"wide", wide_roots},
+    };
+    for (const row_set& set : sets) {
+        const std::string suffix = std::string("/") + set.name;
+        for (auto* b : {benchmark::RegisterBenchmark(("fnonct_solve" + suffix).c_str(),
+                                                     fnonct_solve_rows, set.make),
+                        benchmark::RegisterBenchmark(("fnonct_search" + suffix).c_str(),
+                                                     fnonct_search_rows, set.make),
+                        benchmark::RegisterBenchmark(("cdf_at_root" + suffix).c_str(),
+                                                     cdf_at_root_rows, set.make)})
+            b->Unit(benchmark::kMillisecond)
+                ->Repetitions(7)
+                ->ComputeStatistics("best", best_of)
+                ->ReportAggregatesOnly(true);
+    }
+}
+
+BENCHMARK(ncp_interval_grid)
+    ->Name("ncp_interval/grid")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ComputeStatistics("best", best_of)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(ncp_roots_grid)
+    ->Name("ncp_roots/grid")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ComputeStatistics("best", best_of)
+    ->ReportAggregatesOnly(true);
+
 int main(int argc, char** argv)
 {
     int kept = 1;
@@ -200,6 +409,7 @@ int main(int argc, char** argv)
     }
     std::printf("grid: %s (%zu rows)\n", grid_path.c_str(), grid.size());
     std::fflush(stdout);
+    register_root_benchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;

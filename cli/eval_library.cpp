@@ -13,6 +13,7 @@
 #include "library/gamma.h"
 #include "library/ncf_log.h"
 #include "library/ncf_log_density.h"
+#include "library/noncentral_f.h"
 #include "library/quantiles.h"
 
 namespace {
@@ -137,6 +138,23 @@ void run_f_quantile(const double* a, int count, double* out)
     out[0] = f_quantile(a[0], tail_argument(a, count, 3), a[1], a[2], &out[1]);
 }
 
+void run_ncf_probabilities(const double* a, int, double* out)
+{
+    ncf_values v;
+    out[0] = ncf_probabilities(a[0], a[1], a[2], a[3], ncf_want_all, &v);
+    out[1] = v.lower;
+    out[2] = v.upper;
+    out[3] = v.log_lower;
+    out[4] = v.log_upper;
+    out[5] = v.density;
+    out[6] = v.log_density;
+}
+
+void run_ncf_quantile(const double* a, int count, double* out)
+{
+    out[0] = ncf_quantile(a[0], tail_argument(a, count, 4), a[1], a[2], a[3], &out[1]);
+}
+
 }  // namespace
 
 const eval_routine eval_library_routines[] = {
@@ -192,5 +210,18 @@ const eval_routine eval_library_routines[] = {
     {"f_quantile", "p df1 df2 [tail]", 3, 4, {{"status", true}, {"f", false}}, run_f_quantile,
      "central F quantile: P(F <= f) = p (tail 1: upper)",
      "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit"},
+    {"ncf_probabilities", "x df1 df2 ncp", 4, 4,
+     {{"status", true},
+      {"p", false},
+      {"q", false},
+      {"log_p", false},
+      {"log_q", false},
+      {"density", false},
+      {"log_density", false}},
+     run_ncf_probabilities, "noncentral F P(F' <= x), P(F' > x), their logs, density and its log",
+     "0 success; 1 an argument outside the domain (df1, df2 > 0 and ncp >= 0 finite, x not NaN); 2 some output has no answer (it prints nan)"},
+    {"ncf_quantile", "p df1 df2 ncp [tail]", 4, 5, {{"status", true}, {"x", false}},
+     run_ncf_quantile, "noncentral F quantile: P(F' <= x) = p (tail 1: upper)",
+     "0 success; 1 an argument outside its domain; 2 the iteration reached its step limit or the probabilities had no answer"},
     {nullptr, nullptr, 0, 0, {}, nullptr, nullptr},
 };

@@ -6,7 +6,9 @@
 // P0, which is an answer), and a search that failed although a root exists
 // (which is ours to mend).  fnonct_solve applies the same rules to plain
 // doubles and returns the two as different outcomes; it runs on the copy of
-// the core routines linked into this program, for those rows alone.
+// the core routines linked into this program, for those rows alone.  Its
+// search is the library's own, which may find the root the callback's
+// missed: that row is a failed search too.
 
 #include <cmath>
 #include <cstdio>
@@ -57,11 +59,13 @@ outcome_id fnonct_evaluate_row(const host_module* module, const double* values,
     solve_call call{values, fnonct_failed};
     host_guard_outcome guard;
     host_guarded_call(run_solve, &call, &guard);
-    // Only a search that certainly missed an existing root counts as
-    // failed; whatever else the second opinion says, the module's answer
-    // stands as no solution.
-    return !guard.unwound && call.outcome == fnonct_failed ? outcome_search_failed
-                                                           : outcome_no_solution;
+    // The callback's search missed a root that exists where the second
+    // opinion finds it or fails to reach it itself (its search is the
+    // library's, which answers where the callback's gives up, p above
+    // 0.9999999 among them); only its no root stands as no solution.
+    return !guard.unwound && (call.outcome == fnonct_failed || call.outcome == fnonct_ok)
+               ? outcome_search_failed
+               : outcome_no_solution;
 }
 
 void describe_evaluation(outcome_id id, const host_evaluation* evaluation,

@@ -9,22 +9,11 @@
 // e^(-lam/2), so P(lam) >= e^(-lam/2) P0 and the root is at least
 // B = 2 ln(P0/p).
 //
-// Phase 1, a closed-form start.  Patnaik's two-moment reduction with the
-// cube-root normal approximation of Paulson (Wilson-Hilferty for the
-// chi-square numerator) gives, with s = df1 + lam,
-//
-//     h(lam) = (C w - (1 - A)) / sqrt(A + D w^2) - z,
-//     w = (x df1 / s)^(1/3),  A = (2/9)(df1 + 2 lam)/s^2,
-//     C = 1 - (2/9)/df2,      D = (2/9)/df2,
-//
-// whose zero approximates the root; z is the normal quantile of p by the
-// rational approximation of Abramowitz and Stegun 26.2.23 (error below
-// 4.5e-4).  False position with one end held at lam = 0 (where h = h0)
-// walks toward that zero from lam_0 = max(B, 1), stopping when a step is
-// at most 1 in absolute size or would fall below B.  The constants are the
-// ones this search has always used: 0.222222 for 2/9 in A and C, 0.22222 in
-// D, and 0.333333333 for the cube-root exponent.  Phase 1 costs one power
-// per pass and no evaluation of the distribution function.
+// Phase 1, a closed-form start (fnonct_phase1, shared with the library's
+// solver fnonct_halley_search): false position on Patnaik's cube-root
+// normal approximation of the distribution function from max(B, 1), at
+// the cost of one power per pass and no evaluation of the distribution
+// function.  Its pass limit is a deviation stated there.
 //
 // Phase 2, Newton's method on the exact distribution function.  The
 // derivative in lam is
@@ -73,34 +62,22 @@
 // where the derivative vanishes to rounding (P2 = P): the step divides by 0.
 // Such an estimate goes to the second route, as a negative one does in any
 // earlier pass through ncf_cdf's check.
-//
-// Deviation: in its original form phase 1 has no pass limit, its two tests
-// its only exits, so a pathological gap function could hold the host there
-// indefinitely (a numerator of 1e-6 degrees of freedom already climbs for
-// more than a thousand passes).  It stops after fnonct_phase1_pass_limit
-// passes and hands the current lam to phase 2, as it does when a step falls
-// below B.
 
 #include "fnonct/fnonct.h"
 
+#include <cmath>
 #include <limits>
 
+#include "fnonct/fnonct_detail.h"
 #include "ncf/ncf.h"
 #include "ncf/ncf_prepared.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
-#include "numeric/normal_quantile_rational.h"
-#include "numeric/primitives.h"
 
 namespace {
 
 // Largest p the search accepts.
 constexpr double p_upper_limit = 0.9999999;
-
-// The cube-root exponent and the two roundings of 2/9 of the gap function.
-constexpr double cube_root_exponent = 0.333333333;
-constexpr double two_ninths_6 = 0.222222;
-constexpr double two_ninths_5 = 0.22222;
 
 // Newton passes of phase 2: two distribution-function calls each.  From
 // phase 1's start the test is met in 3 to 6 passes on ordinary arguments
@@ -121,18 +98,6 @@ constexpr double residual_bound = 1e-3;
 // Above this p the convergence test is taken relative to the upper tail
 // 1 - p instead of p (see the deviation below).
 constexpr double upper_tail_switch = 0.999;
-
-// The normal-approximation gap at lam for the cube-root base x df1 / s.
-struct gap_constants {
-    double c, d, z;
-};
-
-double normal_gap(const gap_constants& g, double base, double lam, double s)
-{
-    double w = pow_real(base, cube_root_exponent);
-    double a = two_ninths_6 * (1.0 + lam / s) / s;
-    return (g.c * w - (1.0 - a)) / elem_sqrt(a + g.d * w * w) - g.z;
-}
 
 // Where the Newton phase cannot finish: the log-space bracketed search from
 // the estimate.
@@ -184,33 +149,12 @@ int32_t fnonct_search_traced(double x, double df1, double df2, double p, double*
     }
 
     double bound = 2.0 * elem_ln(p0 / p);
-    double lam = bound >= 1.0 ? bound : 1.0;
     t.bound = bound;
-    t.start = lam;
-
-    double q = p >= 0.5 ? 1.0 - p : p;
-    double tq = elem_sqrt(-2.0 * elem_ln(q));
-    double ratio = normal_quantile_rational(tq);
-    double z = p > 0.5 ? tq - ratio : ratio - tq;
-
-    gap_constants g{1.0 - two_ninths_6 / df2, two_ninths_5 / df2, z};
-    double h0 = normal_gap(g, x, 0.0, df1);
-
-    // Phase 1: false position between lam = 0 (held) and lam.
-    for (int32_t pass = 1; pass <= fnonct_phase1_pass_limit; ++pass) {
-        double s = df1 + lam;
-        double next = lam * h0 / (h0 - normal_gap(g, x * df1 / s, lam, s));
-        t.phase1_passes = pass;
-        if (pass == 1)
-            t.first_step = next;
-        if (!(next >= bound))
-            break;
-        if (std::fabs(lam - next) <= 1.0) {
-            lam = next;
-            break;
-        }
-        lam = next;
-    }
+    fnonct_phase1_trace start;
+    double lam = fnonct_phase1(x, df1, df2, p, bound, &start);
+    t.start = start.start;
+    t.first_step = start.first_step;
+    t.phase1_passes = start.passes;
     t.phase2_start = lam;
 
     // Phase 2: Newton on P(lam), the first pass on ln P(lam).

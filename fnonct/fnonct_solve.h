@@ -22,8 +22,10 @@ int32_t fnonct_argument_out_of_domain(double x, double df1, double df2, double p
 
 // The noncentrality lambda >= 0 with ncf_cdf(x, df1, df2, lambda) = p into
 // *lambda, by the evaluate callback's rules: NaN anywhere is missing, then
-// the domains in argument order, then the noncentrality search.  *lambda is
-// NaN unless the outcome is fnonct_ok.
+// the domains in argument order, then a noncentrality search, the
+// library's own (fnonct_halley_search, fnonct/fnonct_detail.h: every
+// 0 < p < 1, within 1e-12 kappa of the reference tables' roots, not the
+// callback's bits).  *lambda is NaN unless the outcome is fnonct_ok.
 fnonct_outcome fnonct_solve(double x, double df1, double df2, double p, double* lambda);
 
 // Which side of the interval ncp_interval bounds.

@@ -47,6 +47,14 @@ struct gamma_method_limits {
 int32_t gamma_ratio(double x, double a, int32_t lower, const gamma_method_limits* limits,
                     int32_t* method, double* out);
 
+// ln P(a, x) and ln Q(a, x) by Temme's uniform asymptotic expansion, for a
+// large shape (a >= 100) and |x/a - 1| at most 0.3.  0, or 1 when
+// the Mills ratio fails (outputs untouched).
+int32_t gamma_uniform_log(double x, double a, double* log_lower, double* log_upper);
+
+// Q(a, x) for 0 < a < 1 and 0 < x <= 1, formed directly (not as 1 - P).
+double gamma_upper_small_shape(double x, double a);
+
 // Whether x lies in the centre band of the shape a,
 //     |x - a| <= 0.02 a + 0.7 sqrt(a),
 // where, for a large shape, the cube-root approximation replaces the series

@@ -45,6 +45,18 @@
 // that ln of the integral is exact far below the double range; the other
 // tail is ln(1 - e^w).
 //
+// Deliberate deviation: above lambda = 500, and after a failed summation,
+// the sum from the Poisson mode of ncf_log_tails (Poisson means up to 5e6,
+// in logarithms) comes before the integration, which is left for what it
+// refuses.  For x far below the mean with a large lambda the integration
+// fails (ln P(2.638088761e-12; 0.2284012087, 0.08445778625, 508.2848095)
+// = -258.3758637) or answers with an error of 1e-11 and more (ln Q(1e-11;
+// 0.1, 0.05, 600) 3e-9 off), where the sum is exact.  Degrees of freedom
+// at or below 2^-10 go to it directly: there the summation above can stop
+// its backward direction before a last term of size 1/(a + b) that
+// outweighs its sum, and ncf_log_tails runs that direction on to j = 0 and
+// checks it.
+//
 // Deliberate deviation: the call fails when either log probability comes
 // out above 0 or NaN (as gamma_inc_log's final check does), rather than
 // report it as a success; this happens where n1 x overflows.
@@ -183,10 +195,15 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
                                                  ncf_log_trace* trace)
 {
     double x = rec->x, n1 = rec->n1, n2 = rec->n2, lambda = rec->lambda;
-    if (!(n1 > ncf_log_min_degrees && n1 <= int32_max_double)
-        || !(n2 > ncf_log_min_degrees && n2 <= int32_max_double)
+    if (!(n1 > ncf_log_tails_min_degrees && n1 <= int32_max_double)
+        || !(n2 > ncf_log_tails_min_degrees && n2 <= int32_max_double)
         || !(lambda >= 0.0) || !(x >= 0.0))
         return 1;
+    // Degrees of freedom at or below 2^-10: the probabilities from the sum
+    // from the Poisson mode alone (ncf_log_tails), whose backward direction
+    // runs on to j = 0 and is checked against its first term; the summation
+    // here and the integration are not made for them.
+    bool small_degrees = !(n1 > ncf_log_min_degrees && n2 > ncf_log_min_degrees);
     bool want_probabilities = (rec->requests & ncf_log_want_probabilities) != 0;
     bool want_density = (rec->requests & ncf_log_want_density) != 0;
 
@@ -199,6 +216,18 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
         if (want_density)
             rec->log_density = n1 < 2.0 ? max_double : n1 == 2.0 ? -lambda * 0.5 : -max_double;
         return 0;
+    }
+
+    if (small_degrees) {
+        bool failed = false;
+        if (want_probabilities) {
+            failed = ncf_log_tails(x, n1, n2, lambda, &rec->log_lower, &rec->log_upper) != 0;
+            if (!failed)
+                trace->path = ncf_log_path_mode_summation;
+        }
+        if (want_density && ncf_log_density(x, n1, n2, lambda, &rec->log_density) != 0)
+            failed = true;
+        return failed ? 1 : 0;
     }
 
     if (lambda == 0.0) {
@@ -237,6 +266,16 @@ __attribute__((noinline)) int32_t probs_extended(ncf_log_record* rec, int32_t fo
                 trace->path = ncf_log_path_summation;
             else
                 trace->summation_failed = 1;
+        }
+        // Next the sum from the Poisson mode (any mean up to 5e6), and only
+        // then the integration: for x far below the mean with a large lambda
+        // the integration fails (x = 2.638088761e-12, n1 = 0.2284012087,
+        // n2 = 0.08445778625, lambda = 508.2848095, ln P = -258.3758637) or,
+        // worse, answers 1e-11 off (ln P(1e-11; 0.1, 0.05, 600)).
+        if (!done && !force_integration) {
+            done = ncf_log_tails(x, n1, n2, lambda, &rec->log_lower, &rec->log_upper) == 0;
+            if (done)
+                trace->path = ncf_log_path_mode_summation;
         }
         if (!done) {
             done = integrated(rec);

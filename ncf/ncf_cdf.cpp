@@ -77,6 +77,14 @@
 // records evaluated at the same noncentrality may share the start weight.
 // The operations and their order are those of a single call, so every
 // result is the same bit for bit.
+//
+// Derivatives.  ncf_cdf_slopes_at gives, beside P, its first three
+// derivatives in the noncentrality from the same sum (the moments of the
+// terms p_j u_j, ncf_poisson_sum.h), for the library's root search in the
+// noncentrality: a Halley step at the cost of one sum.  It keeps a start
+// index it holds while that still serves (slopes_start_index), so that the
+// steps of a search share one start ratio I_k, and the central ratio serves
+// as I_0 of the sums at small Poisson means where the caller allows it.
 
 #include "ncf/ncf.h"
 #include "ncf/ncf_detail.h"
@@ -113,6 +121,12 @@ constexpr double extended_start_shapes = 1024.0;
 
 // Relative tolerance of the summation: 2^-53 plus two units in the last place.
 constexpr double summation_tolerance = eps_53;
+
+// How far above trunc(1.16 lam), in units of sqrt(lam), the sum with the
+// derivatives keeps a start index it holds (slopes_start_index): the
+// backward direction then crosses that many more indices, a few times
+// fewer than the width it covers below the mode.
+constexpr double start_reuse_roots = 4.0;
 
 }  // namespace
 
@@ -220,8 +234,62 @@ int32_t sum_scaled(const ncf_cdf_point* point, double lam, int32_t k, double* ou
     return n >= step_limit ? 1 : 0;
 }
 
+// The start terms at index k into the point's cache: ln k!, u_k (where it
+// is a normal double) and I_k.  0, or 1 where u_k overflows or I_k fails
+// (start_failed is then left set for k).
+static int32_t start_terms(ncf_cdf_point* point, int32_t k)
+{
+    const double a = point->a, b = point->b;
+    beta_inc_logs logs = point->beta;
+    double w1;
+    point->k_cached = k;
+    point->start_failed = 1;
+    // ln u_k, the sum carried in extended precision.
+    double ak = a + k;
+    long double log_term;
+    if (ak + b < extended_start_shapes) {
+        double lbeta = log_beta(ak, b);
+        log_term = ak * point->ln_xp + b * point->ln_yp;
+        log_term = log_term - elem_ln_table_ext(ak) - lbeta;
+        logs.log_beta_ab = lbeta;
+        point->log_k_factorial = log_gamma(k + 1.0);
+    } else {
+        log_term = log_start_term_extended(point, k);
+        logs.log_beta_ab = log_beta(ak, b);
+        point->log_k_factorial = log_gamma_extended(k + 1.0L);
+    }
+    if (log_term > log_max_double)
+        return 1;
+    if (beta_inc_given_logs(point->xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
+        return 1;
+    point->term_scaled = log_term < log_min_normal;
+    point->term = point->term_scaled ? 0.0 : exp_fast(static_cast<double>(log_term));
+    point->start_failed = 0;
+    return 0;
+}
+
+// The start index of the sum with the derivatives: the one whose terms are
+// at hand where it still serves, so that a search settling on its root
+// pays for I_k once.  Any k >= floor(lam) keeps I_k + D free of
+// cancellation (I_k <= P / F(k), F the Poisson distribution function, at
+// least about 1/2 from the mode on); above trunc(1.16 lam) the backward
+// direction has further to go, and start_reuse_roots sqrt(lam) more
+// indices keep it well inside the step limit.
+static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_t k)
+{
+    const int32_t held = point->k_cached;
+    if (held < 0 || point->start_failed)
+        return k;
+    if (held == 0 && lam <= point->zero_start_reach)
+        return 0;
+    double floor_lam = static_cast<double>(static_cast<int32_t>(lam));
+    if (held >= floor_lam && held <= k + start_reuse_roots * elem_sqrt(lam) + 1.0)
+        return held;
+    return k;
+}
+
 __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, double ncp, double* out,
-                                                     ncf_cdf_trace* trace)
+                                                     ncf_cdf_trace* trace, ncf_cdf_slopes* slopes)
 {
     *out = 0.0;
     if (trace != nullptr)
@@ -241,6 +309,13 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     double w1;
 
     if (ncp == 0.0) {
+        // With the derivatives asked for, I_0 is computed as the start
+        // ratio of k = 0 (the same call of beta_inc), for the sums at small
+        // noncentralities to reuse.
+        if (slopes != nullptr && xp > 0.0 && yp > 0.0 && start_terms(point, 0) == 0) {
+            *out = point->ik;
+            return 0;
+        }
         double w;
         if (xp > 0.0 && yp > 0.0)
             logs.log_beta_ab = log_beta(a, b);
@@ -256,36 +331,15 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     int32_t k = static_cast<int32_t>(start_factor * lam);
     if (k < 0)
         k = 0;
+    if (slopes != nullptr)
+        k = slopes_start_index(point, lam, k);
     if (trace != nullptr)
         trace->start_index = k;
 
     // The start terms depend on k alone; a search meets the same k again and
     // again as its noncentrality settles.
-    if (k != point->k_cached) {
-        point->k_cached = k;
-        point->start_failed = 1;
-        // ln u_k, the sum carried in extended precision.
-        double ak = a + k;
-        long double log_term;
-        if (ak + b < extended_start_shapes) {
-            double lbeta = log_beta(ak, b);
-            log_term = ak * point->ln_xp + b * point->ln_yp;
-            log_term = log_term - elem_ln_table_ext(ak) - lbeta;
-            logs.log_beta_ab = lbeta;
-            point->log_k_factorial = log_gamma(k + 1.0);
-        } else {
-            log_term = log_start_term_extended(point, k);
-            logs.log_beta_ab = log_beta(ak, b);
-            point->log_k_factorial = log_gamma_extended(k + 1.0L);
-        }
-        if (log_term > log_max_double)
-            return 1;
-        if (beta_inc_given_logs(xp, point->yp, ak, b, &logs, &point->ik, &w1, nullptr) != 0)
-            return 1;
-        point->term_scaled = log_term < log_min_normal;
-        point->term = point->term_scaled ? 0.0 : exp_fast(static_cast<double>(log_term));
-        point->start_failed = 0;
-    }
+    if (k != point->k_cached && start_terms(point, k) != 0)
+        return 1;
     if (point->start_failed)
         return 1;
 
@@ -299,19 +353,49 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         start->scaled = log_weight < log_min_normal;
         start->weight = start->scaled ? 0.0 : exp_fast(static_cast<double>(log_weight));
     }
-    if (start->scaled || point->term_scaled)
+    if (start->scaled || point->term_scaled) {
+        // The derivatives are not formed on scaled start values: their
+        // caller has the log-space sum for such arguments.
+        if (slopes != nullptr)
+            return 1;
         return sum_scaled(point, lam, k, out, trace);
+    }
     double weight = start->weight;
     double term = point->term;
 
     double sum;
-    int32_t n = ncf_sum_differences<double, double, true>(a, b, xp, lam, k, weight, term,
-                                                          summation_tolerance, step_limit, &sum);
-    if (n == ncf_sum_left_double_range) {
-        n = ncf_sum_differences<long double, double, false>(a, b, xp, lam, k, weight, term,
-                                                            summation_tolerance, step_limit, &sum);
-        if (trace != nullptr)
-            trace->extended_loop = 1;
+    int32_t n;
+    if (slopes == nullptr) {
+        n = ncf_sum_differences<double, double, true>(a, b, xp, lam, k, weight, term,
+                                                      summation_tolerance, step_limit, &sum);
+        if (n == ncf_sum_left_double_range) {
+            n = ncf_sum_differences<long double, double, false>(a, b, xp, lam, k, weight, term,
+                                                                summation_tolerance, step_limit,
+                                                                &sum);
+            if (trace != nullptr)
+                trace->extended_loop = 1;
+        }
+    } else {
+        // The same sums with the moments of the derivatives (in the
+        // noncentrality ncp = 2 lam: d/dncp = (1/2) d/dlam).
+        ncf_sum_moments<double> m;
+        n = ncf_sum_differences<double, double, true, false, true>(
+            a, b, xp, lam, k, weight, term, summation_tolerance, step_limit, &sum, nullptr, &m);
+        if (n == ncf_sum_left_double_range) {
+            ncf_sum_moments<long double> me;
+            n = ncf_sum_differences<long double, double, false, false, true>(
+                a, b, xp, lam, k, weight, term, summation_tolerance, step_limit, &sum, nullptr, &me);
+            m = ncf_sum_moments<double>{static_cast<double>(me.t0), static_cast<double>(me.m1),
+                                        static_cast<double>(me.m2)};
+            if (trace != nullptr)
+                trace->extended_loop = 1;
+        }
+        double curvature, torsion;
+        ncf_moment_ratios(m, lam, &curvature, &torsion);
+        slopes->descent = 0.5 * m.t0;
+        slopes->curvature = 0.5 * curvature;
+        slopes->torsion = 0.25 * torsion;
+        slopes->start_index = k;
     }
     if (trace != nullptr)
         trace->steps = n;
@@ -332,7 +416,7 @@ int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out
     uint16_t precision = elem_extended_begin();
     ncf_cdf_point point;
     prepare_point(x, df1, df2, &point);
-    int32_t status = evaluate_at(&point, ncp, out, trace);
+    int32_t status = evaluate_at(&point, ncp, out, trace, nullptr);
     elem_extended_end(precision);
     return status;
 }
@@ -347,7 +431,15 @@ void ncf_cdf_prepare(double x, double df1, double df2, ncf_cdf_point* point)
 int32_t ncf_cdf_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_trace* trace)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = evaluate_at(point, ncp, out, trace);
+    int32_t status = evaluate_at(point, ncp, out, trace, nullptr);
+    elem_extended_end(precision);
+    return status;
+}
+
+int32_t ncf_cdf_slopes_at(ncf_cdf_point* point, double ncp, double* out, ncf_cdf_slopes* slopes)
+{
+    uint16_t precision = elem_extended_begin();
+    int32_t status = evaluate_at(point, ncp, out, nullptr, slopes);
     elem_extended_end(precision);
     return status;
 }

@@ -27,6 +27,25 @@
 // whose p_k u_k lies outside the double range may pass 1 for both and
 // scale D by p_k u_k in logarithms afterwards.
 //
+// Derivatives in the Poisson mean from the same terms.  Since
+// dp_j/dlam = p_(j-1) - p_j,
+//
+//     dP/dlam     = sum_j p_j (I_(j+1) - I_j) = -sum_j t_j,      t_j = p_j u_j,
+//     d2P/dlam2   = sum_j p_j (u_j - u_(j+1)) = sum_j t_j (1 - j/lam),
+//     d3P/dlam3   = -sum_j t_j (1 - 2j/lam + j(j-1)/lam^2),
+//
+// the last two by p_(j-1) = p_j j/lam.  With d_j = j - lam they are
+// -M1/lam and -(M2 - M1 - lam T0)/lam^2 in the moments T0 = sum t_j,
+// M1 = sum d_j t_j, M2 = sum d_j^2 t_j, which a caller asking for them
+// (`with_moments`, into *moments) receives: the loop forms u_j and p_j at every index
+// it visits, t_k included, so they cost a few multiplications a step and
+// no second sum.  (Moments about lam rather than about 0 leave the
+// cancellation of the weights' bulk, of relative size 1/sqrt(lam), to the
+// terms themselves.)  They share the scaling of D (p_k = u_k = 1 gives them
+// relative to p_k u_k) and the stopping rule of D: every term t_j the sum
+// leaves out is at most its own last difference term, so they are as
+// complete as D is, relative to |D|.
+//
 // Template parameters: `real`, the arithmetic of the recurrences; `accum`,
 // the type of the running sum (ncf_cdf rounds it to double after every
 // addition; the log-space routines keep it in extended precision);
@@ -38,6 +57,11 @@
 // are multiplied by 2^-8192, exactly, and *scale counts the factors
 // (D = sum 2^(8192 scale)); when the backward weight falls below 2^-8192
 // a factor 2^8192 moves into it from its difference and beta term.
+//
+// backward_to_zero makes the backward direction run on to j = 0 whatever
+// its terms: with a + b below 1 the last step multiplies the beta term by
+// (a + 1)/((a + b) x'), and a term that has fallen below the tolerance can
+// be followed by one that outweighs the whole sum.
 
 #pragma once
 
@@ -64,10 +88,32 @@ constexpr long double ncf_sum_rescale_factor = 0x1p-8192L;
 // ln 2^8192, the log of one rescaling of the sum.
 constexpr long double ncf_sum_rescale_log = 8192 * elem_ln2_ext;
 
-template <typename real, typename accum, bool guarded, bool rescaled = false>
+// The moments of the derivative terms t_j = p_j u_j about the Poisson mean
+// lam: T0 = sum t_j, M1 = sum (j - lam) t_j, M2 = sum (j - lam)^2 t_j.
+template <typename real>
+struct ncf_sum_moments {
+    real t0, m1, m2;
+};
+
+// (d2P/dlam2)/(-dP/dlam) and (d3P/dlam3)/(-dP/dlam) in the Poisson mean
+// lam > 0 from the moments (see above): -M1/(lam T0) and
+// -(M2 - M1 - lam T0)/(lam^2 T0).  Ratios, so free of the moments' scale.
+template <typename real>
+void ncf_moment_ratios(const ncf_sum_moments<real>& m, double lam, double* curvature,
+                       double* torsion)
+{
+    const real r1 = m.m1 / m.t0, r2 = m.m2 / m.t0;
+    *curvature = static_cast<double>(-r1 / lam);
+    *torsion = static_cast<double>(-(r2 - r1 - lam) / (static_cast<real>(lam) * lam));
+}
+
+template <typename real, typename accum, bool guarded, bool rescaled = false,
+          bool with_moments = false>
 int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
                             double weight, double term, double tolerance, int32_t step_limit,
-                            accum* sum, int32_t* scale = nullptr)
+                            accum* sum, int32_t* scale = nullptr,
+                            ncf_sum_moments<real>* moments = nullptr,
+                            bool backward_to_zero = false)
 {
     const real a = a_in;
     const real x = x_in;
@@ -90,9 +136,19 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
     real v = 1, w = 1;
     accum s = 0;
     int32_t n = 0;
+    // The moments, where asked for, from t_k on.
+    real t0 = 0, m1 = 0, m2 = 0;
+    if constexpr (with_moments) {
+        const real t = pb * ub, d = jb - lam;
+        t0 = t;
+        m1 = d * t;
+        m2 = d * d * t;
+    }
 
-    while (std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol) && n < step_limit) {
-        if (jb > 0 && std::fabs(v) > std::fabs(static_cast<real>(s) * tol)) {
+    while (((backward_to_zero && jb > 0)
+            || std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol))
+           && n < step_limit) {
+        if (jb > 0 && (backward_to_zero || std::fabs(v) > std::fabs(static_cast<real>(s) * tol))) {
             ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
             sb = sb + ub;                                    // I_(jb-1) - I_k
             pb = jb * inv_lam * pb;                          // p_(jb-1)
@@ -104,10 +160,16 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             }
             jb = jb - 1;
             ++n;
+            if constexpr (with_moments) {
+                const real t = pb * ub, d = jb - lam;  // t_jb
+                t0 += t;
+                m1 += d * t;
+                m2 += d * d * t;
+            }
             if (rescaled && std::fabs(sb) > ncf_sum_rescale_bound) {
                 // The backward beta terms grow fastest (by 1/x' a step):
                 // scale them, and the forward terms through their weight.
-                for (real* q : {&ub, &sb, &pf, &v, &w})
+                for (real* q : {&ub, &sb, &pf, &v, &w, &t0, &m1, &m2})
                     *q = *q * ncf_sum_rescale_factor;
                 s = s * ncf_sum_rescale_factor;
                 ++*scale;
@@ -134,10 +196,18 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             }
             uf = uf * ((ab + (jf - 1)) * x / (a + jf));  // u_jf
             ++n;
+            if constexpr (with_moments) {
+                const real t = pf * uf, d = jf - lam;  // t_jf
+                t0 += t;
+                m1 += d * t;
+                m2 += d * d * t;
+            }
         } else {
             w = 0;
         }
     }
     *sum = s;
+    if constexpr (with_moments)
+        *moments = ncf_sum_moments<real>{t0, m1, m2};
     return n;
 }

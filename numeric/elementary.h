@@ -132,6 +132,9 @@ inline long double elem_ln_table_ext(double x)
     return result;
 }
 
+// log2 e to the 64-bit significand (the value FLDL2E loads).
+constexpr long double elem_log2_e_ext = 1.4426950408889634073599246810018921374L;
+
 // 2^f - 1 for -1 <= f <= 1, accurate for small f.
 inline long double elem_exp2m1_ext(long double f)
 {
@@ -163,6 +166,7 @@ constexpr long double elem_ln2_ext = 0.6931471805599453094172321214581765680755L
 // Both logarithms are the library's extended logarithm here.
 inline long double elem_ln_fyl2x_ext(long double x) { return std::log(x); }
 inline long double elem_ln_table_ext(double x) { return std::log(static_cast<long double>(x)); }
+constexpr long double elem_log2_e_ext = 1.4426950408889634073599246810018921374L;
 inline long double elem_exp2m1_ext(long double f) { return std::expm1(f * elem_ln2_ext); }
 inline long double elem_scale2_ext(long double g, long double n)
 {

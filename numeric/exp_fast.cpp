@@ -42,6 +42,7 @@
 #include <cstring>
 
 #include "numeric/constants.h"
+#include "numeric/elementary.h"
 #include "numeric/exp2_split.h"
 #include "numeric/exp_table.h"
 #include "numeric/primitives.h"
@@ -61,15 +62,12 @@ constexpr double round_shift = 6755399441055744.0;
 constexpr double exp_series[] = {0.5, 0.16666666666666666, 0.041666666666666664,
                                  0.008333333333333333};
 
-// log2 e to the 64-bit significand (the value FLDL2E loads).
-constexpr long double log2_e_ext = 1.4426950408889634073599246810018921374L;
-
 double exp_outside(double x)
 {
     uint16_t saved = elem_extended_begin();
     long double t = x;
     elem_extended_hold(t);
-    long double r = exp2_split_ext(t * log2_e_ext);
+    long double r = exp2_split_ext(t * elem_log2_e_ext);
     elem_extended_hold(r);
     elem_extended_end(saved);
     return static_cast<double>(r);

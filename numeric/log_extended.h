@@ -20,6 +20,11 @@ long double log_gamma_extended(long double x);
 // small u.
 long double log_one_minus_extended(long double u);
 
+// D(t) = t - ln(1 + t) for t > -1 in extended precision, accurate relative
+// to D near t = 0; ln(1 + t), as the caller holds it, is used only for
+// |t| > 1/2.
+long double log_remainder_extended(long double t, long double log_one_plus_t);
+
 // ln of the Beta(a, b) density at 0 < x < 1 in extended precision (no
 // domain check): its terms are of the size of the shapes.
 long double beta_log_density_extended(double x, double a, double b);

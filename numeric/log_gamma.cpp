@@ -8,11 +8,8 @@
 //            [1, 2] while collecting the factor f with Gamma(x) = f Gamma(z):
 //            one division for x < 1, up to 13 multiplications for x > 2.
 //            Then ln Gamma(x) = ln f + ln Gamma(z), where ln Gamma(z) is a
-//            rational approximation about the nearer zero of ln Gamma:
-//              z in [1, 1.5):  w = z - 1, ln Gamma(1 + w) = w N1(w) / D1(w)
-//              z in [1.5, 2]:  w = z - 2, ln Gamma(2 + w) = w N2(w) / D2(w)
-//            (the factor w makes both exact at the zeros z = 1 and z = 2; the
-//            constant terms -gamma and 1 - gamma are the slopes psi(1), psi(2)).
+//            rational approximation about the nearer zero of ln Gamma,
+//            log_gamma_1p(z - 1).
 // Half-integers skip the rational step: z is 1.5 and ln Gamma(1.5) is a
 // stored constant, so ln Gamma(n + 1/2) is as exact as ln f.
 //
@@ -34,40 +31,11 @@
 #include "numeric/elementary.h"
 #include "numeric/primitives.h"
 
-// Rational approximations, coefficients by power of w from 0 to 6.
-// ln Gamma(1 + w) ~ w N1(w) / D1(w) for 0 <= w < 0.5.
-constexpr double lgamma_n1[] = {
-    -0.5772156649015329,  -0.8017986934675778,  0.2079812846119617,  0.7494577256954738,
-    0.36252537533106266,  0.05692342633165193,  0.002126546376940967,
-};
-constexpr double lgamma_d1[] = {
-    1.0,                  2.8139668163177345,   2.9550965510668346,  1.4276752135116328,
-    0.31469269123782706,  0.026724016735058816, 0.0005124543681927987,
-};
-// ln Gamma(2 + w) ~ w N2(w) / D2(w) for -0.5 <= w <= 0.
-constexpr double lgamma_n2[] = {
-    0.42278433509846713,  0.9712118746069075,   0.8058203645027399,  0.3098673634213962,
-    0.05678875296955259,  0.004410493669232917, 9.627912858833401e-05,
-};
-constexpr double lgamma_d2[] = {
-    1.0,                  1.5344580849517535,   0.8949255863507323,  0.24611091348667924,
-    0.03194668377437606,  0.0016767266689027731, 2.1326962979603636e-05,
-};
-constexpr int lgamma_degree = 6;
-
 // ln Gamma(3/2) = ln(sqrt(pi) / 2), as stored.
 constexpr double lgamma_at_1_5 = -0.12078223763524522;
 
 // 2^-1024: at and below it 1/x overflows.
 constexpr double lgamma_reciprocal_overflow = 5.562684646268003e-309;
-
-static double horner(const double* c, double w)
-{
-    double s = c[lgamma_degree];
-    for (int k = lgamma_degree - 1; k >= 0; --k)
-        s = s * w + c[k];
-    return s;
-}
 
 double log_gamma(double x)
 {
@@ -97,13 +65,6 @@ double log_gamma(double x)
     if (elem_abs(fraction - 0.5) < eps_53)
         return elem_ln(f) + lgamma_at_1_5;
 
-    double r;
-    if (z < 1.5) {
-        double w = z - 1.0;
-        r = w * (horner(lgamma_n1, w) / horner(lgamma_d1, w));
-    } else {
-        double w = z - 2.0;
-        r = w * (horner(lgamma_n2, w) / horner(lgamma_d2, w));
-    }
-    return elem_ln(f) + r;
+    // z - 1 is exact (1 <= z <= 2).
+    return elem_ln(f) + log_gamma_1p(z - 1.0);
 }

@@ -23,6 +23,10 @@ double log1p_rel(double x);
 // ln Gamma(x) for x > 0; -99.0 for x <= 0 or NaN.
 double log_gamma(double x);
 
+// ln Gamma(1 + w) for 0 <= w <= 1, accurate relative to its size for small w
+// (no rounding of 1 + w).  No check of w.
+double log_gamma_1p(double w);
+
 // ln B(a, b) for a, b > 0; 99.0 outside that domain.  Symmetric in a and b.
 double log_beta(double a, double b);
 

@@ -9,12 +9,14 @@ import kelbrant
 def test_worked_example():
     # F = 4.2 on (3, 40) at 95%.  The limits solve P = 0.975 and
     # P = 0.5 (1 - 0.95) = 0.025 + 2.2e-17, the representation error of 0.95
-    # carried through, so the upper limit is 29.343036676276352 where the
-    # root at P = 0.025 exactly is 29.343036676276355: a few ulps apart.
+    # carried through; their roots by mpmath at 40 digits
+    # (tests/reference/ncf_mp.py) are 0.69036155904722889548 and
+    # 29.343036676276359965.  P carries some 1e-14 of its own, which moves
+    # the roots by that times their condition numbers, 61.5 and 0.175.
     lower, upper = kelbrant.ncp_interval(4.2, 3, 40, 0.95)
     assert type(lower) is np.float64 and type(upper) is np.float64
-    assert lower == pytest.approx(0.69036155904722829, rel=4e-16, abs=0)
-    assert upper == pytest.approx(29.343036676276355, rel=4e-16, abs=0)
+    assert lower == pytest.approx(0.69036155904722889548, rel=1e-12, abs=0)
+    assert upper == pytest.approx(29.343036676276359965, rel=1e-14, abs=0)
     assert kelbrant.ncp_interval(4.2, 3, 40) == (lower, upper)
     assert kelbrant.ncp_interval_status(4.2, 3, 40) == kelbrant.FNONCT_OK
 

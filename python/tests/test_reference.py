@@ -152,3 +152,35 @@ def test_invgauss_cdf():
     err = np.where(hi == 0, np.where(got == 0, 0.0, np.inf),
                    reference_relative_error(got, np.where(hi == 0, 1, hi), rel))
     worst("invgauss_cdf", err, 1e-13 + 4 * EPS * (2 * lam + lam * (x + 1 / x + 2) / 2), (x, lam))
+
+
+def test_ncf_probabilities_and_density():
+    # Tolerances those of the C++ suite (tests/library/ncf_probabilities_test.cpp):
+    # 2.5e-13 plus the rounding of the log, 2^-52 |w|; the density's log
+    # 2^-49 |w|, and 5e-12 from df1 + df2 = 1e6 on.
+    x, df1, df2, nc, lp, rlp, lq, rlq, lf, rlf = read("ncf_probabilities")[""].T
+    args = (x, df1, df2, nc)
+    wide = np.where(df1 + df2 >= 1e6, 5e-12, 0.0)
+    for name, ufunc, hi, rel, unit in [("logcdf", kelbrant.ncf_logcdf, lp, rlp, 2.0 ** -52),
+                                       ("logsf", kelbrant.ncf_logsf, lq, rlq, 2.0 ** -52),
+                                       ("logpdf", kelbrant.ncf_logpdf, lf, rlf, 2.0 ** -49)]:
+        bound = 2.5e-13 + unit * np.abs(hi) + (wide if name == "logpdf" else 0.0)
+        worst("ncf_" + name, np.abs((ufunc(*args) - hi) - rel * hi), bound, args)
+    for name, ufunc, hi, unit in [("cdf", kelbrant.ncf_cdf, lp, 2.0 ** -52),
+                                  ("sf", kelbrant.ncf_sf, lq, 2.0 ** -52),
+                                  ("pdf", kelbrant.ncf_pdf, lf, 2.0 ** -49)]:
+        normal = hi > -708.0  # the value a normal double
+        want = np.exp(hi[normal])
+        bound = (2.5e-13 + unit * np.abs(hi[normal]) + 4 * EPS
+                 + (wide[normal] if name == "pdf" else 0.0))
+        worst("ncf_" + name, relative_error(ufunc(*args)[normal], want), bound,
+              tuple(a[normal] for a in args))
+
+
+def test_ncf_quantiles():
+    # 1e-13 plus the condition's share, kappa 2.5e-13, as in the C++ suite.
+    p, tail, df1, df2, nc, kappa, x, rel = read("ncf_quantile")[""].T
+    lower = tail == 0
+    got = np.where(lower, kelbrant.ncf_ppf(p, df1, df2, nc), kelbrant.ncf_isf(p, df1, df2, nc))
+    worst("ncf_ppf and ncf_isf", reference_relative_error(got, x, rel), 1e-13 + 2.5e-13 * kappa,
+          (p, tail, df1, df2, nc))

@@ -16,6 +16,10 @@ UFUNCS = [
     (kelbrant.ncf_logcdf, (2.0, 3.0, 10.0, 3.5)),
     (kelbrant.ncf_logsf, (2.0, 3.0, 10.0, 3.5)),
     (kelbrant.ncf_logpdf, (2.0, 3.0, 10.0, 3.5)),
+    (kelbrant.ncf_sf, (2.0, 3.0, 10.0, 3.5)),
+    (kelbrant.ncf_pdf, (2.0, 3.0, 10.0, 3.5)),
+    (kelbrant.ncf_ppf, (0.4, 3.0, 10.0, 3.5)),
+    (kelbrant.ncf_isf, (0.4, 3.0, 10.0, 3.5)),
     (kelbrant.log_gammainc, (2.5, 1.5)),
     (kelbrant.log_gammaincc, (2.5, 1.5)),
     (kelbrant.log_betainc, (2.0, 3.0, 0.4)),
@@ -117,7 +121,12 @@ FNONCT_CASES = [
     ("x = 0: P0 = 0", (0.0, 3.0, 10.0, 0.5), kelbrant.FNONCT_NO_ROOT),
     ("x = -0", (-0.0, 3.0, 10.0, 0.5), kelbrant.FNONCT_NO_ROOT),
     ("p above P0 = 0.309", (0.5, 3.0, 10.0, 0.9), kelbrant.FNONCT_NO_ROOT),
-    ("p above the search's limit, below P0", (1000.0, 3.0, 10.0, 0.99999995), kelbrant.FNONCT_FAILED),
+    # The evaluate callback's search stops at p = 0.9999999; the library's
+    # solver answers above it.
+    ("p above the callback's limit, below P0", (1000.0, 3.0, 10.0, 0.99999995), kelbrant.FNONCT_OK),
+    # A root exists (p below P0) but a numerator of 1e-6 degrees of freedom
+    # gives shapes below the 2^-20 the incomplete beta ratio takes.
+    ("a root the search cannot reach", (1e8, 1e-6, 0.01, 1e-12), kelbrant.FNONCT_FAILED),
 ]
 
 

@@ -1,8 +1,7 @@
 // The R package's entry points: each converts R vectors, recycles them by
 // R's rules (the longest length; none when any is empty) and calls the
-// module's own routines element by element.  No numerics of their own
-// beyond choosing which routine answers and R's conventions at the edges
-// of the support (P = 0 below it, 1 at +Inf).
+// module's own routines element by element.  No numerics of their own: the
+// routines choose their methods and give the support's ends themselves.
 //
 // R's missing values: an NA argument gives NA, any other NaN gives NaN, as
 // R's own distribution functions do.  The R functions have already made
@@ -20,17 +19,12 @@
 
 #include "design/design.h"
 #include "fnonct/fnonct_solve.h"
-#include "library/ncf_log.h"
-#include "library/ncf_log_density.h"
+#include "library/noncentral_f.h"
 #include "library/quantiles.h"
-#include "ncf/ncf.h"
 #include "nct/nct.h"
 #include "numeric/elementary.h"
 
 namespace {
-
-constexpr double max_double = std::numeric_limits<double>::max();
-constexpr double infinity = std::numeric_limits<double>::infinity();
 
 // The arguments of one call, recycled.
 struct recycled {
@@ -80,14 +74,6 @@ bool missing_element(const recycled& r, R_xlen_t i, double* out)
     return nan;
 }
 
-// Degrees of freedom and noncentrality the routines accept: finite,
-// df > 0, ncp >= 0.
-bool valid_parameters(double df1, double df2, double ncp)
-{
-    return df1 > 0.0 && df2 > 0.0 && ncp >= 0.0 && df1 < infinity && df2 < infinity
-           && ncp < infinity;
-}
-
 // The two warnings, raised after the loop: parameters out of their domain
 // (base R's wording), and elements the routines could not answer.
 void warn_after(int invalid, int failed, const char* routine)
@@ -96,51 +82,6 @@ void warn_after(int invalid, int failed, const char* routine)
         Rf_warning("NaNs produced");
     if (failed > 0)
         Rf_warning("%s: no value for %d element(s); NaN returned", routine, failed);
-}
-
-// ln P(F' <= q) and ln P(F' > q) of ncf_log_probs, its -DBL_MAX for ln 0
-// read as -Inf.  Status 0 on success.
-int32_t log_tails(double q, double df1, double df2, double ncp, double* log_lower,
-                  double* log_upper)
-{
-    ncf_log_record record{};
-    record.x = q;
-    record.n1 = df1;
-    record.n2 = df2;
-    record.lambda = ncp;
-    record.requests = ncf_log_want_probabilities;
-    record.tolerance = 0.0;  // raised to the routine's floor
-    int32_t status = ncf_log_probs(&record);
-    if (status != 0)
-        return status;
-    *log_lower = record.log_lower == -max_double ? -infinity : record.log_lower;
-    *log_upper = record.log_upper == -max_double ? -infinity : record.log_upper;
-    return 0;
-}
-
-// One element of pncf for 0 < q < Inf.  The lower tail as a plain
-// probability comes from ncf_cdf, the module's own distribution function,
-// which keeps its relative accuracy far into the lower tail; so does the
-// upper one where P <= 1/2 (1 - P then loses nothing).  The other cases,
-// the log scale, and any point where ncf_cdf fails (its start terms below
-// the double range) come from ncf_log_probs, whose logs stay finite far
-// beyond the double range.  NaN when neither answers.
-double ncf_probability(double q, double df1, double df2, double ncp, int lower_tail, int log_p)
-{
-    double p;
-    bool direct = ncf_cdf(q, df1, df2, ncp, &p) == 0 && p >= 0.0 && p <= 1.0;
-    if (direct && !log_p && (lower_tail || p <= 0.5))
-        return lower_tail ? p : 1.0 - p;
-    double log_lower, log_upper;
-    if (log_tails(q, df1, df2, ncp, &log_lower, &log_upper) == 0) {
-        double w = lower_tail ? log_lower : log_upper;
-        return log_p ? w : std::exp(w);
-    }
-    if (!direct)
-        return R_NaN;
-    if (lower_tail)
-        return log_p ? std::log(p) : p;
-    return log_p ? std::log1p(-p) : 1.0 - p;
 }
 
 // The probability and tail a quantile routine is given for R's p,
@@ -169,42 +110,51 @@ bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int
     return true;
 }
 
-// The beta quantile in the shape of f_quantile: x alone.
-int32_t beta_quantile_of(double prob, int32_t tail, double a, double b, double* x)
+// A routine's value over recycled arguments: element(r, i, &out[i]) gives
+// the status of element i, 0 for a value, 1 for arguments outside the
+// domain (NaN with R's "NaNs produced" warning), anything else for no
+// answer (NaN with a warning of its own).  The quantiles' and
+// ncf_probabilities' statuses have these values.
+template <typename Element>
+SEXP status_vector(std::initializer_list<SEXP> args, const char* name, Element element)
 {
-    double y;
-    return beta_inc_inverse(prob, tail, a, b, x, &y);
-}
-
-using quantile_routine = int32_t (*)(double, int32_t, double, double, double*);
-
-// A quantile over recycled (p, shape1, shape2): NaN with R's "NaNs
-// produced" warning outside the domain, NaN with a warning of its own where
-// the iteration did not converge.
-SEXP quantile_vector(SEXP p, SEXP s1, SEXP s2, SEXP lower_tail, SEXP log_p,
-                     quantile_routine routine, const char* name)
-{
-    recycled r = recycle({p, s1, s2});
-    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    recycled r = recycle(args);
     SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
     double* out = REAL(result);
     int invalid = 0, failed = 0;
     for (R_xlen_t i = 0; i < r.n; ++i) {
         if (missing_element(r, i, &out[i]))
             continue;
-        double prob;
-        int32_t tail;
-        int32_t status = quantile_invalid;
-        if (quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
-            status = routine(prob, tail, r.at(1, i), r.at(2, i), &out[i]);
-        if (status != quantile_ok) {
+        int32_t status = element(r, i, &out[i]);
+        if (status != 0) {
             out[i] = R_NaN;
-            ++(status == quantile_invalid ? invalid : failed);
+            ++(status == 1 ? invalid : failed);
         }
     }
     warn_after(invalid, failed, name);
     UNPROTECT(1);
     return result;
+}
+
+static_assert(quantile_ok == 0 && quantile_invalid == 1 && ncf_values_ok == 0
+                  && ncf_values_invalid == 1,
+              "status_vector reads 0 as a value and 1 as outside the domain");
+
+// A quantile over recycled (p, parameters...): quantile(prob, tail,
+// element, &x) gives the routine's status; p is read by R's quantile
+// conventions first.
+template <typename Quantile>
+SEXP quantile_vector(std::initializer_list<SEXP> args, SEXP lower_tail, SEXP log_p,
+                     const char* name, Quantile quantile)
+{
+    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    return status_vector(args, name, [&](const recycled& r, R_xlen_t i, double* x) {
+        double prob;
+        int32_t tail;
+        if (!quantile_probability(r.at(0, i), lower, log_scale, &prob, &tail))
+            return quantile_invalid;
+        return quantile(prob, tail, r, i, x);
+    });
 }
 
 // The power of a design over recycled arguments: power(element, &value)
@@ -264,6 +214,18 @@ SEXP size_list(std::initializer_list<SEXP> args, Solve solve)
     return result;
 }
 
+// One output of ncf_probabilities over recycled (x, df1, df2, ncp).
+SEXP ncf_vector(SEXP x, SEXP df1, SEXP df2, SEXP ncp, int32_t request,
+                double ncf_values::*field, const char* name)
+{
+    return status_vector({x, df1, df2, ncp}, name, [&](const recycled& r, R_xlen_t i, double* out) {
+        ncf_values v;
+        int32_t status = ncf_probabilities(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), request, &v);
+        *out = v.*field;
+        return status;
+    });
+}
+
 constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
@@ -295,67 +257,20 @@ SEXP kelbrant_fnonct(SEXP x, SEXP df1, SEXP df2, SEXP p)
 // pncf(q, df1, df2, ncp, lower.tail, log.p).
 SEXP kelbrant_pncf(SEXP q, SEXP df1, SEXP df2, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    recycled r = recycle({q, df1, df2, ncp});
-    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        double x = r.at(0, i), n1 = r.at(1, i), n2 = r.at(2, i), lambda = r.at(3, i);
-        if (!valid_parameters(n1, n2, lambda)) {
-            out[i] = R_NaN;
-            ++invalid;
-        } else if (x <= 0.0 || x == infinity) {
-            // Below the support P = 0, at +Inf P = 1.
-            bool all_below = (x <= 0.0) == (lower != 0);
-            out[i] = log_scale ? (all_below ? -infinity : 0.0) : (all_below ? 0.0 : 1.0);
-        } else {
-            out[i] = ncf_probability(x, n1, n2, lambda, lower, log_scale);
-            if (std::isnan(out[i]))
-                ++failed;
-        }
-    }
-    warn_after(invalid, failed, "pncf");
-    UNPROTECT(1);
-    return result;
+    bool lower = Rf_asLogical(lower_tail) != 0, log_scale = Rf_asLogical(log_p) != 0;
+    if (lower)
+        return log_scale ? ncf_vector(q, df1, df2, ncp, ncf_want_log_lower, &ncf_values::log_lower, "pncf")
+                         : ncf_vector(q, df1, df2, ncp, ncf_want_lower, &ncf_values::lower, "pncf");
+    return log_scale ? ncf_vector(q, df1, df2, ncp, ncf_want_log_upper, &ncf_values::log_upper, "pncf")
+                     : ncf_vector(q, df1, df2, ncp, ncf_want_upper, &ncf_values::upper, "pncf");
 }
 
-// dncf(x, df1, df2, ncp, log): the log density of ncf_log_density, and the
-// density at 0 from the limits ncf_log_probs states (+Inf for df1 < 2,
-// e^(-ncp/2) for df1 = 2, 0 above).
+// dncf(x, df1, df2, ncp, log).
 SEXP kelbrant_dncf(SEXP x, SEXP df1, SEXP df2, SEXP ncp, SEXP log_d)
 {
-    recycled r = recycle({x, df1, df2, ncp});
-    int log_scale = Rf_asLogical(log_d);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        double t = r.at(0, i), n1 = r.at(1, i), n2 = r.at(2, i), lambda = r.at(3, i);
-        double w;
-        if (!valid_parameters(n1, n2, lambda)) {
-            out[i] = R_NaN;
-            ++invalid;
-            continue;
-        }
-        if (t < 0.0 || t == infinity)
-            w = -infinity;
-        else if (t == 0.0)
-            w = n1 < 2.0 ? infinity : n1 == 2.0 ? -0.5 * lambda : -infinity;
-        else if (ncf_log_density(t, n1, n2, lambda, &w) != 0 || std::isnan(w)) {
-            out[i] = R_NaN;
-            ++failed;
-            continue;
-        }
-        out[i] = log_scale ? w : std::exp(w);
-    }
-    warn_after(invalid, failed, "dncf");
-    UNPROTECT(1);
-    return result;
+    if (Rf_asLogical(log_d))
+        return ncf_vector(x, df1, df2, ncp, ncf_want_log_density, &ncf_values::log_density, "dncf");
+    return ncf_vector(x, df1, df2, ncp, ncf_want_density, &ncf_values::density, "dncf");
 }
 
 // ncp_ci(f, df1, df2, conf.level, alternative): list(lower, upper, status),
@@ -387,14 +302,30 @@ SEXP kelbrant_ncp_ci(SEXP f, SEXP df1, SEXP df2, SEXP confidence, SEXP alternati
 // qf_exact(p, df1, df2, lower.tail, log.p): the central F quantile.
 SEXP kelbrant_qf(SEXP p, SEXP df1, SEXP df2, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, df1, df2, lower_tail, log_p, f_quantile, "qf_exact");
+    return quantile_vector({p, df1, df2}, lower_tail, log_p, "qf_exact",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return f_quantile(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
 }
 
 // qbeta_exact(p, shape1, shape2, lower.tail, log.p): the inverse of the
 // regularized incomplete beta ratio.
 SEXP kelbrant_qbeta(SEXP p, SEXP shape1, SEXP shape2, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, shape1, shape2, lower_tail, log_p, beta_quantile_of, "qbeta_exact");
+    return quantile_vector({p, shape1, shape2}, lower_tail, log_p, "qbeta_exact",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               double y;
+                               return beta_inc_inverse(prob, tail, r.at(1, i), r.at(2, i), x, &y);
+                           });
+}
+
+// qncf(p, df1, df2, ncp, lower.tail, log.p): the noncentral F quantile.
+SEXP kelbrant_qncf(SEXP p, SEXP df1, SEXP df2, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector({p, df1, df2, ncp}, lower_tail, log_p, "qncf",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return ncf_quantile(prob, tail, r.at(1, i), r.at(2, i), r.at(3, i), x);
+                           });
 }
 
 // power_f_test(df1, df2, ncp, sig.level).
@@ -626,6 +557,7 @@ static const R_CallMethodDef call_methods[] = {
     {"kelbrant_fnonct", reinterpret_cast<DL_FUNC>(&kelbrant_fnonct), 4},
     {"kelbrant_pncf", reinterpret_cast<DL_FUNC>(&kelbrant_pncf), 6},
     {"kelbrant_dncf", reinterpret_cast<DL_FUNC>(&kelbrant_dncf), 5},
+    {"kelbrant_qncf", reinterpret_cast<DL_FUNC>(&kelbrant_qncf), 6},
     {"kelbrant_ncp_ci", reinterpret_cast<DL_FUNC>(&kelbrant_ncp_ci), 5},
     {"kelbrant_qf", reinterpret_cast<DL_FUNC>(&kelbrant_qf), 5},
     {"kelbrant_qbeta", reinterpret_cast<DL_FUNC>(&kelbrant_qbeta), 5},

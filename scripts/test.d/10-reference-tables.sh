@@ -12,6 +12,7 @@ quick_generators=(
   numeric/gen_exp_table.py
   numeric/gen_ln_table.py
   library/gen_bessel_debye_table.py
+  library/gen_gamma_temme_table.py
   tests/reference/gen_elementary.py
   tests/reference/gen_numeric.py
   tests/reference/gen_densities.py

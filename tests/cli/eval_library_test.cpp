@@ -26,7 +26,7 @@ TEST(CliLibrary, ExactOutputs)
         {{"gamma_inc_log", "0", "2"},
          "status 0\nlog_lower -1.7976931348623157e+308\nlog_upper 0\n"
          "log_density -1.7976931348623157e+308\nmethod nan\n"},
-        {{"gamma_inc_log", "1", "1e-9"},
+        {{"gamma_inc_log", "1", "1e-302"},
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nmethod nan\n"},
         {{"beta_log_density", "0", "2", "3"}, "status 0\nvalue .\n"},
         {{"beta_log_density", "1.5", "2", "3"}, "status 1\nvalue nan\n"},
@@ -116,7 +116,7 @@ TEST(CliBesselNcfLog, ExactOutputs)
         {{"ncf_log_probs", "0", "1", "10", "5", "2"},
          "status 0\nlog_lower nan\nlog_upper nan\nlog_density 1.7976931348623157e+308\n"
          "small_lower_tail nan\n"},
-        {{"ncf_log_probs", "1", "0.0009765625", "10", "5"},
+        {{"ncf_log_probs", "1", "9.5367431640625e-07", "10", "5"},
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nsmall_lower_tail nan\n"},
         {{"ncf_log_probs", "-1", "3", "10", "5"},
          "status 1\nlog_lower nan\nlog_upper nan\nlog_density nan\nsmall_lower_tail nan\n"},
@@ -223,4 +223,38 @@ TEST(CliEvalLogSpace, ArgumentCounts)
     const cli_run list = run_eval({"--list"});
     EXPECT_TRUE(contains(list.out, "beta_inc_log")) << list.out;
     EXPECT_TRUE(contains(list.out, "ncf_log_density")) << list.out;
+}
+
+// The noncentral F law's user routines: every output in order, the end of
+// the support exactly, the optional tail, and the statuses.
+TEST(CliEvalNcfUser, OutputsAndStatuses)
+{
+    struct eval_case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const eval_case cases[] = {
+        {{"ncf_probabilities", "0", "2", "10", "3"},
+         "status 0\np 0\nq 1\nlog_p -inf\nlog_q 0\ndensity 0.22313016014842982\nlog_density -1.5\n"},
+        {{"ncf_probabilities", "1", "0", "10", "3"},
+         "status 1\np nan\nq nan\nlog_p nan\nlog_q nan\ndensity nan\nlog_density nan\n"},
+        {{"ncf_quantile", "0", "3", "10", "5", "1"}, "status 0\nx inf\n"},
+        {{"ncf_quantile", "0.5", "3", "10", "5", "2"}, "status 1\nx nan\n"},
+        {{"ncf_quantile", "0.5", "3", "10", "-5"}, "status 1\nx nan\n"},
+    };
+    for (const eval_case& c : cases) {
+        const cli_run r = run_eval(c.args);
+        EXPECT_EQ(r.exit_status, eval_exit_status(c.out)) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
+    }
+    // P(F' > x) far below the reach of 1 - P, and the quantile of that
+    // tail, e^-79.317982816030057, back at x (mpmath: ln Q = -79.317982816030057
+    // at x = 1000, df1 = 3, df2 = 40, ncp = 2; tests/data/ncf_log.inc).
+    const cli_run p = run_eval({"ncf_probabilities", "1000", "3", "40", "2"});
+    ASSERT_EQ(p.exit_status, 0) << p.err;
+    EXPECT_NE(p.out.find("log_q -79.3179828160300"), std::string::npos) << p.out;
+    const cli_run q = run_eval({"ncf_quantile", "3.569749548188474e-35", "3", "40", "2", "1"});
+    ASSERT_EQ(q.exit_status, 0) << q.err;
+    ASSERT_EQ(q.out.compare(0, 11, "status 0\nx "), 0) << q.out;
+    EXPECT_NEAR(std::stod(q.out.substr(11)), 1000.0, 1e-10) << q.out;
 }

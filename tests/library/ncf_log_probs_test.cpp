@@ -115,21 +115,57 @@ TEST(NcfLogProbs, ForcedIntegrationAgainstMpmath)
     check_table("forced integration", ncf_log_summation_rows, ncf_log_path_integration, 1, 1);
 }
 
-TEST(NcfLogProbs, IntegrationAgainstMpmath)
+// lambda above 500: the sum from the Poisson mode; the same rows by forced
+// integration.
+TEST(NcfLogProbs, LargeLambdaAgainstMpmath)
 {
     // Probabilities alone: at lambda = 10000 the log density's Poisson sum
     // needs more terms than it may take (see DensityFailureFailsTheCall).
-    check_table("integration", ncf_log_integration_rows, ncf_log_path_integration, 0, 1);
+    check_table("large lambda", ncf_log_integration_rows, ncf_log_path_mode_summation, 0, 1);
+    check_table("integration", ncf_log_integration_rows, ncf_log_path_integration, 1, 1);
 }
 
 // lambda <= 500 with a start beta term below the double range: the
-// summation fails silently and the integration answers.
-TEST(NcfLogProbs, FailedSummationFallsBackOnIntegration)
+// summation fails silently and the sum from the Poisson mode answers.
+TEST(NcfLogProbs, FailedSummationFallsBackOnTheSumFromTheMode)
 {
-    check_table("fallback", ncf_log_fallback_rows, ncf_log_path_integration, 0, 3);
+    check_table("fallback", ncf_log_fallback_rows, ncf_log_path_mode_summation, 0, 3);
     run_result r = run(ncf_log_fallback_rows[0].x, ncf_log_fallback_rows[0].n1,
                        ncf_log_fallback_rows[0].n2, ncf_log_fallback_rows[0].lambda);
     EXPECT_EQ(r.trace.summation_failed, 1);
+}
+
+// Degrees of freedom at or below 2^-10 (once refused), and tiny x with
+// lambda near 500 where the integration fails: the sum from the Poisson
+// mode answers (ln P(2.638088761e-12; 0.2284012087, 0.08445778625,
+// 508.2848095) = -258.3758637).  Probabilities alone.
+TEST(NcfLogProbs, SmallDegreesAndTinyXBySumFromTheMode)
+{
+    check_table("mode", ncf_log_mode_rows, ncf_log_path_mode_summation, 0, 1);
+}
+
+// Tiny x with a large lambda and moderate degrees of freedom: the sum from
+// the mode, where the integration answered up to 3e-9 off (ln Q(1e-11; 0.1,
+// 0.05, 600)).
+TEST(NcfLogProbs, TinyXWithLargeLambdaBySumFromTheMode)
+{
+    check_table("tiny x", ncf_log_tiny_x_rows, ncf_log_path_mode_summation, 0, 1);
+}
+
+// A second degree of freedom far below 2^-10 with x' near 1: the start
+// ratio's complement has lost digits like 1/b (2.5e-12 of ln P at b = 5e-7
+// before the check).  Each call is exact or fails, never wrong.
+TEST(NcfLogProbs, LostComplementFailsRatherThanAnswers)
+{
+    for (const ncf_log_reference& row : ncf_log_refused_rows) {
+        run_result r = run(row.x, row.n1, row.n2, row.lambda, 1);
+        SCOPED_TRACE(testing::Message() << "x = " << row.x << ", n1 = " << row.n1
+                                        << ", n2 = " << row.n2 << ", lambda = " << row.lambda);
+        if (r.status != 0)
+            continue;
+        EXPECT_LE(relative_error(r.record.log_lower, row.lower), log_tolerance);
+        EXPECT_LE(relative_error(r.record.log_upper, row.upper), log_tolerance);
+    }
 }
 
 TEST(NcfLogProbs, DensityAgainstDerivativeOfTheCdf)
@@ -174,9 +210,9 @@ TEST(NcfLogProbs, SummationBoundary)
     EXPECT_EQ(r.trace.path, ncf_log_path_summation);
     EXPECT_EQ(r.record.tolerance, 5.551115123125785e-16);  // raised by the summation
     r = run(500.0, 4.0, 20.0, 500.5);
-    EXPECT_EQ(r.trace.path, ncf_log_path_integration);
+    EXPECT_EQ(r.trace.path, ncf_log_path_mode_summation);
     EXPECT_EQ(r.trace.steps, 0);
-    EXPECT_EQ(r.record.tolerance, 0.0);  // the integration keeps its own
+    EXPECT_EQ(r.record.tolerance, 0.0);  // the sum from the mode keeps its own
 }
 
 TEST(NcfLogProbs, ZeroPoint)
@@ -245,7 +281,7 @@ TEST(NcfLogProbs, SmallLowerTail)
 TEST(NcfLogProbs, DomainFailures)
 {
     const double args[][4] = {
-        {1.0, 0.0009765625, 10.0, 5.0}, {1.0, 10.0, 0.0009765625, 5.0},
+        {1.0, 0x1p-20, 10.0, 5.0},      {1.0, 10.0, 0x1p-20, 5.0},
         {1.0, 3e9, 10.0, 5.0},          {1.0, 10.0, 3e9, 5.0},
         {1.0, 3.0, 10.0, -1.0},         {-1.0, 3.0, 10.0, 5.0},
         {nan, 3.0, 10.0, 5.0},          {1.0, nan, 10.0, 5.0},
@@ -257,8 +293,11 @@ TEST(NcfLogProbs, DomainFailures)
         EXPECT_TRUE(std::isnan(r.record.log_lower));
         EXPECT_TRUE(std::isnan(r.record.log_density));
     }
-    // Just inside the bounds.
+    // Just inside the bounds; 2^-10 and below by the sum from the Poisson mode.
     EXPECT_EQ(run(1.0, 0.001, 10.0, 5.0).status, 0);
+    run_result small = run(1.0, 0.0009765625, 10.0, 5.0);
+    EXPECT_EQ(small.status, 0);
+    EXPECT_EQ(small.trace.path, ncf_log_path_mode_summation);
     EXPECT_EQ(run(1.0, 3.0, 2147483647.0, 5.0, 1).status, 0);
 }
 
@@ -269,7 +308,6 @@ TEST(NcfLogProbs, OverflowingPointFails)
 {
     const double args[][4] = {
         {INFINITY, 7.678805372835523, 29.07683288073479, 36.61469479574079},
-        {1.7976931348623157e+308, 48.334599797311775, 16.55104016001343, 23.30343392572005},
         {INFINITY, 11.163174321534436, 15.052987331486529, 0.9999999999999999},
         {INFINITY, 27.61612685514952, 2.0, 45.41673841368459},
     };
@@ -278,6 +316,14 @@ TEST(NcfLogProbs, OverflowingPointFails)
         EXPECT_EQ(r.status, 1) << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3] << ": "
                                << r.record.log_lower << ", " << r.record.log_upper;
     }
+    // At the largest double the sum from the Poisson mode has the far upper
+    // tail: ln Q = -5863.2625862049959 (gen_ncf_log.upper_tail at mp.dps = 60).
+    run_result r = run(1.7976931348623157e+308, 48.334599797311775, 16.55104016001343,
+                       23.30343392572005, 1);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.trace.path, ncf_log_path_mode_summation);
+    EXPECT_LE(relative_error(r.record.log_upper, -5863.2625862049959), log_tolerance);
+    EXPECT_EQ(r.record.log_lower, 0.0);
 }
 
 // The call fails when a requested part fails.  At lambda = 1e10 the log

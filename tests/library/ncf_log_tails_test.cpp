@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "library/ncf_log.h"
+#include "ncf/ncf_prepared.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -59,7 +60,7 @@ TEST(NcfLogTails, Failures)
         {0.0, 3.0, 10.0, 5.0},  {-1.0, 3.0, 10.0, 5.0}, {1.0, 0.0, 10.0, 5.0},
         {1.0, 3.0, -1.0, 5.0},  {1.0, 3.0, 10.0, -1.0}, {nan, 3.0, 10.0, 5.0},
         {1.0, 3e9, 10.0, 5.0},  {1.0, 3.0, 10.0, 2e7},  // Poisson mean above 5e6
-        {1.0, 0x1p-10, 10.0, 5.0}, {1.0, 3.0, 0x1p-10, 5.0},  // degrees of freedom at 2^-10
+        {1.0, 0x1p-20, 10.0, 5.0}, {1.0, 3.0, 0x1p-20, 5.0},  // degrees of freedom at 2^-20
     };
     for (const auto& a : args) {
         double lower = 7.0, upper = 8.0;
@@ -69,3 +70,36 @@ TEST(NcfLogTails, Failures)
 }
 
 }  // namespace
+
+// ncf_log_tails_slopes: the derivatives from the log-space sum agree with
+// those of the prepared sum (ncf_cdf_slopes_at, held to mpmath's descent in
+// tests/ncf/ncf_cdf_test.cpp) where both answer, across Poisson means from
+// 0.5 to 2000 (the log-space sum starts from the mode, the prepared one
+// from 1.16 lam: different terms, the same derivatives).
+TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
+{
+    struct slope_case {
+        double x, df1, df2, ncp;
+    };
+    const slope_case cases[] = {
+        {2.0, 3.0, 10.0, 1.0},   {2.0, 3.0, 10.0, 3.5591}, {4.0, 2.0, 2.0, 30.0},
+        {0.5, 10.0, 3.0, 100.0}, {999.0, 10.0, 10.0, 2000.0}, {50.0, 10.0, 10.0, 4000.0},
+        {1.5, 20.0, 200.0, 12.0},
+    };
+    for (const slope_case& c : cases) {
+        SCOPED_TRACE(c.ncp);
+        ncf_cdf_point point;
+        ncf_cdf_prepare(c.x, c.df1, c.df2, &point);
+        double p, log_lower, log_upper;
+        ncf_cdf_slopes direct;
+        ncf_log_slopes logs;
+        ASSERT_EQ(ncf_cdf_slopes_at(&point, c.ncp, &p, &direct), 0);
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &log_lower, &log_upper, &logs), 0);
+        EXPECT_NEAR(std::exp(logs.log_descent) / direct.descent, 1.0, 1e-13);
+        EXPECT_NEAR(logs.curvature, direct.curvature, 1e-10 * std::fabs(direct.curvature) + 1e-14);
+        EXPECT_NEAR(logs.torsion, direct.torsion, 1e-8 * std::fabs(direct.torsion) + 1e-13);
+    }
+    double log_lower, log_upper;
+    ncf_log_slopes logs;
+    EXPECT_NE(ncf_log_tails_slopes(2.0, 3.0, 10.0, 0.0, &log_lower, &log_upper, &logs), 0);
+}

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <cstdio>
 
 #include "ncf/ncf.h"
 #include "ncf/ncf_detail.h"
+#include "ncf/ncf_prepared.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -212,3 +214,71 @@ TEST(NcfCdf, HeavyTailsAndTheRowsBeyondReach)
 }
 
 }  // namespace
+
+// ncf_cdf_slopes_at: P and its derivatives in the noncentrality from one
+// sum.  The descent -dP/dncp against mpmath's at the roots of
+// tests/data/fnonct.inc (gen_fnonct.py), P against the row's p (the root
+// is rounded to a double: P may differ from p by |dP/dncp| times half its
+// unit in the last place, beside the 6e-14 relative that the start terms,
+// formed as ncf_cdf forms them with ln B(a + k, b) and ln k! rounded to
+// doubles, and the incomplete beta ratio leave in P on these rows; ncf_cdf
+// itself is up to 4.7e-14 off there), and the second
+// and third derivatives against central differences of the descent itself
+// at ncp (1 +- 1e-4): they are the same sum's moments, so the differences
+// test the algebra that turns moments into derivatives.
+
+namespace {
+
+struct fnonct_reference {
+    double x, df1, df2, p, lambda, slope;
+};
+
+#include "data/fnonct.inc"
+
+double descent_at(const fnonct_reference& r, double ncp, ncf_cdf_slopes* s)
+{
+    ncf_cdf_point point;
+    ncf_cdf_prepare(r.x, r.df1, r.df2, &point);
+    double p;
+    EXPECT_EQ(ncf_cdf_slopes_at(&point, ncp, &p, s), 0);
+    return s->descent;
+}
+
+}  // namespace
+
+TEST(NcfCdfSlopes, AgreeWithHighPrecisionSlopesAndDifferences)
+{
+    worst_row descent, probability, curvature, torsion;
+    const size_t n = sizeof fnonct_rows / sizeof fnonct_rows[0];
+    for (size_t i = 0; i < n; ++i) {
+        const fnonct_reference& r = fnonct_rows[i];
+        ncf_cdf_point point;
+        ncf_cdf_prepare(r.x, r.df1, r.df2, &point);
+        double p;
+        ncf_cdf_slopes s;
+        ASSERT_EQ(ncf_cdf_slopes_at(&point, r.lambda, &p, &s), 0) << "row " << i;
+        note_error(&descent, relative_error(s.descent, -r.slope), i);
+        const double rounding = std::fabs(r.slope) * r.lambda * 0x1p-53 / r.p;
+        note_error(&probability, relative_error(p, r.p) / (6e-14 + rounding), i);
+        const double h = 1e-4 * r.lambda;
+        ncf_cdf_slopes below, above;
+        const double d_below = descent_at(r, r.lambda - h, &below);
+        const double d_above = descent_at(r, r.lambda + h, &above);
+        // d2P/dncp2 = -d(descent)/dncp; d3P/dncp3 = -d2(descent)/dncp2.
+        const double second = -(d_above - d_below) / (2.0 * h);
+        const double third = -(d_above - 2.0 * s.descent + d_below) / (h * h);
+        note_error(&curvature, relative_error(s.curvature * s.descent, second), i);
+        note_error(&torsion, std::fabs(s.torsion * s.descent - third)
+                                 / (std::fabs(third) + std::fabs(second) / r.lambda), i);
+    }
+    std::printf("ncf_cdf_slopes_at over %zu roots: descent within %.3g of mpmath's, P within %.3g "
+                "of its allowance from p; second derivative within %.3g, third within %.3g of the "
+                "differences\n",
+                n, descent.error, probability.error, curvature.error, torsion.error);
+    EXPECT_LE(descent.error, 1e-13);
+    EXPECT_LE(probability.error, 1.0);
+    // Central differences of step 1e-4 ncp: truncation about 1e-8 relative,
+    // rounding about 1e-16 / 1e-4 for the second and 1e-16 / 1e-8 for the third.
+    EXPECT_LE(curvature.error, 1e-6);
+    EXPECT_LE(torsion.error, 1e-4);
+}

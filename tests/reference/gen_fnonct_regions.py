@@ -25,6 +25,9 @@ Regions:
   large      df1 1..900, df2 10..1e5, lam 100..1e4 (and 1e4..1e6 for a
              sixth of the rows), p 0.01..0.99
   small      df1, df2 0.05..2, lam 0.1..100, p 0.01..0.99
+  tiny       df1 1e-6..2^-10 (where the log-space route once refused every
+             search), df2 0.05..2, lam 0.1..100, p 0.01..0.99; and x far
+             below the mean with lam near 500 (the integration fails there)
   tails      df1 1..50, df2 2..500, lam 0.5..500, p 1e-12..1e-3 and
              0.999..0.999999
   heavy      x' = df1 x/(df1 x + df2) above 1 - 2^-53 (x' rounds to 1):
@@ -125,6 +128,12 @@ FAULTS = [
      0.48210685829809663, 6000.0),
     ("small", "x' far below 1e-30: phase 1 overshoots, the start term underflows",
      1.248964e-35, 0.526, 638.07, 3.9945293458655657e-10, 0.507),
+    ("tiny", "x = 2.6e-12, lam near 500: ln P = -258.3758637, beyond the integration",
+     2.638088761e-12, 0.2284012087, 0.08445778625, 6.148768494505919e-113, 508.0),
+    ("tiny", "df1 = 1e-4 with lam = 20000, beyond the direct sum: the log route refused it",
+     2e8, 1e-4, 50.0, 0.47359654364822706, 20000.0),
+    ("tiny", "df1 = 1e-4 with lam = 20000, p = 1.7e-4 (the lower tail)", 1.6e8, 1e-4, 500.0,
+     0.00017103973962066376, 20000.0),
     ("heavy", "x' rounds to 1: 1 - x' rebuilt from it gave 4.084", 1e14, 5.0, 0.2,
      0.9648932680723142, 5.0),
     ("heavy", "x' rounds to 1: 1 - x' rebuilt from it gave 1.07292", 81866811000000.0, 0.1391,
@@ -142,13 +151,16 @@ SAMPLERS = {
                         r.uniform(0.01, 0.99)),
     "small": lambda r: (round(log_uniform(r, -1.301, 0.301), 4), round(log_uniform(r, -1.301, 0.301), 4),
                         log_uniform(r, -1, 2), r.uniform(0.01, 0.99)),
+    "tiny": lambda r: (float("%.4g" % log_uniform(r, -6, -3.0103)), round(log_uniform(r, -1.301, 0.301), 4),
+                       log_uniform(r, -1, 2), r.uniform(0.01, 0.99)),
     "wide": lambda r: (round(log_uniform(r, 4, 7), -2), round(log_uniform(r, 2.477, 6), 0),
                        log_uniform(r, 0, 3), r.uniform(0.01, 0.99)),
     "tails": lambda r: (round(log_uniform(r, 0, 1.699), 3), round(log_uniform(r, 0.301, 2.699), 3),
                         log_uniform(r, -0.301, 2.699),
                         log_uniform(r, -12, -3) if r.random() < 0.5 else 1 - log_uniform(r, -6, -3)),
 }
-COUNTS = {"ordinary": 150, "large": 80, "small": 150, "tails": 150, "heavy": 40, "wide": 40}
+COUNTS = {"ordinary": 150, "large": 80, "small": 150, "tails": 150, "heavy": 40, "wide": 40,
+          "tiny": 40}
 
 
 def sample(region, rng):
@@ -266,7 +278,7 @@ def main():
              "// P summed in positive terms from the Poisson mode (ncf_mp.ncf_tails), and",
              "// kappa = |p / (lam* dP/dlam)|, the condition number of lam in p.",
              "// Rows: {x, df1, df2, p, lam*, kappa}."]
-    for region in ("ordinary", "large", "small", "tails", "heavy", "wide"):
+    for region in ("ordinary", "large", "small", "tiny", "tails", "heavy", "wide"):
         lines.append("static const fnonct_region_row fnonct_%s_rows[] = {" % region)
         for f in FAULTS:
             if f[0] == region:

@@ -1,11 +1,15 @@
 """kelbrant: the noncentrality of the noncentral F distribution (FNONCT) and
 the module's log-space distribution functions, as NumPy ufuncs.
 
-The central F quantile (f_ppf, f_isf) and the inverse incomplete beta
-ratio (betaincinv, betainccinv), the power of the F test (f_test_power), of
-its two designs (f2_power, anova_power) and their smallest whole sample
-sizes (f2_sample_size, anova_sample_size) are there too, with pictures of
-them (plot_power, plot_confidence_curve; Matplotlib, imported when drawn).
+The noncentral F law as SciPy names it (ncf_cdf, ncf_sf, ncf_logcdf,
+ncf_logsf, ncf_pdf, ncf_logpdf, ncf_ppf, ncf_isf; arguments x, dfn, dfd,
+nc) is there, and as a scipy.stats distribution object in kelbrant.stats
+(which alone needs SciPy).  The central F quantile (f_ppf, f_isf) and the
+inverse incomplete beta ratio (betaincinv, betainccinv), the power of the F
+test (f_test_power), of its two designs (f2_power, anova_power) and their
+smallest whole sample sizes (f2_sample_size, anova_sample_size) are there
+too, with pictures of them (plot_power, plot_confidence_curve; Matplotlib,
+imported when drawn).
 
 The noncentral t family: nct_cdf, nct_sf, nct_logcdf, nct_logsf, nct_pdf,
 nct_logpdf, nct_ppf, nct_isf (SciPy's nct order: x, df, nc), the inversion in
@@ -50,9 +54,13 @@ from kelbrant._core import (  # noqa: F401
     log_iv,
     mills_ratio,
     ncf_cdf,
+    ncf_isf,
     ncf_logcdf,
     ncf_logpdf,
     ncf_logsf,
+    ncf_pdf,
+    ncf_ppf,
+    ncf_sf,
     NCT_FAILED,
     NCT_INVALID,
     NCT_OK,
@@ -73,6 +81,15 @@ from kelbrant import _core
 from kelbrant.plot import plot_confidence_curve, plot_power  # noqa: F401
 
 __version__ = "0.1.0"
+
+
+def __getattr__(name):
+    # kelbrant.stats imports SciPy: loaded on first use, so that the package
+    # itself needs NumPy alone.
+    if name == "stats":
+        import importlib
+        return importlib.import_module("kelbrant.stats")
+    raise AttributeError("module 'kelbrant' has no attribute %r" % name)
 
 _INTERVAL = {
     "two-sided": _core._ncp_interval_two_sided,
@@ -214,7 +231,8 @@ __all__ = [
     "f2_sample_size", "f_isf",
     "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
     "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
-    "ncf_cdf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncp_interval", "ncp_interval_status",
+    "ncf_cdf", "ncf_isf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncf_pdf", "ncf_ppf", "ncf_sf",
+    "ncp_interval", "ncp_interval_status",
     "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power",
     "NCT_FAILED", "NCT_INVALID", "NCT_OK", "nct_cdf", "nct_sf", "nct_logcdf", "nct_logsf",
     "nct_pdf", "nct_logpdf", "nct_ppf", "nct_isf", "nct_ncp", "nct_ncp_status",

@@ -34,9 +34,8 @@
 #include "library/densities.h"
 #include "library/distributions.h"
 #include "library/gamma.h"
-#include "library/ncf_log.h"
+#include "library/noncentral_f.h"
 #include "library/quantiles.h"
-#include "ncf/ncf.h"
 #include "nct/nct.h"
 #include "nct/nct_detail.h"
 #include "numeric/constants.h"
@@ -71,41 +70,41 @@ int32_t fnonct_status_value(const double* a)
     return fnonct_solve(a[0], a[1], a[2], a[3], &lambda);
 }
 
-double ncf_cdf_value(const double* a)
+// The noncentral F law's outputs, one a ufunc, from ncf_probabilities; NaN
+// where it has no answer.
+template <int32_t Request, double ncf_values::*Field>
+double ncf_output(const double* a)
 {
-    double p;
-    return ncf_cdf(a[0], a[1], a[2], a[3], &p) == 0 ? p : not_a_number;
+    ncf_values v;
+    ncf_probabilities(a[0], a[1], a[2], a[3], Request, &v);
+    return v.*Field;
 }
 
-// ncf_log_probs with the given requests into *r; false when it fails.
-bool ncf_log(const double* a, int32_t requests, ncf_log_record* r)
-{
-    *r = ncf_log_record{};
-    r->x = a[0];
-    r->n1 = a[1];
-    r->n2 = a[2];
-    r->lambda = a[3];
-    r->requests = requests;
-    r->tolerance = 0.0;  // raised to the routine's floor
-    return ncf_log_probs(r) == 0;
-}
-
+double ncf_cdf_value(const double* a) { return ncf_output<ncf_want_lower, &ncf_values::lower>(a); }
+double ncf_sf_value(const double* a) { return ncf_output<ncf_want_upper, &ncf_values::upper>(a); }
 double ncf_logcdf_value(const double* a)
 {
-    ncf_log_record r;
-    return ncf_log(a, ncf_log_want_probabilities, &r) ? log_value(r.log_lower) : not_a_number;
+    return ncf_output<ncf_want_log_lower, &ncf_values::log_lower>(a);
 }
-
 double ncf_logsf_value(const double* a)
 {
-    ncf_log_record r;
-    return ncf_log(a, ncf_log_want_probabilities, &r) ? log_value(r.log_upper) : not_a_number;
+    return ncf_output<ncf_want_log_upper, &ncf_values::log_upper>(a);
 }
-
+double ncf_pdf_value(const double* a)
+{
+    return ncf_output<ncf_want_density, &ncf_values::density>(a);
+}
 double ncf_logpdf_value(const double* a)
 {
-    ncf_log_record r;
-    return ncf_log(a, ncf_log_want_density, &r) ? log_value(r.log_density) : not_a_number;
+    return ncf_output<ncf_want_log_density, &ncf_values::log_density>(a);
+}
+
+// The noncentral F quantile in either tail, SciPy's order (q, dfn, dfd, nc).
+template <int32_t Tail>
+double ncf_quantile_value(const double* a)
+{
+    double x;
+    return ncf_quantile(a[0], Tail, a[1], a[2], a[3], &x) == quantile_ok ? x : not_a_number;
 }
 
 // Incomplete gamma in logs, arguments in SciPy's order (a, x).
@@ -524,13 +523,27 @@ ufunc_entry ufuncs[] = {
      "df1 <= 0, df2 <= 0 or p outside (0, 1)), FNONCT_NO_ROOT 3 (p above the central\n"
      "probability), FNONCT_FAILED 4 (a root exists but the search did not reach it)."},
     {"ncf_cdf", 4, 1, KELBRANT_LOOP(4, double, ncf_cdf_value), {nullptr}, {d, d, d, d, d},
-     "ncf_cdf(x, dfn, dfd, nc): P(F' <= x) of the noncentral F distribution; NaN on failure."},
+     "ncf_cdf(x, dfn, dfd, nc): P(F' <= x) of the noncentral F distribution (0 below\n"
+     "the support); NaN for NaN or out-of-domain arguments and where no routine answers."},
+    {"ncf_sf", 4, 1, KELBRANT_LOOP(4, double, ncf_sf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_sf(x, dfn, dfd, nc): P(F' > x), to full relative precision far into the upper\n"
+     "tail (never formed as 1 - ncf_cdf)."},
     {"ncf_logcdf", 4, 1, KELBRANT_LOOP(4, double, ncf_logcdf_value), {nullptr}, {d, d, d, d, d},
      "ncf_logcdf(x, dfn, dfd, nc): ln P(F' <= x), finite far below the double range."},
     {"ncf_logsf", 4, 1, KELBRANT_LOOP(4, double, ncf_logsf_value), {nullptr}, {d, d, d, d, d},
      "ncf_logsf(x, dfn, dfd, nc): ln P(F' > x), finite far below the double range."},
+    {"ncf_pdf", 4, 1, KELBRANT_LOOP(4, double, ncf_pdf_value), {nullptr}, {d, d, d, d, d},
+     "ncf_pdf(x, dfn, dfd, nc): the noncentral F density at x (0 outside the support;\n"
+     "at x = 0 +inf for dfn < 2, e^(-nc/2) for dfn = 2, 0 above)."},
     {"ncf_logpdf", 4, 1, KELBRANT_LOOP(4, double, ncf_logpdf_value), {nullptr}, {d, d, d, d, d},
      "ncf_logpdf(x, dfn, dfd, nc): ln of the noncentral F density at x."},
+    {"ncf_ppf", 4, 1, KELBRANT_LOOP(4, double, ncf_quantile_value<quantile_lower_tail>),
+     {nullptr}, {d, d, d, d, d},
+     "ncf_ppf(q, dfn, dfd, nc): the noncentral F quantile, the x with P(F' <= x) = q."},
+    {"ncf_isf", 4, 1, KELBRANT_LOOP(4, double, ncf_quantile_value<quantile_upper_tail>),
+     {nullptr}, {d, d, d, d, d},
+     "ncf_isf(q, dfn, dfd, nc): the upper-tail noncentral F quantile, P(F' > x) = q, exact\n"
+     "for q far below 1e-16."},
     {"log_gammainc", 2, 1, KELBRANT_LOOP(2, double, log_gammainc_value), {nullptr}, {d, d, d},
      "log_gammainc(a, x): ln P(a, x), the regularized lower incomplete gamma function."},
     {"log_gammaincc", 2, 1, KELBRANT_LOOP(2, double, log_gammaincc_value), {nullptr}, {d, d, d},

@@ -14,11 +14,12 @@ test_that("ncp_ci agrees with the mpmath limits", {
 test_that("the worked example: F = 4.2 on (3, 40)", {
   ci <- ncp_ci(4.2, 3, 40)
   expect_identical(names(ci), c("lower", "upper"))
-  expect_equal(ci$lower, 0.69036155904722829, tolerance = 1e-15)
-  # 0.5 (1 - 0.95) is 0.025 + 2.2e-17 in doubles: the limit lies a few ulp
-  # below the root at 0.025 (29.343036676276355 from the search at 0.025,
-  # 29.3430366762763645 exactly).
-  expect_equal(ci$upper, 29.343036676276355, tolerance = 1e-15)
+  # The roots by mpmath at 40 digits (tests/reference/ncf_mp.py) of
+  # P = 0.975 and of P = 0.5 (1 - 0.95) = 0.025 + 2.2e-17 in doubles.  P
+  # carries some 1e-14 of its own, which moves the roots by that times
+  # their condition numbers, 61.5 and 0.175.
+  expect_equal(ci$lower, 0.69036155904722889548, tolerance = 1e-12)
+  expect_equal(ci$upper, 29.343036676276359965, tolerance = 1e-14)
 })
 
 test_that("one-sided bounds are the two-sided limits of twice the tail", {

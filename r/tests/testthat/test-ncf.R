@@ -105,3 +105,43 @@ test_that("recycling, shape and argument checks", {
   expect_error(pncf(1, 3, 10, 1, lower.tail = NA), "'lower.tail' must be TRUE or FALSE")
   expect_error(dncf(1, 3, 10, 1, log = c(TRUE, FALSE)), "'log' must be TRUE or FALSE")
 })
+
+test_that("pncf and dncf agree with the mpmath table of wide designs and far tails", {
+  rows <- do.call(rbind, read_sections("ncf_probabilities.inc"))
+  args <- list(rows[, 1], rows[, 2], rows[, 3], rows[, 4])
+  call <- function(f, ...) do.call(f, c(args, list(...)))
+  # ln P, ln Q and ln f (hi + rel pairs): 2.5e-13 plus the rounding of the
+  # log, as in the C++ suite.
+  expect_worst_log(call(pncf, log.p = TRUE), rows[, 5] * (1 + rows[, 6]), 2.5e-13, rows)
+  expect_worst_log(call(pncf, lower.tail = FALSE, log.p = TRUE), rows[, 7] * (1 + rows[, 8]),
+                   2.5e-13, rows)
+  expect_worst_log(call(dncf, log = TRUE), rows[, 9] * (1 + rows[, 10]), 1e-12, rows)
+  normal <- rows[, 5] > -700
+  expect_worst_relative(call(pncf)[normal], exp(rows[normal, 5]), 5e-13, rows[normal, ])
+})
+
+test_that("qncf inverts in both tails against the mpmath quantile table", {
+  rows <- do.call(rbind, read_sections("ncf_quantile.inc"))
+  lower <- rows[, 2] == 0
+  x <- ifelse(lower, qncf(rows[, 1], rows[, 3], rows[, 4], rows[, 5]),
+              qncf(rows[, 1], rows[, 3], rows[, 4], rows[, 5], lower.tail = FALSE))
+  error <- abs((x - rows[, 7]) / rows[, 7] - rows[, 8]) / (1e-13 + 2.5e-13 * rows[, 6])
+  expect_lte(max(error), 1)
+})
+
+test_that("qncf takes R's quantile conventions", {
+  p <- c(0.01, 0.5, 0.95)
+  x <- qncf(p, 3, 10, 5)
+  expect_equal(pncf(x, 3, 10, 5), p, tolerance = 1e-13)
+  expect_equal(qncf(1 - p, 3, 10, 5, lower.tail = FALSE), x, tolerance = 1e-13)
+  expect_equal(qncf(log(p), 3, 10, 5, log.p = TRUE), x, tolerance = 1e-13)
+  expect_equal(qncf(0.95, 3, 10, 5), qf(0.95, 3, 10, ncp = 5), tolerance = 1e-8)
+  expect_identical(qncf(c(0, 1), 3, 10, 5), c(0, Inf))
+  expect_identical(qncf(c(0, 1), 3, 10, 5, lower.tail = FALSE), c(Inf, 0))
+  expect_identical(qncf(c(NA, 0.5), c(3, NaN), 10, 1), c(NA, NaN))
+  expect_warning(q <- qncf(1.5, 3, 10, 1), "NaNs produced")
+  expect_identical(q, NaN)
+  expect_warning(q <- qncf(0.5, 3, 10, -1), "NaNs produced")
+  expect_identical(names(qncf(c(a = 0.1, b = 0.2), 3, 10, 1)), c("a", "b"))
+  expect_error(qncf("0.5", 3, 10, 1), "'p' must be numeric")
+})

@@ -1,0 +1,159 @@
+// halley_root: the root of a decreasing function g by Halley's method,
+// safeguarded by a bracket, stopping on the predicted size of the next
+// change rather than on a confirming evaluation.
+//
+// Step.  From t with g, g' < 0, g'' the Newton step is dn = -g/g' and
+// Halley's step (Halley 1694; Traub 1964, Iterative Methods for the
+// Solution of Equations, sec. 5.2)
+//
+//     d = dn / (1 + c),   c = dn g'' / (2 g'),
+//
+// which converges cubically: with e the distance to the root,
+//
+//     e - d = (g''^2/(4 g'^2) - g'''/(6 g')) e^3 + O(e^4).
+//
+// Where |c| > 1/2 the local quadratic model is too coarse to trust its
+// correction and the Newton step is taken.
+//
+// Stopping.  The error left after the step is predicted from the same
+// derivatives: E = ((g''/(2g'))^2 + |g'''/(6g')|) |d|^3, each part taken
+// in magnitude so that no cancellation between them hides a large one.
+// Where E is below half a unit in the last place of t + d, and |c| is at
+// most 2^-8 (d well inside the range where the expansion holds), t + d is
+// the root and no further evaluation confirms it.  From a start within a
+// few percent, two evaluations suffice: the first step leaves an error of
+// order 1e-6 relative, the second's prediction is then below 1e-16.
+// Where the function's rounding hides its sign (|g| at most the noise the
+// caller states), the step from t is as far as any evaluation can say, and
+// t + d is returned as well.
+//
+// Safeguard.  Every evaluation narrows a bracket (lo, hi): g > 0 at lo,
+// g < 0 at hi, hi infinite until a negative g is seen.  A step that leaves
+// the bracket, or a slope that is not negative and finite, is replaced:
+// by bisection once hi is known, else by growth to 16t + 1 (the root lies
+// above t), and the growth from t is never more than that.  The iteration
+// ends when the bracket is a few units in the last place wide (its middle
+// is the root, unless g jumps across it: an evaluation at fault, reported
+// as not converged), when t would pass the ceiling (no root below it), or
+// after halley_evaluation_limit evaluations.
+//
+// What it relies on: g's derivatives are those of the function it
+// evaluates.  A wrong derivative misplaces the steps, and where the
+// predicted error is small the root with them; the bracket and the jump
+// test catch a g that is not continuous, not one whose derivatives
+// disagree with it.
+
+#include "numeric/halley_root.h"
+
+#include "numeric/elementary.h"
+
+namespace {
+
+// Evaluations before the iteration gives up: Halley's steps need two to
+// four from an ordinary start; bisection alone narrows a bracket of 2^40
+// to a unit in the last place of 1 in 92 halvings, and growth reaches 2^40
+// from 1 in 10 passes.
+constexpr int32_t halley_evaluation_limit = 120;
+
+// Largest Halley correction |c| trusted at all, and largest at which the
+// predicted error decides convergence.
+constexpr double correction_limit = 0.5;
+constexpr double asymptotic_limit = 0x1p-8;
+
+// The predicted error that counts as converged, relative to the root:
+// half a unit in the last place.
+constexpr double converged_error = 0x1p-53;
+
+// A bracket this wide relative to its upper end is closed: two units in
+// the last place.
+constexpr double closed_bracket = 0x1p-51;
+
+// At a closed bracket the smaller |g| of its ends may be this many times
+// the noise plus the slope times the width, or g has jumped (a
+// discontinuity of the function, not a root).
+constexpr double jump_allowance = 4.0;
+
+// Growth of t while no negative g has been seen: at most 16t + 1 (from a
+// start that failed to approach the root, as at the heavy-tail band, 3.4
+// sums a root against 3.6 with 4t + 1).
+constexpr double growth_factor = 16.0;
+
+}  // namespace
+
+int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
+                    double* root, halley_trace* trace)
+{
+    halley_trace local{};
+    halley_trace& tr = trace != nullptr ? *trace : local;
+    tr = halley_trace{};
+    const double infinity = __builtin_inf();
+    double lo = lower, hi = infinity;
+    double g_lo = infinity, g_hi = -infinity;  // g at lo and hi (unknown at the start)
+    double t = start;
+    for (int32_t n = 0; n < halley_evaluation_limit; ++n) {
+        halley_sample s;
+        ++tr.evaluations;
+        if (g(context, t, &s) != 0 || !(s.g == s.g)) {
+            *root = t;
+            return halley_evaluation_failed;
+        }
+        if (s.g == 0.0) {
+            *root = t;
+            return halley_converged;
+        }
+        if (s.g > 0.0) {
+            lo = t;
+            g_lo = s.g;
+        } else {
+            hi = t;
+            g_hi = s.g;
+        }
+
+        double next = __builtin_nan("");
+        if (s.g1 < 0.0 && s.g1 > -infinity) {
+            const double dn = -s.g / s.g1;
+            const double half_ratio = s.g2 / (2.0 * s.g1);
+            const double c = dn * half_ratio;
+            const double d = elem_abs(c) <= correction_limit ? dn / (1.0 + c) : dn;
+            next = t + d;
+            const bool inside = next >= lo && next <= hi;
+            if (inside && elem_abs(s.g) <= s.noise) {
+                *root = next;
+                return halley_converged;
+            }
+            const double ad = elem_abs(d);
+            const double predicted =
+                (half_ratio * half_ratio + elem_abs(s.g3 / (6.0 * s.g1))) * ad * ad * ad;
+            if (inside && elem_abs(c) <= asymptotic_limit && predicted <= converged_error * next) {
+                *root = next;
+                return halley_converged;
+            }
+        }
+        // Safeguard: keep the next point inside the bracket and the growth
+        // from t bounded.
+        const double grown = growth_factor * t + 1.0;
+        if (!(next > lo && next < hi)) {
+            ++tr.safeguarded;
+            next = hi < infinity ? lo + 0.5 * (hi - lo) : grown;
+        } else if (hi == infinity && next > grown) {
+            ++tr.safeguarded;
+            next = grown;
+        }
+        if (hi < infinity && hi - lo <= closed_bracket * hi) {
+            // A root, unless g jumps across the bracket: its smaller end
+            // must lie within a few times what the slope and the noise
+            // allow over the bracket's width.
+            *root = lo + 0.5 * (hi - lo);
+            double least = elem_abs(g_lo) < elem_abs(g_hi) ? elem_abs(g_lo) : elem_abs(g_hi);
+            double allowed = jump_allowance * (s.noise + elem_abs(s.g1) * (hi - lo));
+            return least <= allowed ? halley_converged : halley_not_converged;
+        }
+        if (!(next <= ceiling)) {
+            *root = t;
+            return halley_not_converged;
+        }
+        t = next;
+    }
+    *root = t;
+    return halley_not_converged;
+}

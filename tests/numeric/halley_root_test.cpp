@@ -1,0 +1,93 @@
+// halley_root: the safeguarded Halley iteration on functions whose roots
+// and derivatives are known in closed form.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "numeric/halley_root.h"
+
+namespace {
+
+// g(t) = ln(c / (1 + t)^2) = ln c - 2 ln(1 + t): root sqrt(c) - 1, nearly
+// linear far out, as the log of a tail probability is.
+struct log_power {
+    double c;
+    int32_t calls;
+};
+
+int32_t log_power_sample(void* context, double t, halley_sample* out)
+{
+    auto* f = static_cast<log_power*>(context);
+    ++f->calls;
+    const double u = 1.0 + t;
+    *out = halley_sample{std::log(f->c) - 2.0 * std::log1p(t), -2.0 / u, 2.0 / (u * u),
+                         -4.0 / (u * u * u), 0x1p-52 * std::fabs(std::log(f->c))};
+    return 0;
+}
+
+// A function that jumps across 0 at t = 0.6 (g = e^-t below, e^-t - 1
+// above, each piece with its own derivatives): no root, and the bracket
+// closes on the jump.
+int32_t jump_sample(void*, double t, halley_sample* out)
+{
+    const double e = std::exp(-t);
+    *out = halley_sample{t < 0.6 ? e : e - 1.0, -e, e, -e, 0x1p-53};
+    return 0;
+}
+
+// g = 1 + 1/(1 + t): positive everywhere, flattening toward 1, no root
+// below any ceiling.
+int32_t plateau_sample(void*, double t, halley_sample* out)
+{
+    const double u = 1.0 / (1.0 + t);
+    *out = halley_sample{1.0 + u, -u * u, 2.0 * u * u * u, -6.0 * u * u * u * u, 0x1p-53};
+    return 0;
+}
+
+int32_t failing_sample(void*, double, halley_sample*) { return 1; }
+
+}  // namespace
+
+// From starts 1% to a factor of 30 off, the root to its rounding: two
+// evaluations from 1%, a few more from far, growth where the start lies
+// far below, and a root of 2^-41 from a start at 1 by halvings.
+TEST(HalleyRoot, ConvergesFromNearAndFar)
+{
+    struct start_case {
+        double c, start;
+        int32_t most_evaluations;
+    };
+    const start_case cases[] = {
+        {100.0, 9.0 * 1.01, 2}, {100.0, 9.0 * 0.9, 3}, {1e6, 999.0 * 0.05, 6}, {1e6, 999.0 * 30.0, 8},
+        // Every Halley step from above overshoots below 0 until t is small
+        // enough for g to be linear on its scale: halvings toward the root.
+        {1.0 + 0x1p-40, 1.0, 16},
+    };
+    for (const start_case& c : cases) {
+        SCOPED_TRACE(c.start);
+        log_power f{c.c, 0};
+        double root = -1.0;
+        halley_trace trace;
+        ASSERT_EQ(halley_root(log_power_sample, &f, c.start, 0.0, 0x1p40, &root, &trace), halley_converged);
+        // The root expm1(ln(c)/2), to two units in its last place plus what
+        // the noise of g allows: noise / |g'| = noise (1 + root) / 2.
+        const double want = std::expm1(0.5 * std::log(c.c));
+        EXPECT_NEAR(root, want,
+                    0x1p-51 * want + 0x1p-52 * std::fabs(std::log(c.c)) * (1.0 + want) / 2.0);
+        EXPECT_LE(trace.evaluations, c.most_evaluations);
+        EXPECT_EQ(trace.evaluations, f.calls);
+    }
+}
+
+TEST(HalleyRoot, JumpsAndPlateausAreNotRoots)
+{
+    double root;
+    EXPECT_EQ(halley_root(jump_sample, nullptr, 0.5, 0.0, 0x1p40, &root, nullptr), halley_not_converged);
+    EXPECT_EQ(halley_root(plateau_sample, nullptr, 1.0, 0.0, 0x1p40, &root, nullptr),
+              halley_not_converged);
+    EXPECT_LE(root, 0x1p40);
+    EXPECT_EQ(halley_root(failing_sample, nullptr, 3.0, 0.0, 0x1p40, &root, nullptr),
+              halley_evaluation_failed);
+    EXPECT_EQ(root, 3.0);
+}
