@@ -34,7 +34,9 @@ def test_probabilities_and_quantiles_invert():
     p = kelbrant.nct_cdf(x, 10.0, 2.0)
     q = kelbrant.nct_sf(x, 10.0, 2.0)
     np.testing.assert_allclose(p + q, 1.0, rtol=1e-15)
-    np.testing.assert_allclose(kelbrant.nct_ppf(p[p > 0], 10.0, 2.0), x[p > 0], rtol=1e-12, atol=1e-13)
+    # ppf where p keeps the digits of its tail (near 1 only isf does).
+    keep = (p > 0) & (p < 0.9)
+    np.testing.assert_allclose(kelbrant.nct_ppf(p[keep], 10.0, 2.0), x[keep], rtol=1e-12, atol=1e-13)
     np.testing.assert_allclose(kelbrant.nct_isf(q, 10.0, 2.0), x, rtol=1e-12, atol=1e-13)
     assert kelbrant.nct_ppf(0.0, 5.0, 1.0) == -np.inf and kelbrant.nct_isf(0.0, 5.0, 1.0) == np.inf
 
