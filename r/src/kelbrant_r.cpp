@@ -447,7 +447,10 @@ SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 // qnct(p, df, ncp, lower.tail, log.p).
 SEXP kelbrant_qnct(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    return quantile_vector(p, df, ncp, lower_tail, log_p, nct_quantile, "qnct");
+    return quantile_vector({p, df, ncp}, lower_tail, log_p, "qnct",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return nct_quantile(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
 }
 
 // nct_ncp(t, df, p, lower.tail): delta, NaN with a warning where there is none.
