@@ -34,6 +34,10 @@ struct command_info {
 extern const command_info fnonct_command_info;
 extern const command_info eval_command_info;
 extern const command_info ci_command_info;
+// `ci t`: the noncentral t intervals (ci_t_command.cpp), argv after the "t".
+int ci_t_run(int argc, char** argv);
+// `power t`: the t tests' design (power_t_command.cpp), argv after the "t".
+int power_t_run(int argc, char** argv);
 extern const command_info power_command_info;
 
 // Print `text` line by line, each line that is not empty after `indent`.
