@@ -46,7 +46,19 @@ const char ci_help[] =
     "  eta2 = lambda / (lambda + N)    (eta squared, the proportion of variance)\n"
     "\n"
     "Output: one line per quantity, \"name lower upper\".\n"
-    "--csv reads rows F,df1,df2[,n] and writes one row of limits and a status each.\n";
+    "--csv reads rows F,df1,df2[,n] and writes one row of limits and a status each.\n"
+    "\n"
+    "ci t T DF: the interval for the noncentrality delta of the noncentral t\n"
+    "distribution behind an observed t with DF degrees of freedom (Steiger and\n"
+    "Fouladi 1997):\n"
+    "  lower:  P(T > t; DF, lower) = a\n"
+    "  upper:  P(T <= t; DF, upper) = a\n"
+    "--alternative less gives [-inf, upper], greater [lower, inf].  With the\n"
+    "sample size --n N (one sample or pairs) or --n1 N1 --n2 N2 (two groups), the\n"
+    "intervals of Cohen's d and Hedges' g follow:\n"
+    "  d = delta / sqrt(N)   or   d = delta sqrt(1/N1 + 1/N2)\n"
+    "  g = J(DF) d,  J(DF) = Gamma(DF/2) / (sqrt(DF/2) Gamma((DF - 1)/2))\n"
+    "--csv reads rows t,df[,n1[,n2]] and writes a row of limits and a status each.\n";
 
 struct ci_options {
     double level = 0.95;
@@ -259,6 +271,14 @@ int ci_run(int argc, char** argv, const char*)
 {
     if (argc > 0 && std::strcmp(argv[0], "chisq") == 0)
         return ci_chisq_run(argc - 1, argv + 1);
+    if (argc > 0 && std::strcmp(argv[0], "t") == 0) {
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+                print_command_help(stdout, &ci_command_info);
+                return exit_ok;
+            }
+        return ci_t_run(argc - 1, argv + 1);
+    }
     ci_options options;
     options.n = std::nan("");
     char* positional[3];
@@ -326,8 +346,10 @@ const command_info ci_command_info = {
     "ci F DF1 DF2 [--level L] [--n N] [--alternative WHICH]\n"
     "ci [--level L] [--alternative WHICH] --csv [FILE]\n"
     "ci chisq X DF [--n N] [--rmsea | --table R C] [OPTION]...\n"
-    "ci chisq [OPTION]... --csv [FILE]",
-    "intervals for lambda and the effect sizes f2, eta2; RMSEA, w, V",
+    "ci chisq [OPTION]... --csv [FILE]\n"
+    "ci t T DF [--n N | --n1 N1 --n2 N2] [--level L] [OPTION]...\n"
+    "ci t [--level L] [--alternative WHICH] --csv [FILE]",
+    "intervals for lambda and the effect sizes f2, eta2, d, g; RMSEA, w, V",
     print_ci_help,
     ci_run,
 };

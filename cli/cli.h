@@ -38,6 +38,10 @@ extern const command_info ci_command_info;
 // its help text and its run, on the words after "chisq".
 extern const char ci_chisq_help[];
 int ci_chisq_run(int argc, char** argv);
+// `ci t`: the noncentral t intervals (ci_t_command.cpp), argv after the "t".
+int ci_t_run(int argc, char** argv);
+// `power t`: the t tests' design (power_t_command.cpp), argv after the "t".
+int power_t_run(int argc, char** argv);
 extern const command_info power_command_info;
 
 // Print `text` line by line, each line that is not empty after `indent`.

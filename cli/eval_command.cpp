@@ -21,7 +21,8 @@
 
 namespace {
 
-const eval_routine* const eval_tables[] = {eval_numeric_routines, eval_library_routines};
+const eval_routine* const eval_tables[] = {eval_numeric_routines, eval_library_routines,
+                                           eval_nct_routines};
 
 const eval_routine* find_routine(const char* name)
 {

@@ -1,7 +1,8 @@
 // The routines `kelbrant eval` can run: one row per routine, in tables kept
 // in separate files (eval_numeric.cpp: the numeric primitives, the
 // incomplete beta and noncentral F routines, the noncentrality search;
-// eval_library.cpp: the further distribution routines).  The dispatcher
+// eval_library.cpp: the further distribution routines; eval_nct.cpp: the
+// noncentral t family and the t tests).  The dispatcher
 // (eval_command.cpp) only reads the tables; a new routine is a new row.
 #pragma once
 
@@ -50,3 +51,4 @@ struct eval_routine {
 // The tables, each ended by a row with a null name.
 extern const eval_routine eval_numeric_routines[];
 extern const eval_routine eval_library_routines[];
+extern const eval_routine eval_nct_routines[];

@@ -54,7 +54,19 @@ const char power_help[] =
     "  --curve-effect START:STOP[:STEP]  in place of the effect size (20 steps\n"
     "                                    unless STEP is given)\n"
     "for a CSV table of the power at each point, --alpha 0.05 unless given (the F\n"
-    "test's designs).\n";
+    "test's designs).\n"
+    "\n"
+    "power t: the t tests as R's pwr.t.test and pwr.t2n.test have them.  --type\n"
+    "one-sample, two-sample (the default; N in each group) or paired, with --n N,\n"
+    "or two groups of --n1 N1 and --n2 N2; --d D (Cohen's d), --alpha A, --power P,\n"
+    "--alternative two-sided (default), less or greater.  Exactly one of the size,\n"
+    "D, A, P is left out and solved for (a size as the smallest whole size whose\n"
+    "power reaches P); A is 0.05 when it and one other are left out, as in pwr:\n"
+    "  one sample, pairs:  df = N - 1,         delta = D sqrt(N)\n"
+    "  two samples:        df = 2 (N - 1),     delta = D sqrt(N/2)\n"
+    "  two groups:         df = N1 + N2 - 2,   delta = D / sqrt(1/N1 + 1/N2)\n"
+    "  power = P(T > t_crit) (greater), P(T <= -t_crit) (less), or both with A/2\n"
+    "  in each tail (two-sided, with |D|), T noncentral t with df and delta.\n";
 
 // The longest curve: a million points.  A range is a request for a table to
 // read or plot; one of more points is taken for a mistyped range (1:1e9).
@@ -406,6 +418,14 @@ int power_curve(bool regression, const named_value* options, const char* size_cu
 
 int power_run(int argc, char** argv, const char*)
 {
+    if (argc > 0 && std::strcmp(argv[0], "t") == 0) {
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+                print_command_help(stdout, &power_command_info);
+                return exit_ok;
+            }
+        return power_t_run(argc - 1, argv + 1);
+    }
     named_value options[] = {
         {"--df1", "u", NAN, nullptr},         {"--df2", "v", NAN, nullptr},
         {"--f2", "f2", NAN, nullptr},         {"--groups", "groups", NAN, nullptr},
@@ -555,8 +575,9 @@ const command_info power_command_info = {
     "power",
     "power --df1 U [OPTION]...\n"
     "power --groups K [OPTION]...\n"
-    "power --chisq-df DF [OPTION]...",
-    "power, sample size, effect size or level of the F and chi-square test",
+    "power --chisq-df DF [OPTION]...\n"
+    "power t [--type TYPE] [--n N | --n1 N1 --n2 N2] [OPTION]...",
+    "power, sample size, effect or level of the F, t and chi-square tests",
     print_power_help,
     power_run,
 };

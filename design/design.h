@@ -139,3 +139,63 @@ struct chisq_design {
     double achieved;
 };
 design_outcome solve_chisq_design(chisq_design* design);
+// The t tests as the R package pwr has them (pwr.t.test, pwr.t2n.test).
+enum t_test_type : int32_t {
+    t_test_one_sample = 0,  // n observations, df = n - 1, delta = d sqrt(n)
+    t_test_two_sample = 1,  // n in each group, df = 2 (n - 1), delta = d sqrt(n/2)
+    t_test_paired = 2,      // n pairs: as one sample of differences
+};
+// The alternatives (the codes of ncp_alternative and nct_ncp_interval).
+enum t_test_alternative : int32_t {
+    t_test_two_sided = 0,
+    t_test_less = 1,     // the mean below: power P(T <= -t_crit)
+    t_test_greater = 2,  // the mean above: power P(T > t_crit)
+};
+
+// The power of the level-alpha t test with df degrees of freedom against
+// noncentrality delta: P(T > t_crit) (greater), P(T <= -t_crit) (less) or
+// their sum with alpha/2 in each tail (two-sided), t_crit the central t
+// quantile with upper tail alpha (or alpha/2), T noncentral t with delta.
+// Domain: 0 < df <= 4294967294, delta finite, 0 < alpha < 1.
+design_outcome t_test_power(double df, double delta, double alpha, int32_t alternative,
+                            double* power);
+
+// One-sample, two-sample and paired designs: exactly one of n, d, alpha,
+// power NaN and solved for, as solve_f2_design does (n the smallest whole
+// n >= 2 whose power reaches the target).  As in pwr.t.test, a two-sided
+// test takes |d|; for `less` the effect is searched among negative d.
+struct t_design {
+    int32_t type;         // t_test_type
+    int32_t alternative;  // t_test_alternative
+    double n, d, alpha, power;
+    double achieved;
+};
+design_outcome solve_t_design(t_design* design);
+
+// Two groups of unequal sizes (pwr.t2n.test): df = n1 + n2 - 2,
+// delta = d / sqrt(1/n1 + 1/n2); exactly one of n1, n2, d, alpha, power NaN.
+struct t2n_design {
+    int32_t alternative;
+    double n1, n2, d, alpha, power;
+    double achieved;
+};
+design_outcome solve_t2n_design(t2n_design* design);
+
+// The interval for delta from an observed t on df degrees of freedom and,
+// from it, Cohen's d and Hedges' g (g = J(df) d, hedges_correction): none
+// when n1 is NaN, one sample or pairs when n2 is NaN (d = delta/sqrt(n1);
+// df = n1 - 1 in the pooled test), else two groups (d = delta sqrt(1/n1 +
+// 1/n2); df = n1 + n2 - 2).  df is taken as given, so that another test's
+// degrees of freedom may be used.  The point estimates are d = t times the
+// same factor and g = J d.  design_invalid for the arguments (t finite,
+// df > 0, n1 > 0 and n2 > 0 where given, 0 < confidence < 1, a known
+// alternative), design_failed when an inversion failed.  One-sided
+// intervals have an infinite end; the g limits are NaN where df <= 1.
+struct d_interval {
+    double df;
+    double delta_lower, delta_upper;
+    double d, d_lower, d_upper;
+    double g, g_lower, g_upper;
+};
+design_outcome cohens_d_interval(double t, double df, double n1, double n2, double confidence,
+                                 int32_t alternative, d_interval* interval);

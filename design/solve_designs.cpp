@@ -26,6 +26,13 @@
 // and, as pwr solves it, a real N (the root of power = target from N = 100
 // within [1 + 2^-20, 2^40]) rather than the smallest whole one; w starts
 // from 0.3, Cohen's medium effect.
+// The t tests (pwr.t.test, pwr.t2n.test) likewise, with t_test_power:
+//     one sample, pairs:  df = n - 1,         delta = d sqrt(n);
+//     two samples:        df = 2 (n - 1),     delta = d sqrt(n/2);
+//     unequal groups:     df = n1 + n2 - 2,   delta = d / sqrt(1/n1 + 1/n2),
+// the effect searched from d = 0.5 (Cohen's medium effect); the power rises
+// in d for `greater` and in |d| for two sides (pwr takes |d| there), and in
+// -d for `less`, whose effect is searched among negative d.
 
 #include "design/design.h"
 
@@ -44,6 +51,7 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 // and the customary level.
 constexpr double f2_start = 0.15;
 constexpr double f_start = 0.25;
+constexpr double d_start = 0.5;
 constexpr double alpha_start = 0.05;
 constexpr double w_start = 0.3;
 
@@ -148,6 +156,70 @@ design_outcome chisq_power(const void* context, double t, double* power)
     return chisq_test_power(d.df, lambda, d.alpha, power);
 }
 
+// The t designs' power, with the effect e taken as d = e, or d = -e for
+// `less`, so that the power rises in e.
+double signed_effect(int32_t alternative, double e)
+{
+    return alternative == t_test_less ? -e : e;
+}
+
+struct t_context {
+    t_design design;
+    unknown_field unknown;
+};
+
+design_outcome t_power(const void* context, double x, double* power)
+{
+    const t_context* c = static_cast<const t_context*>(context);
+    t_design d = c->design;
+    if (c->unknown == unknown_size)
+        d.n = x;
+    else if (c->unknown == unknown_effect)
+        d.d = x;
+    else if (c->unknown == unknown_alpha)
+        d.alpha = x;
+    double effect = signed_effect(d.alternative, d.d);
+    if (d.type == t_test_two_sample)
+        return t_test_power(2.0 * (d.n - 1.0), effect * std::sqrt(0.5 * d.n), d.alpha,
+                            d.alternative, power);
+    return t_test_power(d.n - 1.0, effect * std::sqrt(d.n), d.alpha, d.alternative, power);
+}
+
+struct t2n_context {
+    t2n_design design;
+    unknown_field unknown;
+};
+
+design_outcome t2n_power(const void* context, double x, double* power)
+{
+    const t2n_context* c = static_cast<const t2n_context*>(context);
+    t2n_design d = c->design;
+    if (c->unknown == unknown_size)
+        d.n2 = x;
+    else if (c->unknown == unknown_effect)
+        d.d = x;
+    else if (c->unknown == unknown_alpha)
+        d.alpha = x;
+    double effect = signed_effect(d.alternative, d.d);
+    return t_test_power(d.n1 + d.n2 - 2.0, effect / std::sqrt(1.0 / d.n1 + 1.0 / d.n2), d.alpha,
+                        d.alternative, power);
+}
+
+bool t_alternative_valid(int32_t alternative)
+{
+    return alternative == t_test_two_sided || alternative == t_test_less
+        || alternative == t_test_greater;
+}
+
+// The effect as the power function takes it: |d| for two sides, -d for
+// `less` (NaN stays NaN).
+double internal_effect(int32_t alternative, double d)
+{
+    if (alternative == t_test_two_sided)
+        return std::fabs(d);
+    return signed_effect(alternative, d);
+}
+
 // Solve for the unknown of either design through its power function:
 // *size, *effect, *alpha, *power are the design's fields (one NaN),
 // size_min and size_max the whole sizes searched, effect_start the start
@@ -240,4 +312,65 @@ design_outcome solve_chisq_design(chisq_design* design)
     chisq_context context{d, unknown};
     return solve_unknown(chisq_power, &context, unknown, &d.n, &d.w, &d.alpha, &d.power,
                          &d.achieved, chisq_n_min, chisq_n_max, w_start, false);
+}
+
+design_outcome solve_t_design(t_design* design)
+{
+    t_design& d = *design;
+    d.achieved = not_a_number;
+    unknown_field unknown = find_unknown(d.n, d.d, d.alpha, d.power);
+    if (unknown == unknown_none || !t_alternative_valid(d.alternative)
+        || !(d.type == t_test_one_sample || d.type == t_test_two_sample || d.type == t_test_paired)
+        || !(std::isnan(d.n) || (d.n > 1.0 && d.n <= design_df_bound))
+        || !(std::isnan(d.d) || std::fabs(d.d) <= design_effect_max)
+        || !level_and_power_valid(d.alpha, d.power))
+        return design_invalid;
+    t_context context{d, unknown};
+    context.design.d = internal_effect(d.alternative, d.d);
+    double n_max = d.type == t_test_two_sample ? elem_floor(design_df_bound / 2.0) + 1.0
+                                               : design_df_bound;
+    double effect = context.design.d;
+    design_outcome outcome = solve_unknown(t_power, &context, unknown, &d.n, &effect, &d.alpha,
+                                           &d.power, &d.achieved, 2.0, n_max, d_start);
+    if (unknown == unknown_effect && outcome == design_ok)
+        d.d = signed_effect(d.alternative, effect);
+    return outcome;
+}
+
+design_outcome solve_t2n_design(t2n_design* design)
+{
+    t2n_design& d = *design;
+    d.achieved = not_a_number;
+    // n1 and n2 enter alike: a missing n1 is solved for as n2.
+    bool swapped = std::isnan(d.n1) && !std::isnan(d.n2);
+    t2n_design w = d;
+    if (swapped) {
+        w.n1 = d.n2;
+        w.n2 = d.n1;
+    }
+    unknown_field unknown = find_unknown(w.n2, w.d, w.alpha, w.power);
+    if (unknown == unknown_none || std::isnan(w.n1) || !t_alternative_valid(w.alternative)
+        || !(w.n1 > 0.0 && w.n1 <= design_df_bound)
+        || !(std::isnan(w.n2) || (w.n2 > 0.0 && w.n1 + w.n2 > 2.0 && w.n2 <= design_df_bound))
+        || !(std::isnan(w.d) || std::fabs(w.d) <= design_effect_max)
+        || !level_and_power_valid(w.alpha, w.power))
+        return design_invalid;
+    t2n_context context{w, unknown};
+    context.design.d = internal_effect(w.alternative, w.d);
+    double effect = context.design.d;
+    double n_min = w.n1 >= 2.0 ? 1.0 : 2.0;
+    design_outcome outcome = solve_unknown(t2n_power, &context, unknown, &w.n2, &effect, &w.alpha,
+                                           &w.power, &w.achieved, n_min, design_df_bound - w.n1,
+                                           d_start);
+    if (unknown == unknown_effect && outcome == design_ok)
+        w.d = signed_effect(w.alternative, effect);
+    d.d = w.d;
+    d.alpha = w.alpha;
+    d.power = w.power;
+    d.achieved = w.achieved;
+    if (swapped)
+        d.n1 = w.n2;
+    else
+        d.n2 = w.n2;
+    return outcome;
 }

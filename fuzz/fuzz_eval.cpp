@@ -41,7 +41,7 @@ bool documented_status(const eval_routine* routine, double s)
 std::vector<const eval_routine*> all_routines()
 {
     std::vector<const eval_routine*> all;
-    for (const eval_routine* table : {eval_numeric_routines, eval_library_routines})
+    for (const eval_routine* table : {eval_numeric_routines, eval_library_routines, eval_nct_routines})
         for (const eval_routine* r = table; r->name != nullptr; ++r)
             all.push_back(r);
     return all;

@@ -18,7 +18,7 @@ from setuptools.command.build_ext import build_ext
 from setuptools.command.sdist import sdist
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-CORE_FOLDERS = ("numeric", "ncf", "ncx2", "library", "fnonct", "design")
+CORE_FOLDERS = ("numeric", "ncf", "ncx2", "library", "fnonct", "nct", "design")
 # Of module/, the numerics need the host services alone (the math-error call
 # and the missing value), and their headers.
 HOST_LINK = ("module/host_services.cpp", "module/host_services.h", "module/host_vector.h")

@@ -60,3 +60,33 @@ size_frame <- function(name, size) {
   names(frame) <- c(name, "power", "status")
   frame
 }
+
+# The t tests as pwr.t.test and pwr.t2n.test have them: codes of the
+# module's t_test_type.
+t_test_types <- c("one.sample", "two.sample", "paired")
+
+power_t_test <- function(n, d, sig.level = 0.05, type = c("two.sample", "one.sample", "paired"),
+                         alternative = c("two.sided", "less", "greater"), n2 = NULL) {
+  type <- match.arg(type)
+  alternative <- match.arg(alternative)
+  result <- .Call(kelbrant_power_t, as_numeric_argument(n, "n"),
+                  if (is.null(n2)) 0 else as_numeric_argument(n2, "n2"),
+                  as_numeric_argument(d, "d"), as_numeric_argument(sig.level, "sig.level"),
+                  if (is.null(n2)) match(type, t_test_types) - 1L else 3L,
+                  match(alternative, ncp_alternatives) - 1L)
+  keep_shape(result, n)
+}
+
+sample_size_t_test <- function(d, power, sig.level = 0.05,
+                               type = c("two.sample", "one.sample", "paired"),
+                               alternative = c("two.sided", "less", "greater"), n1 = NULL) {
+  type <- match.arg(type)
+  alternative <- match.arg(alternative)
+  size <- .Call(kelbrant_sample_size_t,
+                if (is.null(n1)) 0 else as_numeric_argument(n1, "n1"),
+                as_numeric_argument(d, "d"), as_numeric_argument(power, "power"),
+                as_numeric_argument(sig.level, "sig.level"),
+                if (is.null(n1)) match(type, t_test_types) - 1L else 3L,
+                match(alternative, ncp_alternatives) - 1L)
+  size_frame(if (is.null(n1)) "n" else "n2", size)
+}

@@ -22,6 +22,7 @@
 #include "library/noncentral_f.h"
 #include "library/quantiles.h"
 #include "ncx2/ncx2.h"
+#include "nct/nct.h"
 #include "numeric/elementary.h"
 
 namespace {
@@ -31,6 +32,8 @@ struct recycled {
     int count;            // number of arguments
     const double* v[6];   // their data
     R_xlen_t length[6];
+    const double* v[5];   // their data
+    R_xlen_t length[5];
     R_xlen_t n;           // the result's length
 
     double at(int k, R_xlen_t i) const { return v[k][i % length[k]]; }
@@ -412,6 +415,9 @@ SEXP kelbrant_sample_size_anova(SEXP k, SEXP f, SEXP power, SEXP alpha)
 // pnchisq(q, df, ncp, lower.tail, log.p): both tails from the log-space
 // sum, each formed directly.
 SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+// pnct(q, df, ncp, lower.tail, log.p): both tails of nct_log_cdf, each to
+// its own relative precision; df = Inf is the normal law.
+SEXP kelbrant_pnct(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
     recycled r = recycle({q, df, ncp});
     int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
@@ -435,12 +441,25 @@ SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
         }
     }
     warn_after(invalid, failed, "pnchisq");
+        double log_lower, log_upper;
+        int32_t status = nct_log_cdf(r.at(0, i), r.at(1, i), r.at(2, i), &log_lower, &log_upper);
+        if (status != nct_ok) {
+            out[i] = R_NaN;
+            ++(status == nct_invalid ? invalid : failed);
+            continue;
+        }
+        double w = lower ? log_lower : log_upper;
+        out[i] = log_scale ? w : std::exp(w);
+    }
+    warn_after(invalid, failed, "pnct");
     UNPROTECT(1);
     return result;
 }
 
 // dnchisq(x, df, ncp, log).
 SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
+// dnct(x, df, ncp, log).
+SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 {
     recycled r = recycle({x, df, ncp});
     int log_scale = Rf_asLogical(log_d);
@@ -462,6 +481,15 @@ SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
         }
     }
     warn_after(invalid, failed, "dnchisq");
+        int32_t status = nct_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w);
+        if (status != nct_ok) {
+            out[i] = R_NaN;
+            ++(status == nct_invalid ? invalid : failed);
+            continue;
+        }
+        out[i] = log_scale ? w : std::exp(w);
+    }
+    warn_after(invalid, failed, "dnct");
     UNPROTECT(1);
     return result;
 }
@@ -540,6 +568,88 @@ SEXP kelbrant_power_chisq_test(SEXP w, SEXP n, SEXP df, SEXP alpha)
                                            unknown, 0.0};
                             design_outcome outcome = solve_chisq_design(&d);
                             *power = d.power;
+// qnct(p, df, ncp, lower.tail, log.p).
+SEXP kelbrant_qnct(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector({p, df, ncp}, lower_tail, log_p, "qnct",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return nct_quantile(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
+}
+
+// nct_ncp(t, df, p, lower.tail): delta, NaN with a warning where there is none.
+SEXP kelbrant_nct_ncp(SEXP t, SEXP df, SEXP p, SEXP lower_tail)
+{
+    recycled r = recycle({t, df, p});
+    int32_t tail = Rf_asLogical(lower_tail) ? nct_lower_tail : nct_upper_tail;
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        int32_t status = nct_ncp(r.at(0, i), r.at(1, i), r.at(2, i), tail, &out[i]);
+        if (status != nct_ok) {
+            out[i] = R_NaN;
+            ++(status == nct_invalid ? invalid : failed);
+        }
+    }
+    warn_after(invalid, failed, "nct_ncp");
+    UNPROTECT(1);
+    return result;
+}
+
+// cohens_d_ci(t, df, n1, n2, conf.level, alternative): list(delta lower,
+// delta upper, d, d lower, d upper, g, g lower, g upper, status).
+SEXP kelbrant_d_ci(SEXP t, SEXP df, SEXP n1, SEXP n2, SEXP confidence, SEXP alternative)
+{
+    recycled r = recycle({t, df, n1, n2, confidence});
+    int32_t side = Rf_asInteger(alternative);
+    SEXP columns[8];
+    for (SEXP& c : columns)
+        c = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        d_interval v;
+        bool missing = ISNA(r.at(0, i)) || ISNA(r.at(1, i)) || ISNA(r.at(4, i));
+        design_outcome outcome = missing ? design_invalid
+                                         : cohens_d_interval(r.at(0, i), r.at(1, i), r.at(2, i),
+                                                             r.at(3, i), r.at(4, i), side, &v);
+        bool ok = outcome == design_ok;
+        const double values[8] = {v.delta_lower, v.delta_upper, v.d, v.d_lower, v.d_upper,
+                                  v.g, v.g_lower, v.g_upper};
+        for (int k = 0; k < 8; ++k)
+            REAL(columns[k])[i] = ok ? values[k] : NA_REAL;
+        INTEGER(status)[i] = missing ? NA_INTEGER : outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 9));
+    for (int k = 0; k < 8; ++k)
+        SET_VECTOR_ELT(result, k, columns[k]);
+    SET_VECTOR_ELT(result, 8, status);
+    UNPROTECT(10);
+    return result;
+}
+
+// power_t_test(n, n2, d, sig.level, type, alternative): type 0 one sample,
+// 1 two samples, 2 pairs (pwr.t.test; n2 is not read), 3 two groups of n
+// and n2 (pwr.t2n.test).
+SEXP kelbrant_power_t(SEXP n, SEXP n2, SEXP d, SEXP alpha, SEXP type, SEXP alternative)
+{
+    int32_t kind = Rf_asInteger(type), side = Rf_asInteger(alternative);
+    return power_vector({n, n2, d, alpha}, "power_t_test",
+                        [kind, side](const recycled& r, R_xlen_t i, double* power) {
+                            design_outcome outcome;
+                            if (kind == 3) {
+                                t2n_design t{side, r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                             unknown, 0.0};
+                                outcome = solve_t2n_design(&t);
+                                *power = t.power;
+                            } else {
+                                t_design t{kind, side, r.at(0, i), r.at(2, i), r.at(3, i),
+                                           unknown, 0.0};
+                                outcome = solve_t_design(&t);
+                                *power = t.power;
+                            }
                             return outcome;
                         });
 }
@@ -554,6 +664,28 @@ SEXP kelbrant_sample_size_chisq_test(SEXP w, SEXP df, SEXP power, SEXP alpha)
                          design_outcome outcome = solve_chisq_design(&d);
                          *n = d.n;
                          *achieved = d.achieved;
+// sample_size_t_test(n1, d, power, sig.level, type, alternative):
+// list(n, achieved power, status); type 3 asks for n2 of two groups with
+// n1 given (n1 is not read otherwise).
+SEXP kelbrant_sample_size_t(SEXP n1, SEXP d, SEXP power, SEXP alpha, SEXP type, SEXP alternative)
+{
+    int32_t kind = Rf_asInteger(type), side = Rf_asInteger(alternative);
+    return size_list({d, power, alpha, n1},
+                     [kind, side](const recycled& r, R_xlen_t i, double* n, double* achieved) {
+                         design_outcome outcome;
+                         if (kind == 3) {
+                             t2n_design t{side, r.at(3, i), unknown, r.at(0, i), r.at(2, i),
+                                          r.at(1, i), 0.0};
+                             outcome = solve_t2n_design(&t);
+                             *n = t.n2;
+                             *achieved = t.achieved;
+                         } else {
+                             t_design t{kind, side, unknown, r.at(0, i), r.at(2, i), r.at(1, i),
+                                        0.0};
+                             outcome = solve_t_design(&t);
+                             *n = t.n;
+                             *achieved = t.achieved;
+                         }
                          return outcome;
                      });
 }
@@ -579,6 +711,13 @@ static const R_CallMethodDef call_methods[] = {
     {"kelbrant_power_anova", reinterpret_cast<DL_FUNC>(&kelbrant_power_anova), 4},
     {"kelbrant_sample_size_f2", reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_f2), 4},
     {"kelbrant_sample_size_anova", reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_anova), 4},
+    {"kelbrant_pnct", reinterpret_cast<DL_FUNC>(&kelbrant_pnct), 5},
+    {"kelbrant_dnct", reinterpret_cast<DL_FUNC>(&kelbrant_dnct), 4},
+    {"kelbrant_qnct", reinterpret_cast<DL_FUNC>(&kelbrant_qnct), 5},
+    {"kelbrant_nct_ncp", reinterpret_cast<DL_FUNC>(&kelbrant_nct_ncp), 4},
+    {"kelbrant_d_ci", reinterpret_cast<DL_FUNC>(&kelbrant_d_ci), 6},
+    {"kelbrant_power_t", reinterpret_cast<DL_FUNC>(&kelbrant_power_t), 6},
+    {"kelbrant_sample_size_t", reinterpret_cast<DL_FUNC>(&kelbrant_sample_size_t), 6},
     {nullptr, nullptr, 0},
 };
 

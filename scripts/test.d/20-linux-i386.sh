@@ -4,8 +4,10 @@
 # records the host reads are checked at their 32-bit offsets and sizes at run
 # time, not only by static_assert.  GoogleTest is built from Debian's sources
 # inside the tree.  Where the kernel cannot run 32-bit programs (some virtual
-# machines boot without ia32 emulation), they run under qemu-i386.  Last, the
-# 32-bit command line must print what the native one prints on the case file.
+# machines boot without ia32 emulation), they run under qemu-i386
+# (KELBRANT_FORCE_QEMU=1 chooses it anyway).  Last, the 32-bit command line
+# must print what the native one prints on the case file: bit for bit, or
+# under qemu with the allowance of same_fnonct_output for its x87.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 
@@ -43,4 +45,8 @@ if [ ! -s "$build/kelbrant.1" ]; then
   exit 1
 fi
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
-same_fnonct_output "linux-i386" "${runner[@]}" "$build/kelbrant"
+# qemu's x87 logarithm and exponential steps round otherwise than the
+# processor's (scripts/lib.sh): there the case file is compared bit for bit
+# but for lambda on the rows that go through them, each named.
+[ ${#runner[@]} -eq 0 ] || fnonct_emulated_x87=1
+same_fnonct_output "linux-i386${runner:+ (qemu-i386)}" "${runner[@]}" "$build/kelbrant"

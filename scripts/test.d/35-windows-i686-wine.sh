@@ -9,7 +9,8 @@
 # installed when missing.  Where those packages cannot be had, or 32-bit
 # programs do not run (some virtual machines boot without ia32 emulation), the
 # stage says so in one line and passes: the library is then only checked from
-# the file (30-windows-i686-dll.sh).  Wine keeps a 32-bit prefix in the build
+# the file (30-windows-i686-dll.sh).  KELBRANT_NO_WINE32=1 takes that path
+# on a machine where 32-bit Wine does start.  Wine keeps a 32-bit prefix in the build
 # tree; its first start takes a while.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"

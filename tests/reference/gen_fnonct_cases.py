@@ -9,7 +9,14 @@ bytes.  The rows:
     each argument out of its domain in turn, and p above the central
     probability (no noncentrality gives it);
   - searches at the edges: p near 0 and 1, tiny and huge x, small and very
-    large degrees of freedom, noncentralities in the thousands.
+    large degrees of freedom, noncentralities in the thousands;
+  - searches on the log-space route and the extended-precision sums: for
+    noncentralities lam0 from 1e3 to 1e6, x = (df1 + lam0) / df1 (the ratio
+    of the numerator's mean to its degrees of freedom, near the centre of
+    the distribution at lam0) to 8 digits, and p at the centre and far in
+    either tail (1e-300, 1e-30, 0.42, 1 - 1e-6, 1 - 1e-12), so that the roots lie
+    from about lam0 to well beyond it.  The rows need no reference: the
+    builds are compared with each other.
 
     python3 tests/reference/gen_fnonct_cases.py
 """
@@ -41,6 +48,19 @@ EDGE_ROWS = [
 ]
 
 
+LOG_ROUTE_SHAPES = [(1.0, 5.0), (3.0, 10.0), (20.0, 100.0), (222.5, 128.0), (5.0, 1000.0)]
+LOG_ROUTE_NONCENTRALITIES = [1e3, 1e4, 1e5, 1e6]
+LOG_ROUTE_PROBABILITIES = ["1e-300", "1e-30", "0.42", "0.999999", "0.999999999999"]
+
+
+def log_route_rows():
+    for df1, df2 in LOG_ROUTE_SHAPES:
+        for lam0 in LOG_ROUTE_NONCENTRALITIES:
+            x = "%.8g" % ((df1 + lam0) / df1)
+            for p in LOG_ROUTE_PROBABILITIES:
+                yield "%s,%r,%r,%s" % (x, df1, df2, p)
+
+
 def reference_rows():
     with open(os.path.join(HERE, "..", "data", "fnonct.inc")) as f:
         for line in f:
@@ -52,7 +72,7 @@ def reference_rows():
 def main():
     with open_output(os.path.join(HERE, "..", "data", "fnonct_cases.csv")) as out:
         out.write("x,df1,df2,p\n")
-        for row in list(reference_rows()) + STATUS_ROWS + EDGE_ROWS:
+        for row in list(reference_rows()) + STATUS_ROWS + EDGE_ROWS + list(log_route_rows()):
             out.write(row + "\n")
 
 

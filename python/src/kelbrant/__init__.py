@@ -18,6 +18,14 @@ them.
 Every function but the intervals (ncp_interval, ncx2_ncp_interval,
 rmsea_interval, cohens_w_interval, cramers_v_interval and the _status
 functions beside them) and the pictures is a numpy.ufunc
+The noncentral t family: nct_cdf, nct_sf, nct_logcdf, nct_logsf, nct_pdf,
+nct_logpdf, nct_ppf, nct_isf (SciPy's nct order: x, df, nc), the inversion in
+the noncentrality nct_ncp (with nct_ncp_status), its interval
+nct_ncp_interval, the intervals for Cohen's d and Hedges' g
+(cohens_d_interval), and the t tests' power and sample size (t_test_power,
+t_test_sample_size, as R's pwr.t.test has them).
+
+Every function but the interval and design functions is a numpy.ufunc
 over float64: it broadcasts, takes out=, gives scalars for scalars and runs
 without the GIL, so that threads and Dask workers call it in parallel.
 Where there is no answer the value is NaN; fnonct_status tells why,
@@ -72,6 +80,19 @@ from kelbrant._core import (  # noqa: F401
     ncf_pdf,
     ncf_ppf,
     ncf_sf,
+    NCT_FAILED,
+    NCT_INVALID,
+    NCT_OK,
+    nct_cdf,
+    nct_isf,
+    nct_logcdf,
+    nct_logpdf,
+    nct_logsf,
+    nct_ncp,
+    nct_ncp_status,
+    nct_pdf,
+    nct_ppf,
+    nct_sf,
     norm_logcdf,
     norm_logsf,
 )
@@ -138,6 +159,11 @@ _NAN = float("nan")
 
 
 def _selector(table, name, value):
+_ALTERNATIVES = {"two-sided": 0, "less": 1, "greater": 2}
+_TYPES = {"one-sample": 0, "two-sample": 1, "paired": 2}
+
+
+def _choice(table, name, value):
     try:
         return table[value]
     except (KeyError, TypeError):
@@ -205,6 +231,83 @@ def cramers_v_interval(chi2, n, rows, cols, confidence=0.95, alternative="two-si
     df = (np.asarray(rows, dtype=float) - 1) * (np.asarray(cols, dtype=float) - 1)
     lower, upper, _ = _chisq(chi2, df, n, rows, cols, confidence, alternative, "n-1", 3)
     return lower, upper
+_ALT_NAMES = {0: "two_sided", 1: "less", 2: "greater"}
+
+
+def nct_ncp_interval(t, df, confidence=0.95, alternative="two-sided"):
+    """Confidence interval (lower, upper) for the noncentrality of the
+    noncentral t distribution from an observed t with df degrees of freedom
+    (Steiger and Fouladi 1997): the lower limit solves nct_sf(t, df, lower)
+    = alpha, the upper nct_cdf(t, df, upper) = alpha, alpha = (1 -
+    confidence)/2 for 'two-sided' and 1 - confidence for one side ('less':
+    (-inf, upper], 'greater': [lower, inf)).  NaN for NaN or out-of-domain
+    arguments; the arguments broadcast."""
+    code = _choice(_ALTERNATIVES, "alternative", alternative)
+    lower, upper, _ = getattr(_core, "_nct_interval_" + _ALT_NAMES[code])(t, df, confidence)
+    return lower, upper
+
+
+class DInterval(tuple):
+    """(d, d_lower, d_upper, g, g_lower, g_upper): Cohen's d and Hedges' g
+    with their confidence limits, each an array (or float64 scalar)."""
+    __slots__ = ()
+    _fields = ("d", "d_lower", "d_upper", "g", "g_lower", "g_upper")
+
+    def __new__(cls, values):
+        return tuple.__new__(cls, values)
+
+    def __repr__(self):
+        return "DInterval(%s)" % ", ".join("%s=%r" % p for p in zip(self._fields, self))
+
+
+for _i, _name in enumerate(DInterval._fields):
+    setattr(DInterval, _name, property(lambda self, _i=_i: self[_i]))
+
+
+def cohens_d_interval(t, n1, n2=None, df=None, confidence=0.95, alternative="two-sided"):
+    """Cohen's d and Hedges' g with their confidence intervals from an
+    observed t: one sample or paired differences of n1 (n2 None; d = delta
+    / sqrt(n1), df = n1 - 1 unless given) or two groups of n1 and n2 (d =
+    delta sqrt(1/n1 + 1/n2), df = n1 + n2 - 2 unless given), the limits of
+    delta from nct_ncp_interval.  g = J(df) d with Hedges' J(df) =
+    Gamma(df/2) / (sqrt(df/2) Gamma((df - 1)/2)).  Returns a DInterval of
+    arrays (NaN where an argument is out of its domain)."""
+    import numpy as np
+    code = _choice(_ALTERNATIVES, "alternative", alternative)
+    n2v = np.nan if n2 is None else n2
+    if df is None:
+        df = np.subtract(n1, 1.0) if n2 is None else np.add(n1, n2v) - 2.0
+    out = getattr(_core, "_d_interval_" + _ALT_NAMES[code])(t, df, n1, n2v, confidence)
+    return DInterval(out[:6])
+
+
+def _t_design(n, d, alpha, power, type, alternative, n2=None):
+    import numpy as np
+    alt = _choice(_ALTERNATIVES, "alternative", alternative)
+    if n2 is not None:
+        return getattr(_core, "_t_design_%d" % (9 + alt))(n, n2, d, alpha, power)
+    ty = _choice(_TYPES, "type", type)
+    return getattr(_core, "_t_design_%d" % (3 * ty + alt))(np.nan, n, d, alpha, power)
+
+
+def t_test_power(n, d, alpha=0.05, type="two-sample", alternative="two-sided", n2=None):
+    """Power of the t test as pwr.t.test has it: n observations (one-sample),
+    pairs (paired) or per group (two-sample), or two groups of n and n2
+    (pwr.t2n.test), effect size d (|d| for two sides), level alpha.  NaN
+    where an argument is out of its domain; the arguments broadcast."""
+    return _t_design(n, d, alpha, float("nan"), type, alternative, n2)[3]
+
+
+def t_test_sample_size(d, power, alpha=0.05, type="two-sample", alternative="two-sided", n1=None):
+    """The smallest whole sample size whose t test reaches the power: n
+    (per group for two-sample), or n2 of two groups with the given n1.
+    Returns (n, achieved power); NaN where no size up to 2147483647 does."""
+    nan = float("nan")
+    if n1 is not None:
+        out = _t_design(n1, d, alpha, power, type, alternative, n2=nan)
+    else:
+        out = _t_design(nan, d, alpha, power, type, alternative)
+    return out[0], out[4]
 
 
 __all__ = [
@@ -218,4 +321,14 @@ __all__ = [
     "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp", "ncx2_ncp_interval",
     "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf", "ncx2_sf",
     "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power", "rmsea_interval",
+    "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "f2_power",
+    "f2_sample_size", "f_isf",
+    "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
+    "log_betainc", "log_betaincc", "log_gammainc", "log_gammaincc", "log_iv", "mills_ratio",
+    "ncf_cdf", "ncf_isf", "ncf_logcdf", "ncf_logpdf", "ncf_logsf", "ncf_pdf", "ncf_ppf", "ncf_sf",
+    "ncp_interval", "ncp_interval_status",
+    "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power",
+    "NCT_FAILED", "NCT_INVALID", "NCT_OK", "nct_cdf", "nct_sf", "nct_logcdf", "nct_logsf",
+    "nct_pdf", "nct_logpdf", "nct_ppf", "nct_isf", "nct_ncp", "nct_ncp_status",
+    "nct_ncp_interval", "cohens_d_interval", "DInterval", "t_test_power", "t_test_sample_size",
 ]

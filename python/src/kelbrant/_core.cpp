@@ -37,6 +37,8 @@
 #include "library/noncentral_f.h"
 #include "library/quantiles.h"
 #include "ncx2/ncx2.h"
+#include "nct/nct.h"
+#include "nct/nct_detail.h"
 #include "numeric/constants.h"
 
 namespace {
@@ -406,6 +408,105 @@ void ncp_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* 
 // selectors).
 void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
 {
+// The noncentral t in SciPy's order (x, df, nc); NaN unless nct_ok.
+double nct_cdf_value(const double* a)
+{
+    double lower, upper;
+    return nct_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? lower : not_a_number;
+}
+
+double nct_sf_value(const double* a)
+{
+    double lower, upper;
+    return nct_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? upper : not_a_number;
+}
+
+double nct_logcdf_value(const double* a)
+{
+    double lower, upper;
+    return nct_log_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? lower : not_a_number;
+}
+
+double nct_logsf_value(const double* a)
+{
+    double lower, upper;
+    return nct_log_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? upper : not_a_number;
+}
+
+double nct_pdf_value(const double* a)
+{
+    double f;
+    return nct_density(a[0], a[1], a[2], &f) == nct_ok ? f : not_a_number;
+}
+
+double nct_logpdf_value(const double* a)
+{
+    double f;
+    return nct_log_density(a[0], a[1], a[2], &f) == nct_ok ? f : not_a_number;
+}
+
+double nct_ppf_value(const double* a)
+{
+    double t;
+    return nct_quantile(a[0], nct_lower_tail, a[1], a[2], &t) == nct_ok ? t : not_a_number;
+}
+
+double nct_isf_value(const double* a)
+{
+    double t;
+    return nct_quantile(a[0], nct_upper_tail, a[1], a[2], &t) == nct_ok ? t : not_a_number;
+}
+
+double nct_ncp_value(const double* a)
+{
+    double delta;
+    nct_ncp(a[0], a[1], a[2], nct_lower_tail, &delta);
+    return delta;
+}
+
+// The distribution functions nct_ncp evaluated for the root (for bench/).
+double nct_ncp_evaluations_value(const double* a)
+{
+    double delta;
+    int32_t evaluations;
+    nct_ncp_traced(a[0], a[1], a[2], nct_lower_tail, &delta, &evaluations);
+    return evaluations;
+}
+
+int32_t nct_ncp_status_value(const double* a)
+{
+    double delta;
+    return nct_ncp(a[0], a[1], a[2], nct_lower_tail, &delta);
+}
+
+// (t, df, confidence) -> (lower, upper, status); the alternative is the
+// loop's data.
+void nct_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+{
+    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
+    char* p[6];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[3];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 3; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        double lower, upper;
+        const int32_t status = nct_ncp_interval(in[0], in[1], in[2], alternative, &lower, &upper);
+        std::memcpy(p[3], &lower, sizeof lower);
+        std::memcpy(p[4], &upper, sizeof upper);
+        std::memcpy(p[5], &status, sizeof status);
+        for (int k = 0; k < 6; ++k)
+            p[k] += steps[k];
+    }
+}
+
+// (t, df, n1, n2, confidence) -> (d, d_lower, d_upper, g, g_lower, g_upper,
+// outcome); the alternative is the loop's data.
+void d_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+{
+    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
     char* p[12];
     std::memcpy(p, args, sizeof p);
     const npy_intp n = dimensions[0];
@@ -426,8 +527,54 @@ void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const
         const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
         std::memcpy(p[9], &limits[quantity][0], sizeof(double));
         std::memcpy(p[10], &limits[quantity][1], sizeof(double));
+    double in[5];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 5; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        d_interval r;
+        const int32_t outcome = cohens_d_interval(in[0], in[1], in[2], in[3], in[4], alternative, &r);
+        const double out[6] = {r.d, r.d_lower, r.d_upper, r.g, r.g_lower, r.g_upper};
+        for (int k = 0; k < 6; ++k)
+            std::memcpy(p[5 + k], &out[k], sizeof(double));
         std::memcpy(p[11], &outcome, sizeof outcome);
         for (int k = 0; k < 12; ++k)
+            p[k] += steps[k];
+    }
+}
+
+// The t tests' design: (n, d, alpha, power) with one NaN -> (n, d, alpha,
+// power, achieved, outcome); data = type * 3 + alternative.  n2 of unequal
+// groups when type is 3: then the inputs are (n1, n2, d, alpha, power).
+void t_design_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+{
+    const auto code = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
+    const int32_t type = code / 3, alternative = code % 3;
+    char* p[11];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[5];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 5; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        t2n_design t{alternative, in[0], in[1], in[2], in[3], in[4], not_a_number};
+        int32_t outcome;
+        if (type == 3) {
+            outcome = solve_t2n_design(&t);
+        } else {
+            t_design one{type, alternative, in[1], in[2], in[3], in[4], not_a_number};
+            outcome = solve_t_design(&one);
+            t.n2 = one.n;
+            t.d = one.d;
+            t.alpha = one.alpha;
+            t.power = one.power;
+            t.achieved = one.achieved;
+        }
+        const double out[5] = {t.n2, t.d, t.alpha, t.power, t.achieved};
+        for (int k = 0; k < 5; ++k)
+            std::memcpy(p[5 + k], &out[k], sizeof(double));
+        std::memcpy(p[10], &outcome, sizeof outcome);
+        for (int k = 0; k < 11; ++k)
             p[k] += steps[k];
     }
 }
@@ -441,6 +588,7 @@ struct ufunc_entry {
     PyUFuncGenericFunction loop[1];
     void* data[1];
     char types[12];
+    char types[16];
     const char* doc;
 };
 
@@ -586,6 +734,73 @@ ufunc_entry ufuncs[] = {
      {d, d, d, d, d, d, d, d, d, d, d, i32},
      "(chi2, df, n, rows, cols, confidence, alternative, convention, quantity)\n"
      "-> (lower, upper, outcome)."},
+    {"nct_cdf", 3, 1, KELBRANT_LOOP(3, double, nct_cdf_value), {nullptr}, {d, d, d, d},
+     "nct_cdf(x, df, nc): P(T <= x) of the noncentral t distribution (SciPy's nct.cdf)."},
+    {"nct_sf", 3, 1, KELBRANT_LOOP(3, double, nct_sf_value), {nullptr}, {d, d, d, d},
+     "nct_sf(x, df, nc): P(T > x), exact where it is small (not 1 - cdf)."},
+    {"nct_logcdf", 3, 1, KELBRANT_LOOP(3, double, nct_logcdf_value), {nullptr}, {d, d, d, d},
+     "nct_logcdf(x, df, nc): ln P(T <= x), finite far below the double range."},
+    {"nct_logsf", 3, 1, KELBRANT_LOOP(3, double, nct_logsf_value), {nullptr}, {d, d, d, d},
+     "nct_logsf(x, df, nc): ln P(T > x), finite far below the double range."},
+    {"nct_pdf", 3, 1, KELBRANT_LOOP(3, double, nct_pdf_value), {nullptr}, {d, d, d, d},
+     "nct_pdf(x, df, nc): the noncentral t density at x."},
+    {"nct_logpdf", 3, 1, KELBRANT_LOOP(3, double, nct_logpdf_value), {nullptr}, {d, d, d, d},
+     "nct_logpdf(x, df, nc): ln of the noncentral t density at x."},
+    {"nct_ppf", 3, 1, KELBRANT_LOOP(3, double, nct_ppf_value), {nullptr}, {d, d, d, d},
+     "nct_ppf(q, df, nc): the x with P(T <= x) = q."},
+    {"nct_isf", 3, 1, KELBRANT_LOOP(3, double, nct_isf_value), {nullptr}, {d, d, d, d},
+     "nct_isf(q, df, nc): the x with P(T > x) = q, exact for q far below 1e-16."},
+    {"nct_ncp", 3, 1, KELBRANT_LOOP(3, double, nct_ncp_value), {nullptr}, {d, d, d, d},
+     "nct_ncp(t, df, p): the noncentrality nc with nct_cdf(t, df, nc) = p (one for every\n"
+     "0 < p < 1); NaN where there is none (nct_ncp_status says why)."},
+    {"_nct_ncp_evaluations", 3, 1, KELBRANT_LOOP(3, double, nct_ncp_evaluations_value), {nullptr},
+     {d, d, d, d}, "_nct_ncp_evaluations(t, df, p): evaluations nct_ncp took (for bench/)."},
+    {"nct_ncp_status", 3, 1, KELBRANT_LOOP(3, int32_t, nct_ncp_status_value), {nullptr},
+     {d, d, d, i32},
+     "nct_ncp_status(t, df, p): NCT_OK 0, NCT_INVALID 1 (NaN or an argument out of its\n"
+     "domain: t finite, df > 0, 0 < p < 1), NCT_FAILED 2 (the inversion failed)."},
+    {"_nct_interval_two_sided", 3, 3, {&nct_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_two_sided})}, {d, d, d, d, d, i32},
+     "(t, df, confidence) -> (lower, upper, status)."},
+    {"_d_interval_two_sided", 5, 7, {&d_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_two_sided})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
+     "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
+    {"_nct_interval_less", 3, 3, {&nct_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_less})}, {d, d, d, d, d, i32},
+     "(t, df, confidence) -> (lower, upper, status)."},
+    {"_d_interval_less", 5, 7, {&d_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_less})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
+     "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
+    {"_nct_interval_greater", 3, 3, {&nct_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_greater})}, {d, d, d, d, d, i32},
+     "(t, df, confidence) -> (lower, upper, status)."},
+    {"_d_interval_greater", 5, 7, {&d_interval_loop},
+     {reinterpret_cast<void*>(intptr_t{nct_greater})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
+     "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
+    {"_t_design_0", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{0})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_1", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{1})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_2", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{2})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_3", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{3})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_4", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{4})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_5", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{5})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_6", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{6})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_7", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{7})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_8", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{8})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_9", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{9})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_10", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{10})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"_t_design_11", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{11})},
+     {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
     {"_gil_held_in_loop", 1, 1, KELBRANT_LOOP(1, int32_t, gil_held_value), {nullptr}, {d, i32},
      "_gil_held_in_loop(x): 1 where the loop ran holding the GIL (for the tests)."},
 };
@@ -603,6 +818,9 @@ const module_constant constants[] = {
     {"FNONCT_INVALID", fnonct_invalid},
     {"FNONCT_NO_ROOT", fnonct_no_root},
     {"FNONCT_FAILED", fnonct_failed},
+    {"NCT_OK", nct_ok},
+    {"NCT_INVALID", nct_invalid},
+    {"NCT_FAILED", nct_failed},
 };
 
 PyModuleDef core_module = {

@@ -1,0 +1,284 @@
+// kelbrant ci t: the confidence interval for the noncentrality delta of an
+// observed t and, given the sample sizes, for Cohen's d and Hedges' g
+// (design/cohens_d_interval; Steiger and Fouladi 1997).
+//
+//   kelbrant ci t T DF [--n N | --n1 N1 --n2 N2] [--level L] [--alternative WHICH]
+//   kelbrant ci t [--level L] [--alternative WHICH] --csv [FILE]
+//
+// Output: "name lower upper" lines (delta; with the sizes also d and g),
+// %.17g, exit 0; a one-sided interval has an infinite end.  Failures as
+// `ci F`: the reason on stderr, exit 1.
+//
+// --csv reads rows "t,df[,n1[,n2]]" with the batch rules of `fnonct --csv`
+// (a header dropped, blank lines passed over, one output row per input row
+// in order): "t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,
+// g_upper,status", the limits empty unless the status is ok (d and g empty
+// without n1), status ok, missing, invalid, failed or error (a malformed
+// row, reported on stderr with its line; the exit status is then 1).
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "cli/csv_reader.h"
+#include "design/design.h"
+
+namespace {
+
+struct t_options {
+    double level = 0.95;
+    int32_t alternative = t_test_two_sided;
+    double n1, n2;  // NaN: not given
+};
+
+bool read_number(const char* name, const char* text, double* value)
+{
+    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
+    if (kind == value_invalid || kind == value_overflow) {
+        char detail[256];
+        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
+        usage_error(&ci_command_info, detail);
+        return false;
+    }
+    if (kind == value_missing)
+        *value = std::nan("");
+    return true;
+}
+
+outcome_id outcome_of(design_outcome outcome, const double* values, int count)
+{
+    if (outcome == design_ok)
+        return outcome_ok;
+    for (int i = 0; i < count; ++i)
+        if (std::isnan(values[i]))
+            return outcome_missing;
+    return outcome == design_invalid ? outcome_invalid : outcome_design_failed;
+}
+
+// delta's interval alone (no sizes), or with d and g.
+design_outcome interval_of(const double* values, double n1, double n2, const t_options& options,
+                           d_interval* r)
+{
+    if (std::isnan(values[0]) || std::isnan(values[1]))
+        return design_invalid;
+    return cohens_d_interval(values[0], values[1], n1, n2, options.level, options.alternative, r);
+}
+
+void print_line(const char* name, double lower, double upper)
+{
+    std::printf("%s ", name);
+    print_plain(lower);
+    std::fputc(' ', stdout);
+    print_plain(upper);
+    std::fputc('\n', stdout);
+}
+
+int one_interval(char** texts, const t_options& options)
+{
+    double values[2];
+    static const char* const names[] = {"T", "DF"};
+    for (int i = 0; i < 2; ++i)
+        if (!read_number(names[i], texts[i], &values[i]))
+            return exit_usage;
+    d_interval r;
+    design_outcome outcome = interval_of(values, options.n1, options.n2, options, &r);
+    if (outcome != design_ok) {
+        message_fields fields{};
+        outcome_id id = outcome_of(outcome, values, 2);
+        if (id == outcome_design_failed) {
+            fields.detail = "confidence interval";
+        } else {
+            fields.argument = "T, DF, --n, --n1, --n2 or --level";
+            fields.value = texts[std::isnan(values[0]) ? 0 : 1];
+            fields.domain = "T finite, DF > 0, N > 1 or N1, N2 > 0, 0 < level < 1";
+        }
+        char reason[512];
+        format_reason(id, &fields, reason, sizeof reason);
+        std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+        return exit_failure;
+    }
+    print_line("delta", r.delta_lower, r.delta_upper);
+    if (!std::isnan(options.n1)) {
+        print_line("d", r.d_lower, r.d_upper);
+        print_line("g", r.g_lower, r.g_upper);
+    }
+    return exit_ok;
+}
+
+void print_limit(double v, bool show)
+{
+    std::fputc(',', stdout);
+    if (show)
+        print_plain(v);
+}
+
+int interval_csv(const char* path, const t_options& options)
+{
+    std::FILE* in = stdin;
+    if (path != nullptr && std::strcmp(path, "-") != 0) {
+        in = std::fopen(path, "r");
+        if (in == nullptr) {
+            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
+            return exit_setup;
+        }
+    }
+    csv_reader reader;
+    csv_reader_init(&reader, in, ',');
+    csv_record record;
+    bool first = true;
+    int status = exit_ok;
+    std::puts("t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,g_upper,status");
+    while (csv_read_record(&reader, &record)) {
+        if (csv_record_is_blank(record, ','))
+            continue;
+        const size_t count = record.fields.size();
+        double values[4] = {std::nan(""), std::nan(""), std::nan(""), std::nan("")};
+        int bad = -1;
+        for (size_t i = 0; i < count && i < 4; ++i) {
+            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
+                                       &plain_numbers, &values[i]);
+            if (k == value_missing)
+                values[i] = std::nan("");
+            if ((k == value_invalid || k == value_overflow) && bad < 0)
+                bad = static_cast<int>(i);
+        }
+        if (first && bad == 0) {
+            first = false;
+            continue;
+        }
+        first = false;
+        for (size_t i = 0; i < 4; ++i) {
+            if (i > 0)
+                std::fputc(',', stdout);
+            if (i < count)
+                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
+        }
+        message_fields fields{};
+        fields.line = record.line;
+        char detail[96];
+        char value_text[64];
+        outcome_id id = outcome_ok;
+        if (record.unterminated_quote) {
+            id = outcome_unterminated_quote;
+        } else if (count < 2 || count > 4) {
+            std::snprintf(detail, sizeof detail, "2 to 4 fields t,df[,n1[,n2]], found %zu", count);
+            fields.detail = detail;
+            id = outcome_wrong_field_count;
+        } else if (bad >= 0) {
+            static const char* const names[] = {"t", "df", "n1", "n2"};
+            fields.argument = names[bad];
+            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
+                           ? csv_value_length(record, bad) : sizeof value_text - 1;
+            std::memcpy(value_text, csv_value(record, bad), n);
+            value_text[n] = '\0';
+            fields.value = value_text;
+            id = outcome_not_a_number;
+        }
+        if (id != outcome_ok) {
+            char reason[512];
+            format_reason(id, &fields, reason, sizeof reason);
+            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
+            std::printf(",,,,,,,%s\n", outcome_word(id));
+            status = exit_failure;
+            continue;
+        }
+        d_interval r;
+        // A given but empty size is missing; an absent one is not asked for.
+        bool sizes = count >= 3;
+        design_outcome outcome = interval_of(values, values[2], values[3], options, &r);
+        if (sizes && std::isnan(values[2]))
+            outcome = design_invalid;
+        bool ok = outcome == design_ok;
+        print_limit(r.delta_lower, ok);
+        print_limit(r.delta_upper, ok);
+        print_limit(r.d_lower, ok && sizes);
+        print_limit(r.d_upper, ok && sizes);
+        print_limit(r.g_lower, ok && sizes);
+        print_limit(r.g_upper, ok && sizes);
+        std::printf(",%s\n", outcome_word(outcome_of(outcome, values, sizes ? (count == 4 ? 4 : 3) : 2)));
+    }
+    if (in != stdin)
+        std::fclose(in);
+    return status;
+}
+
+}  // namespace
+
+int ci_t_run(int argc, char** argv)
+{
+    t_options options;
+    options.n1 = options.n2 = std::nan("");
+    char* positional[2];
+    int count = 0;
+    bool csv = false, n_given = false, pair_given = false;
+    const char* csv_path = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = nullptr;
+        if (std::strcmp(arg, "--csv") == 0) {
+            csv = true;
+            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
+                csv_path = argv[++i];
+            continue;
+        }
+        struct numeric_option {
+            const char* name;
+            double* target;
+            bool* given;
+        } numeric[] = {{"--level", &options.level, nullptr},
+                       {"--n", &options.n1, &n_given},
+                       {"--n1", &options.n1, &pair_given},
+                       {"--n2", &options.n2, &pair_given}};
+        bool matched = false;
+        for (const numeric_option& o : numeric) {
+            if (!option_argument(argc, argv, &i, o.name, &value))
+                continue;
+            if (value == nullptr) {
+                char detail[64];
+                std::snprintf(detail, sizeof detail, "%s needs a value", o.name);
+                return usage_error(&ci_command_info, detail);
+            }
+            if (!read_number(o.name, value, o.target))
+                return exit_usage;
+            if (o.given != nullptr)
+                *o.given = true;
+            matched = true;
+            break;
+        }
+        if (matched)
+            continue;
+        if (option_argument(argc, argv, &i, "--alternative", &value)) {
+            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
+                options.alternative = t_test_two_sided;
+            else if (value != nullptr && std::strcmp(value, "less") == 0)
+                options.alternative = t_test_less;
+            else if (value != nullptr && std::strcmp(value, "greater") == 0)
+                options.alternative = t_test_greater;
+            else
+                return usage_error(&ci_command_info,
+                                   "--alternative takes two-sided, less or greater");
+            continue;
+        }
+        if (arg[0] == '-' && arg[1] == '-') {
+            char detail[256];
+            std::snprintf(detail, sizeof detail, "ci t: unknown option '%s'", arg);
+            return usage_error(&ci_command_info, detail);
+        }
+        if (count == 2)
+            return usage_error(&ci_command_info, "ci t takes T DF");
+        positional[count++] = argv[i];
+    }
+    if (n_given && pair_given)
+        return usage_error(&ci_command_info, "ci t takes --n or --n1 with --n2, not both");
+    if (pair_given && (std::isnan(options.n1) || std::isnan(options.n2)))
+        return usage_error(&ci_command_info, "ci t: --n1 and --n2 go together");
+    if (csv) {
+        if (count != 0 || n_given || pair_given)
+            return usage_error(&ci_command_info, "ci t --csv takes the values from its rows");
+        return interval_csv(csv_path, options);
+    }
+    if (count != 2)
+        return usage_error(&ci_command_info, "ci t takes T DF");
+    return one_interval(positional, options);
+}
