@@ -32,8 +32,6 @@ struct recycled {
     int count;            // number of arguments
     const double* v[6];   // their data
     R_xlen_t length[6];
-    const double* v[5];   // their data
-    R_xlen_t length[5];
     R_xlen_t n;           // the result's length
 
     double at(int k, R_xlen_t i) const { return v[k][i % length[k]]; }
@@ -412,9 +410,6 @@ SEXP kelbrant_sample_size_anova(SEXP k, SEXP f, SEXP power, SEXP alpha)
                      });
 }
 
-// pnchisq(q, df, ncp, lower.tail, log.p): both tails from the log-space
-// sum, each formed directly.
-SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 // pnct(q, df, ncp, lower.tail, log.p): both tails of nct_log_cdf, each to
 // its own relative precision; df = Inf is the normal law.
 SEXP kelbrant_pnct(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
@@ -427,20 +422,6 @@ SEXP kelbrant_pnct(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
     for (R_xlen_t i = 0; i < r.n; ++i) {
         if (missing_element(r, i, &out[i]))
             continue;
-        double x = r.at(0, i), k = r.at(1, i), lambda = r.at(2, i);
-        double log_lower, log_upper;
-        if (!valid_chisq_parameters(k, lambda)) {
-            out[i] = R_NaN;
-            ++invalid;
-        } else if (ncx2_log_tails(x, k, lambda, &log_lower, &log_upper) != 0) {
-            out[i] = R_NaN;
-            ++failed;
-        } else {
-            double w = lower ? log_lower : log_upper;
-            out[i] = log_scale ? w : std::exp(w);
-        }
-    }
-    warn_after(invalid, failed, "pnchisq");
         double log_lower, log_upper;
         int32_t status = nct_log_cdf(r.at(0, i), r.at(1, i), r.at(2, i), &log_lower, &log_upper);
         if (status != nct_ok) {
@@ -456,8 +437,6 @@ SEXP kelbrant_pnct(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
     return result;
 }
 
-// dnchisq(x, df, ncp, log).
-SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 // dnct(x, df, ncp, log).
 SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 {
@@ -470,17 +449,6 @@ SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
         if (missing_element(r, i, &out[i]))
             continue;
         double w;
-        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i))) {
-            out[i] = R_NaN;
-            ++invalid;
-        } else if (ncx2_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w) != 0) {
-            out[i] = R_NaN;
-            ++failed;
-        } else {
-            out[i] = log_scale ? w : std::exp(w);
-        }
-    }
-    warn_after(invalid, failed, "dnchisq");
         int32_t status = nct_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w);
         if (status != nct_ok) {
             out[i] = R_NaN;
@@ -494,80 +462,6 @@ SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
     return result;
 }
 
-// qnchisq(p, df, ncp, lower.tail, log.p).
-SEXP kelbrant_qnchisq(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
-{
-    return quantile_vector({p, df, ncp}, lower_tail, log_p, "qnchisq",
-                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
-                               return ncx2_quantile_of(prob, tail, r.at(1, i), r.at(2, i), x);
-                           });
-}
-
-// nchisq_ncp(x, df, p): list(lambda, status), status the fnonct_outcome code.
-SEXP kelbrant_nchisq_ncp(SEXP x, SEXP df, SEXP p)
-{
-    recycled r = recycle({x, df, p});
-    SEXP lambda = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        double root;
-        int32_t outcome = chisq_ncp_solve(r.at(0, i), r.at(1, i), r.at(2, i), &root);
-        REAL(lambda)[i] = outcome == fnonct_ok ? root : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 2));
-    SET_VECTOR_ELT(result, 0, lambda);
-    SET_VECTOR_ELT(result, 1, status);
-    UNPROTECT(3);
-    return result;
-}
-
-// The chi-square intervals: (chisq, df, n, nrow, ncol, conf.level) with the
-// alternative, the RMSEA divisor and the quantity (0 lambda, 1 RMSEA, 2 w,
-// 3 Cramer's V): list(estimate, lower, upper, status).
-SEXP kelbrant_chisq_ci(SEXP chisq, SEXP df, SEXP n, SEXP rows, SEXP cols, SEXP confidence,
-                       SEXP alternative, SEXP divisor, SEXP quantity)
-{
-    recycled r = recycle({chisq, df, n, rows, cols, confidence});
-    int32_t side = Rf_asInteger(alternative), convention = Rf_asInteger(divisor);
-    int which = Rf_asInteger(quantity);
-    SEXP estimate = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP lower = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP upper = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        chisq_effect_interval e;
-        int32_t outcome = chisq_effect_size_interval(r.at(0, i), r.at(1, i), r.at(2, i),
-                                                     r.at(3, i), r.at(4, i), r.at(5, i), side,
-                                                     convention, &e);
-        const double values[][3] = {{e.lambda_estimate, e.lambda_lower, e.lambda_upper},
-                                    {e.rmsea_estimate, e.rmsea_lower, e.rmsea_upper},
-                                    {e.w_estimate, e.w_lower, e.w_upper},
-                                    {e.v_estimate, e.v_lower, e.v_upper}};
-        bool ok = outcome == fnonct_ok && which >= 0 && which <= 3;
-        REAL(estimate)[i] = ok ? values[which][0] : NA_REAL;
-        REAL(lower)[i] = ok ? values[which][1] : NA_REAL;
-        REAL(upper)[i] = ok ? values[which][2] : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 4));
-    SET_VECTOR_ELT(result, 0, estimate);
-    SET_VECTOR_ELT(result, 1, lower);
-    SET_VECTOR_ELT(result, 2, upper);
-    SET_VECTOR_ELT(result, 3, status);
-    UNPROTECT(5);
-    return result;
-}
-
-// power_chisq_test(w, n, df, sig.level).
-SEXP kelbrant_power_chisq_test(SEXP w, SEXP n, SEXP df, SEXP alpha)
-{
-    return power_vector({w, n, df, alpha}, "power_chisq_test",
-                        [](const recycled& r, R_xlen_t i, double* power) {
-                            chisq_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
-                                           unknown, 0.0};
-                            design_outcome outcome = solve_chisq_design(&d);
-                            *power = d.power;
 // qnct(p, df, ncp, lower.tail, log.p).
 SEXP kelbrant_qnct(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
@@ -654,16 +548,6 @@ SEXP kelbrant_power_t(SEXP n, SEXP n2, SEXP d, SEXP alpha, SEXP type, SEXP alter
                         });
 }
 
-// sample_size_chisq_test(w, df, power, sig.level): list(n, power, status).
-SEXP kelbrant_sample_size_chisq_test(SEXP w, SEXP df, SEXP power, SEXP alpha)
-{
-    return size_list({w, df, power, alpha},
-                     [](const recycled& r, R_xlen_t i, double* n, double* achieved) {
-                         chisq_design d{r.at(0, i), unknown, r.at(1, i), r.at(3, i), r.at(2, i),
-                                        0.0};
-                         design_outcome outcome = solve_chisq_design(&d);
-                         *n = d.n;
-                         *achieved = d.achieved;
 // sample_size_t_test(n1, d, power, sig.level, type, alternative):
 // list(n, achieved power, status); type 3 asks for n2 of two groups with
 // n1 given (n1 is not read otherwise).
@@ -686,6 +570,155 @@ SEXP kelbrant_sample_size_t(SEXP n1, SEXP d, SEXP power, SEXP alpha, SEXP type, 
                              *n = t.n;
                              *achieved = t.achieved;
                          }
+                         return outcome;
+                     });
+}
+
+// pnchisq(q, df, ncp, lower.tail, log.p): both tails from the log-space
+// sum, each formed directly.
+SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    recycled r = recycle({q, df, ncp});
+    int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        double x = r.at(0, i), k = r.at(1, i), lambda = r.at(2, i);
+        double log_lower, log_upper;
+        if (!valid_chisq_parameters(k, lambda)) {
+            out[i] = R_NaN;
+            ++invalid;
+        } else if (ncx2_log_tails(x, k, lambda, &log_lower, &log_upper) != 0) {
+            out[i] = R_NaN;
+            ++failed;
+        } else {
+            double w = lower ? log_lower : log_upper;
+            out[i] = log_scale ? w : std::exp(w);
+        }
+    }
+    warn_after(invalid, failed, "pnchisq");
+    UNPROTECT(1);
+    return result;
+}
+
+// dnchisq(x, df, ncp, log).
+SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
+{
+    recycled r = recycle({x, df, ncp});
+    int log_scale = Rf_asLogical(log_d);
+    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
+    double* out = REAL(result);
+    int invalid = 0, failed = 0;
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        if (missing_element(r, i, &out[i]))
+            continue;
+        double w;
+        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i))) {
+            out[i] = R_NaN;
+            ++invalid;
+        } else if (ncx2_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w) != 0) {
+            out[i] = R_NaN;
+            ++failed;
+        } else {
+            out[i] = log_scale ? w : std::exp(w);
+        }
+    }
+    warn_after(invalid, failed, "dnchisq");
+    UNPROTECT(1);
+    return result;
+}
+
+// qnchisq(p, df, ncp, lower.tail, log.p).
+SEXP kelbrant_qnchisq(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
+{
+    return quantile_vector({p, df, ncp}, lower_tail, log_p, "qnchisq",
+                           [](double prob, int32_t tail, const recycled& r, R_xlen_t i, double* x) {
+                               return ncx2_quantile_of(prob, tail, r.at(1, i), r.at(2, i), x);
+                           });
+}
+
+// nchisq_ncp(x, df, p): list(lambda, status), status the fnonct_outcome code.
+SEXP kelbrant_nchisq_ncp(SEXP x, SEXP df, SEXP p)
+{
+    recycled r = recycle({x, df, p});
+    SEXP lambda = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        double root;
+        int32_t outcome = chisq_ncp_solve(r.at(0, i), r.at(1, i), r.at(2, i), &root);
+        REAL(lambda)[i] = outcome == fnonct_ok ? root : NA_REAL;
+        INTEGER(status)[i] = outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 2));
+    SET_VECTOR_ELT(result, 0, lambda);
+    SET_VECTOR_ELT(result, 1, status);
+    UNPROTECT(3);
+    return result;
+}
+
+// The chi-square intervals: (chisq, df, n, nrow, ncol, conf.level) with the
+// alternative, the RMSEA divisor and the quantity (0 lambda, 1 RMSEA, 2 w,
+// 3 Cramer's V): list(estimate, lower, upper, status).
+SEXP kelbrant_chisq_ci(SEXP chisq, SEXP df, SEXP n, SEXP rows, SEXP cols, SEXP confidence,
+                       SEXP alternative, SEXP divisor, SEXP quantity)
+{
+    recycled r = recycle({chisq, df, n, rows, cols, confidence});
+    int32_t side = Rf_asInteger(alternative), convention = Rf_asInteger(divisor);
+    int which = Rf_asInteger(quantity);
+    SEXP estimate = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP lower = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP upper = PROTECT(Rf_allocVector(REALSXP, r.n));
+    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        chisq_effect_interval e;
+        int32_t outcome = chisq_effect_size_interval(r.at(0, i), r.at(1, i), r.at(2, i),
+                                                     r.at(3, i), r.at(4, i), r.at(5, i), side,
+                                                     convention, &e);
+        const double values[][3] = {{e.lambda_estimate, e.lambda_lower, e.lambda_upper},
+                                    {e.rmsea_estimate, e.rmsea_lower, e.rmsea_upper},
+                                    {e.w_estimate, e.w_lower, e.w_upper},
+                                    {e.v_estimate, e.v_lower, e.v_upper}};
+        bool ok = outcome == fnonct_ok && which >= 0 && which <= 3;
+        REAL(estimate)[i] = ok ? values[which][0] : NA_REAL;
+        REAL(lower)[i] = ok ? values[which][1] : NA_REAL;
+        REAL(upper)[i] = ok ? values[which][2] : NA_REAL;
+        INTEGER(status)[i] = outcome;
+    }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, 4));
+    SET_VECTOR_ELT(result, 0, estimate);
+    SET_VECTOR_ELT(result, 1, lower);
+    SET_VECTOR_ELT(result, 2, upper);
+    SET_VECTOR_ELT(result, 3, status);
+    UNPROTECT(5);
+    return result;
+}
+
+// power_chisq_test(w, n, df, sig.level).
+SEXP kelbrant_power_chisq_test(SEXP w, SEXP n, SEXP df, SEXP alpha)
+{
+    return power_vector({w, n, df, alpha}, "power_chisq_test",
+                        [](const recycled& r, R_xlen_t i, double* power) {
+                            chisq_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                           unknown, 0.0};
+                            design_outcome outcome = solve_chisq_design(&d);
+                            *power = d.power;
+                            return outcome;
+                        });
+}
+
+// sample_size_chisq_test(w, df, power, sig.level): list(n, power, status).
+SEXP kelbrant_sample_size_chisq_test(SEXP w, SEXP df, SEXP power, SEXP alpha)
+{
+    return size_list({w, df, power, alpha},
+                     [](const recycled& r, R_xlen_t i, double* n, double* achieved) {
+                         chisq_design d{r.at(0, i), unknown, r.at(1, i), r.at(3, i), r.at(2, i),
+                                        0.0};
+                         design_outcome outcome = solve_chisq_design(&d);
+                         *n = d.n;
+                         *achieved = d.achieved;
                          return outcome;
                      });
 }

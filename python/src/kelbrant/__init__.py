@@ -9,15 +9,8 @@ inverse incomplete beta ratio (betaincinv, betainccinv), the power of the F
 test (f_test_power), of its two designs (f2_power, anova_power) and their
 smallest whole sample sizes (f2_sample_size, anova_sample_size) are there
 too, with pictures of them (plot_power, plot_confidence_curve; Matplotlib,
-imported when drawn).  The
-noncentral chi-square family (ncx2_cdf ... ncx2_isf, ncx2_ncp and its
-intervals: ncx2_ncp_interval, rmsea_interval, cohens_w_interval,
-cramers_v_interval; chisq_test_power, chisq_test_sample_size) sits beside
-them.
+imported when drawn).
 
-Every function but the intervals (ncp_interval, ncx2_ncp_interval,
-rmsea_interval, cohens_w_interval, cramers_v_interval and the _status
-functions beside them) and the pictures is a numpy.ufunc
 The noncentral t family: nct_cdf, nct_sf, nct_logcdf, nct_logsf, nct_pdf,
 nct_logpdf, nct_ppf, nct_isf (SciPy's nct order: x, df, nc), the inversion in
 the noncentrality nct_ncp (with nct_ncp_status), its interval
@@ -25,7 +18,14 @@ nct_ncp_interval, the intervals for Cohen's d and Hedges' g
 (cohens_d_interval), and the t tests' power and sample size (t_test_power,
 t_test_sample_size, as R's pwr.t.test has them).
 
-Every function but the interval and design functions is a numpy.ufunc
+The noncentral chi-square family: ncx2_cdf, ncx2_sf, ncx2_logcdf,
+ncx2_logsf, ncx2_pdf, ncx2_logpdf, ncx2_ppf, ncx2_isf (SciPy's ncx2 order:
+x, df, nc), ncx2_ncp (with ncx2_ncp_status) and its intervals
+(ncx2_ncp_interval, rmsea_interval, cohens_w_interval, cramers_v_interval),
+and the chi-square test's power and sample size (chisq_test_power,
+chisq_test_sample_size, as R's pwr.chisq.test has them).
+
+Every function but the interval, design and picture functions is a numpy.ufunc
 over float64: it broadcasts, takes out=, gives scalars for scalars and runs
 without the GIL, so that threads and Dask workers call it in parallel.
 Where there is no answer the value is NaN; fnonct_status tells why,
@@ -153,12 +153,6 @@ def ncp_interval_status(f, df1, df2, confidence=0.95, alternative="two-sided"):
     return _interval_ufunc(alternative)(f, df1, df2, confidence)[2]
 
 
-_ALTERNATIVE = {"two-sided": 0, "less": 1, "greater": 2}
-_DIVISOR = {"n-1": 0, "n": 1}
-_NAN = float("nan")
-
-
-def _selector(table, name, value):
 _ALTERNATIVES = {"two-sided": 0, "less": 1, "greater": 2}
 _TYPES = {"one-sample": 0, "two-sample": 1, "paired": 2}
 
@@ -171,66 +165,6 @@ def _choice(table, name, value):
                          % (name, ", ".join(repr(k) for k in table), value)) from None
 
 
-def _chisq(chi2, df, n, rows, cols, confidence, alternative, divisor, quantity):
-    return _core._chisq_interval(chi2, df, n, rows, cols, confidence,
-                                 _selector(_ALTERNATIVE, "alternative", alternative),
-                                 _selector(_DIVISOR, "divisor", divisor), quantity)
-
-
-def ncx2_ncp_interval(x, df, confidence=0.95, alternative="two-sided"):
-    """Confidence interval (lower, upper) for the noncentrality of the
-    noncentral chi-square distribution behind an observed statistic x on df
-    degrees of freedom (Steiger 2004): the lower limit solves
-    ncx2_cdf(x, df, lower) = 1 - alpha, the upper ncx2_cdf(x, df, upper) =
-    alpha, alpha = (1 - confidence)/2 for 'two-sided' and 1 - confidence for
-    'less' (lower = 0) and 'greater' (upper = inf).  A limit whose equation
-    has no root is 0.  NaN for NaN or out-of-domain arguments (x >= 0,
-    2^-10 < df <= 2147483647, 0 < confidence < 1) and where a search failed;
-    ncx2_ncp_interval_status says which.  The arguments broadcast."""
-    lower, upper, _ = _chisq(x, df, _NAN, _NAN, _NAN, confidence, alternative, "n-1", 0)
-    return lower, upper
-
-
-def ncx2_ncp_interval_status(x, df, confidence=0.95, alternative="two-sided"):
-    """Elementwise outcome of ncx2_ncp_interval, as int32 (FNONCT_OK,
-    FNONCT_MISSING, FNONCT_INVALID or FNONCT_FAILED)."""
-    return _chisq(x, df, _NAN, _NAN, _NAN, confidence, alternative, "n-1", 0)[2]
-
-
-def rmsea_interval(chi2, df, n, confidence=0.90, alternative="two-sided", divisor="n-1"):
-    """Confidence interval (lower, upper) for the RMSEA of a model with
-    statistic chi2 on df degrees of freedom and sample size n (Steiger and
-    Lind 1980; Browne and Cudeck 1993): sqrt(lambda / (df (n - 1))) at the
-    limits of ncx2_ncp_interval.  divisor='n' divides by df n instead, as
-    some programs do.  The customary level is 90%.  The estimate that goes
-    with it is sqrt(max(chi2 - df, 0) / (df (n - 1))).  NaN where the
-    interval has none (n <= 1, or n <= 0 with divisor 'n', and as
-    ncx2_ncp_interval)."""
-    lower, upper, _ = _chisq(chi2, df, n, _NAN, _NAN, confidence, alternative, divisor, 1)
-    return lower, upper
-
-
-def cohens_w_interval(chi2, df, n, confidence=0.95, alternative="two-sided"):
-    """Confidence interval (lower, upper) for Cohen's w = phi =
-    sqrt(lambda / n) behind a chi-square statistic on df degrees of freedom
-    from n observations; the estimate is sqrt(max(chi2 - df, 0) / n)."""
-    lower, upper, _ = _chisq(chi2, df, n, _NAN, _NAN, confidence, alternative, "n-1", 2)
-    return lower, upper
-
-
-def cramers_v_interval(chi2, n, rows, cols, confidence=0.95, alternative="two-sided"):
-    """Confidence interval (lower, upper) for Cramer's V =
-    sqrt(lambda / (n (min(rows, cols) - 1))) of a rows x cols table of n
-    observations with Pearson statistic chi2, on (rows - 1)(cols - 1)
-    degrees of freedom.  The estimate inside it is
-    sqrt(max(chi2 - df, 0) / (n (min(rows, cols) - 1))); the conventional
-    sqrt(chi2 / (n (min - 1))) overstates V by the df and can lie outside
-    the interval.  NaN for rows or cols that are not whole numbers of at
-    least 2, and as ncx2_ncp_interval."""
-    import numpy as np
-    df = (np.asarray(rows, dtype=float) - 1) * (np.asarray(cols, dtype=float) - 1)
-    lower, upper, _ = _chisq(chi2, df, n, rows, cols, confidence, alternative, "n-1", 3)
-    return lower, upper
 _ALT_NAMES = {0: "two_sided", 1: "less", 2: "greater"}
 
 
@@ -310,17 +244,74 @@ def t_test_sample_size(d, power, alpha=0.05, type="two-sample", alternative="two
     return out[0], out[4]
 
 
+_DIVISOR = {"n-1": 0, "n": 1}
+_NAN = float("nan")
+
+
+def _chisq(chi2, df, n, rows, cols, confidence, alternative, divisor, quantity):
+    return _core._chisq_interval(chi2, df, n, rows, cols, confidence,
+                                 _choice(_ALTERNATIVES, "alternative", alternative),
+                                 _choice(_DIVISOR, "divisor", divisor), quantity)
+
+
+def ncx2_ncp_interval(x, df, confidence=0.95, alternative="two-sided"):
+    """Confidence interval (lower, upper) for the noncentrality of the
+    noncentral chi-square distribution behind an observed statistic x on df
+    degrees of freedom (Steiger 2004): the lower limit solves
+    ncx2_cdf(x, df, lower) = 1 - alpha, the upper ncx2_cdf(x, df, upper) =
+    alpha, alpha = (1 - confidence)/2 for 'two-sided' and 1 - confidence for
+    'less' (lower = 0) and 'greater' (upper = inf).  A limit whose equation
+    has no root is 0.  NaN for NaN or out-of-domain arguments (x >= 0,
+    2^-10 < df <= 2147483647, 0 < confidence < 1) and where a search failed;
+    ncx2_ncp_interval_status says which.  The arguments broadcast."""
+    lower, upper, _ = _chisq(x, df, _NAN, _NAN, _NAN, confidence, alternative, "n-1", 0)
+    return lower, upper
+
+
+def ncx2_ncp_interval_status(x, df, confidence=0.95, alternative="two-sided"):
+    """Elementwise outcome of ncx2_ncp_interval, as int32 (FNONCT_OK,
+    FNONCT_MISSING, FNONCT_INVALID or FNONCT_FAILED)."""
+    return _chisq(x, df, _NAN, _NAN, _NAN, confidence, alternative, "n-1", 0)[2]
+
+
+def rmsea_interval(chi2, df, n, confidence=0.90, alternative="two-sided", divisor="n-1"):
+    """Confidence interval (lower, upper) for the RMSEA of a model with
+    statistic chi2 on df degrees of freedom and sample size n (Steiger and
+    Lind 1980; Browne and Cudeck 1993): sqrt(lambda / (df (n - 1))) at the
+    limits of ncx2_ncp_interval.  divisor='n' divides by df n instead, as
+    some programs do.  The customary level is 90%.  The estimate that goes
+    with it is sqrt(max(chi2 - df, 0) / (df (n - 1))).  NaN where the
+    interval has none (n <= 1, or n <= 0 with divisor 'n', and as
+    ncx2_ncp_interval)."""
+    lower, upper, _ = _chisq(chi2, df, n, _NAN, _NAN, confidence, alternative, divisor, 1)
+    return lower, upper
+
+
+def cohens_w_interval(chi2, df, n, confidence=0.95, alternative="two-sided"):
+    """Confidence interval (lower, upper) for Cohen's w = phi =
+    sqrt(lambda / n) behind a chi-square statistic on df degrees of freedom
+    from n observations; the estimate is sqrt(max(chi2 - df, 0) / n)."""
+    lower, upper, _ = _chisq(chi2, df, n, _NAN, _NAN, confidence, alternative, "n-1", 2)
+    return lower, upper
+
+
+def cramers_v_interval(chi2, n, rows, cols, confidence=0.95, alternative="two-sided"):
+    """Confidence interval (lower, upper) for Cramer's V =
+    sqrt(lambda / (n (min(rows, cols) - 1))) of a rows x cols table of n
+    observations with Pearson statistic chi2, on (rows - 1)(cols - 1)
+    degrees of freedom.  The estimate inside it is
+    sqrt(max(chi2 - df, 0) / (n (min(rows, cols) - 1))); the conventional
+    sqrt(chi2 / (n (min - 1))) overstates V by the df and can lie outside
+    the interval.  NaN for rows or cols that are not whole numbers of at
+    least 2, and as ncx2_ncp_interval."""
+    import numpy as np
+    df = (np.asarray(rows, dtype=float) - 1) * (np.asarray(cols, dtype=float) - 1)
+    lower, upper, _ = _chisq(chi2, df, n, rows, cols, confidence, alternative, "n-1", 3)
+    return lower, upper
+
+
 __all__ = [
     "FNONCT_FAILED", "FNONCT_INVALID", "FNONCT_MISSING", "FNONCT_NO_ROOT", "FNONCT_OK",
-    "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv",
-    "chisq_test_power", "chisq_test_sample_size", "cohens_w_interval", "cramers_v_interval",
-    "f2_power", "f2_sample_size", "f_isf", "f_ppf", "f_test_power", "fnonct", "fnonct_status",
-    "gamma_logpdf", "invgauss_cdf", "iv", "ive", "log_betainc", "log_betaincc", "log_gammainc",
-    "log_gammaincc", "log_iv", "mills_ratio", "ncf_cdf", "ncf_isf", "ncf_logcdf", "ncf_logpdf",
-    "ncf_logsf", "ncf_pdf", "ncf_ppf", "ncf_sf", "ncp_interval", "ncp_interval_status", "ncx2_cdf",
-    "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp", "ncx2_ncp_interval",
-    "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf", "ncx2_sf",
-    "norm_logcdf", "norm_logsf", "plot_confidence_curve", "plot_power", "rmsea_interval",
     "anova_power", "anova_sample_size", "beta_logpdf", "betainccinv", "betaincinv", "f2_power",
     "f2_sample_size", "f_isf",
     "f_ppf", "f_test_power", "fnonct", "fnonct_status", "gamma_logpdf", "invgauss_cdf", "iv", "ive",
@@ -331,4 +322,8 @@ __all__ = [
     "NCT_FAILED", "NCT_INVALID", "NCT_OK", "nct_cdf", "nct_sf", "nct_logcdf", "nct_logsf",
     "nct_pdf", "nct_logpdf", "nct_ppf", "nct_isf", "nct_ncp", "nct_ncp_status",
     "nct_ncp_interval", "cohens_d_interval", "DInterval", "t_test_power", "t_test_sample_size",
+    "chisq_test_power", "chisq_test_sample_size", "cohens_w_interval", "cramers_v_interval",
+    "ncx2_cdf", "ncx2_isf", "ncx2_logcdf", "ncx2_logpdf", "ncx2_logsf", "ncx2_ncp",
+    "ncx2_ncp_interval", "ncx2_ncp_interval_status", "ncx2_ncp_status", "ncx2_pdf", "ncx2_ppf",
+    "ncx2_sf", "rmsea_interval",
 ]

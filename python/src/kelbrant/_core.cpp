@@ -36,9 +36,9 @@
 #include "library/gamma.h"
 #include "library/noncentral_f.h"
 #include "library/quantiles.h"
-#include "ncx2/ncx2.h"
 #include "nct/nct.h"
 #include "nct/nct_detail.h"
+#include "ncx2/ncx2.h"
 #include "numeric/constants.h"
 
 namespace {
@@ -402,12 +402,6 @@ void ncp_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* 
     }
 }
 
-// The chi-square intervals: (chi2, df, n, rows, cols, confidence,
-// alternative, convention, quantity) -> (lower, upper, outcome), quantity 0
-// lambda, 1 RMSEA, 2 w, 3 Cramer's V (the package's wrappers fill the
-// selectors).
-void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
-{
 // The noncentral t in SciPy's order (x, df, nc); NaN unless nct_ok.
 double nct_cdf_value(const double* a)
 {
@@ -511,22 +505,6 @@ void d_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* st
     std::memcpy(p, args, sizeof p);
     const npy_intp n = dimensions[0];
     loop_guard guard;
-    double in[9];
-    for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 9; ++k)
-            std::memcpy(&in[k], p[k], sizeof(double));
-        chisq_effect_interval r;
-        const int32_t alternative = in[6] >= 0.0 && in[6] <= 2.0 ? static_cast<int32_t>(in[6]) : -1;
-        const int32_t convention = in[7] >= 0.0 && in[7] <= 1.0 ? static_cast<int32_t>(in[7]) : -1;
-        int32_t outcome = chisq_effect_size_interval(in[0], in[1], in[2], in[3], in[4], in[5],
-                                                     alternative, convention, &r);
-        const double limits[][2] = {{r.lambda_lower, r.lambda_upper},
-                                    {r.rmsea_lower, r.rmsea_upper},
-                                    {r.w_lower, r.w_upper},
-                                    {r.v_lower, r.v_upper}};
-        const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
-        std::memcpy(p[9], &limits[quantity][0], sizeof(double));
-        std::memcpy(p[10], &limits[quantity][1], sizeof(double));
     double in[5];
     for (npy_intp i = 0; i < n; ++i) {
         for (int k = 0; k < 5; ++k)
@@ -579,6 +557,38 @@ void t_design_loop(char** args, npy_intp const* dimensions, npy_intp const* step
     }
 }
 
+// The chi-square intervals: (chi2, df, n, rows, cols, confidence,
+// alternative, convention, quantity) -> (lower, upper, outcome), quantity 0
+// lambda, 1 RMSEA, 2 w, 3 Cramer's V (the package's wrappers fill the
+// selectors).
+void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
+{
+    char* p[12];
+    std::memcpy(p, args, sizeof p);
+    const npy_intp n = dimensions[0];
+    loop_guard guard;
+    double in[9];
+    for (npy_intp i = 0; i < n; ++i) {
+        for (int k = 0; k < 9; ++k)
+            std::memcpy(&in[k], p[k], sizeof(double));
+        chisq_effect_interval r;
+        const int32_t alternative = in[6] >= 0.0 && in[6] <= 2.0 ? static_cast<int32_t>(in[6]) : -1;
+        const int32_t convention = in[7] >= 0.0 && in[7] <= 1.0 ? static_cast<int32_t>(in[7]) : -1;
+        int32_t outcome = chisq_effect_size_interval(in[0], in[1], in[2], in[3], in[4], in[5],
+                                                     alternative, convention, &r);
+        const double limits[][2] = {{r.lambda_lower, r.lambda_upper},
+                                    {r.rmsea_lower, r.rmsea_upper},
+                                    {r.w_lower, r.w_upper},
+                                    {r.v_lower, r.v_upper}};
+        const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
+        std::memcpy(p[9], &limits[quantity][0], sizeof(double));
+        std::memcpy(p[10], &limits[quantity][1], sizeof(double));
+        std::memcpy(p[11], &outcome, sizeof outcome);
+        for (int k = 0; k < 12; ++k)
+            p[k] += steps[k];
+    }
+}
+
 // ---- the ufunc table ----
 
 struct ufunc_entry {
@@ -587,7 +597,6 @@ struct ufunc_entry {
     int nout;
     PyUFuncGenericFunction loop[1];
     void* data[1];
-    char types[12];
     char types[16];
     const char* doc;
 };
@@ -697,43 +706,6 @@ ufunc_entry ufuncs[] = {
     {"_ncp_interval_greater", 4, 3, {&ncp_interval_loop},
      {reinterpret_cast<void*>(intptr_t{ncp_greater})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (lower, inf, outcome)."},
-    {"ncx2_cdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_cdf_value), {nullptr}, {d, d, d, d},
-     "ncx2_cdf(x, df, nc): P(X <= x) of the noncentral chi-square distribution."},
-    {"ncx2_sf", 3, 1, KELBRANT_LOOP(3, double, ncx2_sf_value), {nullptr}, {d, d, d, d},
-     "ncx2_sf(x, df, nc): P(X > x), formed directly (not as 1 - cdf)."},
-    {"ncx2_logcdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logcdf_value), {nullptr}, {d, d, d, d},
-     "ncx2_logcdf(x, df, nc): ln P(X <= x), finite far below the double range."},
-    {"ncx2_logsf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logsf_value), {nullptr}, {d, d, d, d},
-     "ncx2_logsf(x, df, nc): ln P(X > x), finite far below the double range."},
-    {"ncx2_pdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_pdf_value), {nullptr}, {d, d, d, d},
-     "ncx2_pdf(x, df, nc): the noncentral chi-square density at x."},
-    {"ncx2_logpdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logpdf_value), {nullptr}, {d, d, d, d},
-     "ncx2_logpdf(x, df, nc): ln of the noncentral chi-square density at x."},
-    {"ncx2_ppf", 3, 1, KELBRANT_LOOP(3, double, ncx2_ppf_value), {nullptr}, {d, d, d, d},
-     "ncx2_ppf(q, df, nc): the quantile, P(X <= x) = q."},
-    {"ncx2_isf", 3, 1, KELBRANT_LOOP(3, double, ncx2_isf_value), {nullptr}, {d, d, d, d},
-     "ncx2_isf(q, df, nc): the upper-tail quantile, P(X > x) = q, exact for q far below\n"
-     "1e-16."},
-    {"ncx2_ncp", 3, 1, KELBRANT_LOOP(3, double, ncx2_ncp_value), {nullptr}, {d, d, d, d},
-     "ncx2_ncp(x, df, p): the noncentrality nc >= 0 with ncx2_cdf(x, df, nc) = p; NaN\n"
-     "where there is none (ncx2_ncp_status says why)."},
-    {"ncx2_ncp_status", 3, 1, KELBRANT_LOOP(3, int32_t, ncx2_ncp_status_value), {nullptr},
-     {d, d, d, i32},
-     "ncx2_ncp_status(x, df, p): FNONCT_OK, FNONCT_MISSING (a NaN), FNONCT_INVALID\n"
-     "(x < 0, df outside (2^-10, 2147483647], p outside (0, 1)), FNONCT_NO_ROOT (p\n"
-     "above the central probability) or FNONCT_FAILED, as int32."},
-    {"chisq_test_power", 4, 1, KELBRANT_LOOP(4, double, chisq_test_power_value), {nullptr},
-     {d, d, d, d, d},
-     "chisq_test_power(w, n, df, alpha): the power of the level-alpha chi-square test\n"
-     "with effect size w and sample size n (nc = n w^2), as pwr.chisq.test."},
-    {"chisq_test_sample_size", 4, 1, KELBRANT_LOOP(4, double, chisq_test_sample_size_value),
-     {nullptr}, {d, d, d, d, d},
-     "chisq_test_sample_size(w, df, alpha, power): the sample size n (a real number, as\n"
-     "pwr.chisq.test gives it) at which the test reaches power; NaN where none."},
-    {"_chisq_interval", 9, 3, {&chisq_interval_loop}, {nullptr},
-     {d, d, d, d, d, d, d, d, d, d, d, i32},
-     "(chi2, df, n, rows, cols, confidence, alternative, convention, quantity)\n"
-     "-> (lower, upper, outcome)."},
     {"nct_cdf", 3, 1, KELBRANT_LOOP(3, double, nct_cdf_value), {nullptr}, {d, d, d, d},
      "nct_cdf(x, df, nc): P(T <= x) of the noncentral t distribution (SciPy's nct.cdf)."},
     {"nct_sf", 3, 1, KELBRANT_LOOP(3, double, nct_sf_value), {nullptr}, {d, d, d, d},
@@ -801,6 +773,43 @@ ufunc_entry ufuncs[] = {
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
     {"_t_design_11", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{11})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
+    {"ncx2_cdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_cdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_cdf(x, df, nc): P(X <= x) of the noncentral chi-square distribution."},
+    {"ncx2_sf", 3, 1, KELBRANT_LOOP(3, double, ncx2_sf_value), {nullptr}, {d, d, d, d},
+     "ncx2_sf(x, df, nc): P(X > x), formed directly (not as 1 - cdf)."},
+    {"ncx2_logcdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logcdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logcdf(x, df, nc): ln P(X <= x), finite far below the double range."},
+    {"ncx2_logsf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logsf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logsf(x, df, nc): ln P(X > x), finite far below the double range."},
+    {"ncx2_pdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_pdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_pdf(x, df, nc): the noncentral chi-square density at x."},
+    {"ncx2_logpdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_logpdf_value), {nullptr}, {d, d, d, d},
+     "ncx2_logpdf(x, df, nc): ln of the noncentral chi-square density at x."},
+    {"ncx2_ppf", 3, 1, KELBRANT_LOOP(3, double, ncx2_ppf_value), {nullptr}, {d, d, d, d},
+     "ncx2_ppf(q, df, nc): the quantile, P(X <= x) = q."},
+    {"ncx2_isf", 3, 1, KELBRANT_LOOP(3, double, ncx2_isf_value), {nullptr}, {d, d, d, d},
+     "ncx2_isf(q, df, nc): the upper-tail quantile, P(X > x) = q, exact for q far below\n"
+     "1e-16."},
+    {"ncx2_ncp", 3, 1, KELBRANT_LOOP(3, double, ncx2_ncp_value), {nullptr}, {d, d, d, d},
+     "ncx2_ncp(x, df, p): the noncentrality nc >= 0 with ncx2_cdf(x, df, nc) = p; NaN\n"
+     "where there is none (ncx2_ncp_status says why)."},
+    {"ncx2_ncp_status", 3, 1, KELBRANT_LOOP(3, int32_t, ncx2_ncp_status_value), {nullptr},
+     {d, d, d, i32},
+     "ncx2_ncp_status(x, df, p): FNONCT_OK, FNONCT_MISSING (a NaN), FNONCT_INVALID\n"
+     "(x < 0, df outside (2^-10, 2147483647], p outside (0, 1)), FNONCT_NO_ROOT (p\n"
+     "above the central probability) or FNONCT_FAILED, as int32."},
+    {"chisq_test_power", 4, 1, KELBRANT_LOOP(4, double, chisq_test_power_value), {nullptr},
+     {d, d, d, d, d},
+     "chisq_test_power(w, n, df, alpha): the power of the level-alpha chi-square test\n"
+     "with effect size w and sample size n (nc = n w^2), as pwr.chisq.test."},
+    {"chisq_test_sample_size", 4, 1, KELBRANT_LOOP(4, double, chisq_test_sample_size_value),
+     {nullptr}, {d, d, d, d, d},
+     "chisq_test_sample_size(w, df, alpha, power): the sample size n (a real number, as\n"
+     "pwr.chisq.test gives it) at which the test reaches power; NaN where none."},
+    {"_chisq_interval", 9, 3, {&chisq_interval_loop}, {nullptr},
+     {d, d, d, d, d, d, d, d, d, d, d, i32},
+     "(chi2, df, n, rows, cols, confidence, alternative, convention, quantity)\n"
+     "-> (lower, upper, outcome)."},
     {"_gil_held_in_loop", 1, 1, KELBRANT_LOOP(1, int32_t, gil_held_value), {nullptr}, {d, i32},
      "_gil_held_in_loop(x): 1 where the loop ran holding the GIL (for the tests)."},
 };
