@@ -114,8 +114,9 @@ bool quantile_probability(double p, int lower_tail, int log_p, double* prob, int
 // A routine's value over recycled arguments: element(r, i, &out[i]) gives
 // the status of element i, 0 for a value, 1 for arguments outside the
 // domain (NaN with R's "NaNs produced" warning), anything else for no
-// answer (NaN with a warning of its own).  The quantiles' and
-// ncf_probabilities' statuses have these values.
+// answer (NaN with a warning of its own).  The quantiles',
+// ncf_probabilities', the noncentral t's and the designs' statuses have
+// these values.
 template <typename Element>
 SEXP status_vector(std::initializer_list<SEXP> args, const char* name, Element element)
 {
@@ -138,7 +139,8 @@ SEXP status_vector(std::initializer_list<SEXP> args, const char* name, Element e
 }
 
 static_assert(quantile_ok == 0 && quantile_invalid == 1 && ncf_values_ok == 0
-                  && ncf_values_invalid == 1,
+                  && ncf_values_invalid == 1 && nct_ok == 0 && nct_invalid == 1
+                  && design_ok == 0 && design_invalid == 1,
               "status_vector reads 0 as a value and 1 as outside the domain");
 
 // A quantile over recycled (p, parameters...): quantile(prob, tail,
@@ -158,26 +160,30 @@ SEXP quantile_vector(std::initializer_list<SEXP> args, SEXP lower_tail, SEXP log
     });
 }
 
-// The power of a design over recycled arguments: power(element, &value)
-// gives the design's outcome.  NaN with a warning outside the domain or
-// where a distribution routine failed.
-template <typename Power>
-SEXP power_vector(std::initializer_list<SEXP> args, const char* name, Power power)
+// Columns of a routine's answers over recycled arguments:
+// list(column 1, ..., column m, status).  row(element, values, &status)
+// fills the m values and the status code and tells whether the values
+// stand; where they do not the element's columns are NA.
+template <int m, typename Row>
+SEXP columns_list(std::initializer_list<SEXP> args, Row row)
 {
     recycled r = recycle(args);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        design_outcome outcome = power(r, i, &out[i]);
-        if (outcome != design_ok) {
-            out[i] = R_NaN;
-            ++(outcome == design_invalid ? invalid : failed);
-        }
+    SEXP result = PROTECT(Rf_allocVector(VECSXP, m + 1));
+    double* column[m];
+    for (int k = 0; k < m; ++k) {
+        SET_VECTOR_ELT(result, k, Rf_allocVector(REALSXP, r.n));
+        column[k] = REAL(VECTOR_ELT(result, k));
     }
-    warn_after(invalid, failed, name);
+    SET_VECTOR_ELT(result, m, Rf_allocVector(INTSXP, r.n));
+    int* status = INTEGER(VECTOR_ELT(result, m));
+    for (R_xlen_t i = 0; i < r.n; ++i) {
+        double values[m];
+        int code;
+        bool ok = row(r, i, values, &code);
+        for (int k = 0; k < m; ++k)
+            column[k][i] = ok ? values[k] : NA_REAL;
+        status[i] = code;
+    }
     UNPROTECT(1);
     return result;
 }
@@ -189,30 +195,16 @@ SEXP power_vector(std::initializer_list<SEXP> args, const char* name, Power powe
 template <typename Solve>
 SEXP size_list(std::initializer_list<SEXP> args, Solve solve)
 {
-    recycled r = recycle(args);
-    SEXP size = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP achieved = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
+    return columns_list<2>(args, [&](const recycled& r, R_xlen_t i, double* values, int* code) {
         double missing;
         if (missing_element(r, i, &missing)) {
-            REAL(size)[i] = REAL(achieved)[i] = NA_REAL;
-            INTEGER(status)[i] = NA_INTEGER;
-            continue;
+            *code = NA_INTEGER;
+            return false;
         }
-        double n, power;
-        design_outcome outcome = solve(r, i, &n, &power);
-        bool ok = outcome == design_ok;
-        REAL(size)[i] = ok ? n : NA_REAL;
-        REAL(achieved)[i] = ok ? power : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 3));
-    SET_VECTOR_ELT(result, 0, size);
-    SET_VECTOR_ELT(result, 1, achieved);
-    SET_VECTOR_ELT(result, 2, status);
-    UNPROTECT(4);
-    return result;
+        design_outcome outcome = solve(r, i, &values[0], &values[1]);
+        *code = outcome;
+        return outcome == design_ok;
+    });
 }
 
 // One output of ncf_probabilities over recycled (x, df1, df2, ncp).
@@ -254,22 +246,11 @@ extern "C" {
 // code of every element (lambda is NA unless it is fnonct_ok).
 SEXP kelbrant_fnonct(SEXP x, SEXP df1, SEXP df2, SEXP p)
 {
-    recycled r = recycle({x, df1, df2, p});
-    SEXP lambda = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    double* out = REAL(lambda);
-    int* code = INTEGER(status);
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        double root;
-        fnonct_outcome outcome = fnonct_solve(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), &root);
-        out[i] = outcome == fnonct_ok ? root : NA_REAL;
-        code[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 2));
-    SET_VECTOR_ELT(result, 0, lambda);
-    SET_VECTOR_ELT(result, 1, status);
-    UNPROTECT(3);
-    return result;
+    return columns_list<1>({x, df1, df2, p}, [](const recycled& r, R_xlen_t i, double* root, int* code) {
+        fnonct_outcome outcome = fnonct_solve(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), root);
+        *code = outcome;
+        return outcome == fnonct_ok;
+    });
 }
 
 // pncf(q, df1, df2, ncp, lower.tail, log.p).
@@ -295,26 +276,15 @@ SEXP kelbrant_dncf(SEXP x, SEXP df1, SEXP df2, SEXP ncp, SEXP log_d)
 // alternative the ncp_alternative code.
 SEXP kelbrant_ncp_ci(SEXP f, SEXP df1, SEXP df2, SEXP confidence, SEXP alternative)
 {
-    recycled r = recycle({f, df1, df2, confidence});
     int32_t side = Rf_asInteger(alternative);
-    SEXP lower = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP upper = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        double lo, hi;
-        fnonct_outcome outcome = ncp_interval(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
-                                              side, &lo, &hi);
-        bool ok = outcome == fnonct_ok;
-        REAL(lower)[i] = ok ? lo : NA_REAL;
-        REAL(upper)[i] = ok ? hi : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 3));
-    SET_VECTOR_ELT(result, 0, lower);
-    SET_VECTOR_ELT(result, 1, upper);
-    SET_VECTOR_ELT(result, 2, status);
-    UNPROTECT(4);
-    return result;
+    return columns_list<2>({f, df1, df2, confidence},
+                           [side](const recycled& r, R_xlen_t i, double* limits, int* code) {
+                               fnonct_outcome outcome =
+                                   ncp_interval(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
+                                                side, &limits[0], &limits[1]);
+                               *code = outcome;
+                               return outcome == fnonct_ok;
+                           });
 }
 
 // qf_exact(p, df1, df2, lower.tail, log.p): the central F quantile.
@@ -349,7 +319,7 @@ SEXP kelbrant_qncf(SEXP p, SEXP df1, SEXP df2, SEXP ncp, SEXP lower_tail, SEXP l
 // power_f_test(df1, df2, ncp, sig.level).
 SEXP kelbrant_power_f_test(SEXP df1, SEXP df2, SEXP ncp, SEXP alpha)
 {
-    return power_vector({df1, df2, ncp, alpha}, "power_f_test",
+    return status_vector({df1, df2, ncp, alpha}, "power_f_test",
                         [](const recycled& r, R_xlen_t i, double* power) {
                             return f_test_power(r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
                                                 power);
@@ -359,7 +329,7 @@ SEXP kelbrant_power_f_test(SEXP df1, SEXP df2, SEXP ncp, SEXP alpha)
 // power_f2(u, v, f2, sig.level).
 SEXP kelbrant_power_f2(SEXP u, SEXP v, SEXP f2, SEXP alpha)
 {
-    return power_vector({u, v, f2, alpha}, "power_f2",
+    return status_vector({u, v, f2, alpha}, "power_f2",
                         [](const recycled& r, R_xlen_t i, double* power) {
                             f2_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), unknown,
                                         0.0};
@@ -372,7 +342,7 @@ SEXP kelbrant_power_f2(SEXP u, SEXP v, SEXP f2, SEXP alpha)
 // power_anova(k, n, f, sig.level).
 SEXP kelbrant_power_anova(SEXP k, SEXP n, SEXP f, SEXP alpha)
 {
-    return power_vector({k, n, f, alpha}, "power_anova",
+    return status_vector({k, n, f, alpha}, "power_anova",
                         [](const recycled& r, R_xlen_t i, double* power) {
                             anova_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
                                            unknown, 0.0};
@@ -414,52 +384,26 @@ SEXP kelbrant_sample_size_anova(SEXP k, SEXP f, SEXP power, SEXP alpha)
 // its own relative precision; df = Inf is the normal law.
 SEXP kelbrant_pnct(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    recycled r = recycle({q, df, ncp});
     int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
+    return status_vector({q, df, ncp}, "pnct", [&](const recycled& r, R_xlen_t i, double* out) {
         double log_lower, log_upper;
         int32_t status = nct_log_cdf(r.at(0, i), r.at(1, i), r.at(2, i), &log_lower, &log_upper);
-        if (status != nct_ok) {
-            out[i] = R_NaN;
-            ++(status == nct_invalid ? invalid : failed);
-            continue;
-        }
         double w = lower ? log_lower : log_upper;
-        out[i] = log_scale ? w : std::exp(w);
-    }
-    warn_after(invalid, failed, "pnct");
-    UNPROTECT(1);
-    return result;
+        *out = log_scale ? w : std::exp(w);
+        return status;
+    });
 }
 
 // dnct(x, df, ncp, log).
 SEXP kelbrant_dnct(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 {
-    recycled r = recycle({x, df, ncp});
     int log_scale = Rf_asLogical(log_d);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
+    return status_vector({x, df, ncp}, "dnct", [&](const recycled& r, R_xlen_t i, double* out) {
         double w;
         int32_t status = nct_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w);
-        if (status != nct_ok) {
-            out[i] = R_NaN;
-            ++(status == nct_invalid ? invalid : failed);
-            continue;
-        }
-        out[i] = log_scale ? w : std::exp(w);
-    }
-    warn_after(invalid, failed, "dnct");
-    UNPROTECT(1);
-    return result;
+        *out = log_scale ? w : std::exp(w);
+        return status;
+    });
 }
 
 // qnct(p, df, ncp, lower.tail, log.p).
@@ -474,54 +418,35 @@ SEXP kelbrant_qnct(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 // nct_ncp(t, df, p, lower.tail): delta, NaN with a warning where there is none.
 SEXP kelbrant_nct_ncp(SEXP t, SEXP df, SEXP p, SEXP lower_tail)
 {
-    recycled r = recycle({t, df, p});
     int32_t tail = Rf_asLogical(lower_tail) ? nct_lower_tail : nct_upper_tail;
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        int32_t status = nct_ncp(r.at(0, i), r.at(1, i), r.at(2, i), tail, &out[i]);
-        if (status != nct_ok) {
-            out[i] = R_NaN;
-            ++(status == nct_invalid ? invalid : failed);
-        }
-    }
-    warn_after(invalid, failed, "nct_ncp");
-    UNPROTECT(1);
-    return result;
+    return status_vector({t, df, p}, "nct_ncp", [tail](const recycled& r, R_xlen_t i, double* out) {
+        return nct_ncp(r.at(0, i), r.at(1, i), r.at(2, i), tail, out);
+    });
 }
 
 // cohens_d_ci(t, df, n1, n2, conf.level, alternative): list(delta lower,
 // delta upper, d, d lower, d upper, g, g lower, g upper, status).
 SEXP kelbrant_d_ci(SEXP t, SEXP df, SEXP n1, SEXP n2, SEXP confidence, SEXP alternative)
 {
-    recycled r = recycle({t, df, n1, n2, confidence});
     int32_t side = Rf_asInteger(alternative);
-    SEXP columns[8];
-    for (SEXP& c : columns)
-        c = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        d_interval v;
-        bool missing = ISNA(r.at(0, i)) || ISNA(r.at(1, i)) || ISNA(r.at(4, i));
-        design_outcome outcome = missing ? design_invalid
-                                         : cohens_d_interval(r.at(0, i), r.at(1, i), r.at(2, i),
-                                                             r.at(3, i), r.at(4, i), side, &v);
-        bool ok = outcome == design_ok;
-        const double values[8] = {v.delta_lower, v.delta_upper, v.d, v.d_lower, v.d_upper,
-                                  v.g, v.g_lower, v.g_upper};
-        for (int k = 0; k < 8; ++k)
-            REAL(columns[k])[i] = ok ? values[k] : NA_REAL;
-        INTEGER(status)[i] = missing ? NA_INTEGER : outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 9));
-    for (int k = 0; k < 8; ++k)
-        SET_VECTOR_ELT(result, k, columns[k]);
-    SET_VECTOR_ELT(result, 8, status);
-    UNPROTECT(10);
-    return result;
+    return columns_list<8>({t, df, n1, n2, confidence},
+                           [side](const recycled& r, R_xlen_t i, double* values, int* code) {
+                               if (ISNA(r.at(0, i)) || ISNA(r.at(1, i)) || ISNA(r.at(4, i))) {
+                                   *code = NA_INTEGER;
+                                   return false;
+                               }
+                               d_interval v;
+                               design_outcome outcome =
+                                   cohens_d_interval(r.at(0, i), r.at(1, i), r.at(2, i),
+                                                     r.at(3, i), r.at(4, i), side, &v);
+                               const double all[8] = {v.delta_lower, v.delta_upper, v.d,
+                                                      v.d_lower, v.d_upper, v.g, v.g_lower,
+                                                      v.g_upper};
+                               for (int k = 0; k < 8; ++k)
+                                   values[k] = all[k];
+                               *code = outcome;
+                               return outcome == design_ok;
+                           });
 }
 
 // power_t_test(n, n2, d, sig.level, type, alternative): type 0 one sample,
@@ -530,7 +455,7 @@ SEXP kelbrant_d_ci(SEXP t, SEXP df, SEXP n1, SEXP n2, SEXP confidence, SEXP alte
 SEXP kelbrant_power_t(SEXP n, SEXP n2, SEXP d, SEXP alpha, SEXP type, SEXP alternative)
 {
     int32_t kind = Rf_asInteger(type), side = Rf_asInteger(alternative);
-    return power_vector({n, n2, d, alpha}, "power_t_test",
+    return status_vector({n, n2, d, alpha}, "power_t_test",
                         [kind, side](const recycled& r, R_xlen_t i, double* power) {
                             design_outcome outcome;
                             if (kind == 3) {
@@ -578,57 +503,32 @@ SEXP kelbrant_sample_size_t(SEXP n1, SEXP d, SEXP power, SEXP alpha, SEXP type, 
 // sum, each formed directly.
 SEXP kelbrant_pnchisq(SEXP q, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 {
-    recycled r = recycle({q, df, ncp});
     int lower = Rf_asLogical(lower_tail), log_scale = Rf_asLogical(log_p);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
-        double x = r.at(0, i), k = r.at(1, i), lambda = r.at(2, i);
+    return status_vector({q, df, ncp}, "pnchisq", [&](const recycled& r, R_xlen_t i, double* out) {
         double log_lower, log_upper;
-        if (!valid_chisq_parameters(k, lambda)) {
-            out[i] = R_NaN;
-            ++invalid;
-        } else if (ncx2_log_tails(x, k, lambda, &log_lower, &log_upper) != 0) {
-            out[i] = R_NaN;
-            ++failed;
-        } else {
-            double w = lower ? log_lower : log_upper;
-            out[i] = log_scale ? w : std::exp(w);
-        }
-    }
-    warn_after(invalid, failed, "pnchisq");
-    UNPROTECT(1);
-    return result;
+        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i)))
+            return 1;
+        if (ncx2_log_tails(r.at(0, i), r.at(1, i), r.at(2, i), &log_lower, &log_upper) != 0)
+            return 2;
+        double w = lower ? log_lower : log_upper;
+        *out = log_scale ? w : std::exp(w);
+        return 0;
+    });
 }
 
 // dnchisq(x, df, ncp, log).
 SEXP kelbrant_dnchisq(SEXP x, SEXP df, SEXP ncp, SEXP log_d)
 {
-    recycled r = recycle({x, df, ncp});
     int log_scale = Rf_asLogical(log_d);
-    SEXP result = PROTECT(Rf_allocVector(REALSXP, r.n));
-    double* out = REAL(result);
-    int invalid = 0, failed = 0;
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        if (missing_element(r, i, &out[i]))
-            continue;
+    return status_vector({x, df, ncp}, "dnchisq", [&](const recycled& r, R_xlen_t i, double* out) {
         double w;
-        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i))) {
-            out[i] = R_NaN;
-            ++invalid;
-        } else if (ncx2_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w) != 0) {
-            out[i] = R_NaN;
-            ++failed;
-        } else {
-            out[i] = log_scale ? w : std::exp(w);
-        }
-    }
-    warn_after(invalid, failed, "dnchisq");
-    UNPROTECT(1);
-    return result;
+        if (!valid_chisq_parameters(r.at(1, i), r.at(2, i)))
+            return 1;
+        if (ncx2_log_density(r.at(0, i), r.at(1, i), r.at(2, i), &w) != 0)
+            return 2;
+        *out = log_scale ? w : std::exp(w);
+        return 0;
+    });
 }
 
 // qnchisq(p, df, ncp, lower.tail, log.p).
@@ -643,20 +543,11 @@ SEXP kelbrant_qnchisq(SEXP p, SEXP df, SEXP ncp, SEXP lower_tail, SEXP log_p)
 // nchisq_ncp(x, df, p): list(lambda, status), status the fnonct_outcome code.
 SEXP kelbrant_nchisq_ncp(SEXP x, SEXP df, SEXP p)
 {
-    recycled r = recycle({x, df, p});
-    SEXP lambda = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        double root;
-        int32_t outcome = chisq_ncp_solve(r.at(0, i), r.at(1, i), r.at(2, i), &root);
-        REAL(lambda)[i] = outcome == fnonct_ok ? root : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 2));
-    SET_VECTOR_ELT(result, 0, lambda);
-    SET_VECTOR_ELT(result, 1, status);
-    UNPROTECT(3);
-    return result;
+    return columns_list<1>({x, df, p}, [](const recycled& r, R_xlen_t i, double* root, int* code) {
+        int32_t outcome = chisq_ncp_solve(r.at(0, i), r.at(1, i), r.at(2, i), root);
+        *code = outcome;
+        return outcome == fnonct_ok;
+    });
 }
 
 // The chi-square intervals: (chisq, df, n, nrow, ncol, conf.level) with the
@@ -665,41 +556,32 @@ SEXP kelbrant_nchisq_ncp(SEXP x, SEXP df, SEXP p)
 SEXP kelbrant_chisq_ci(SEXP chisq, SEXP df, SEXP n, SEXP rows, SEXP cols, SEXP confidence,
                        SEXP alternative, SEXP divisor, SEXP quantity)
 {
-    recycled r = recycle({chisq, df, n, rows, cols, confidence});
     int32_t side = Rf_asInteger(alternative), convention = Rf_asInteger(divisor);
     int which = Rf_asInteger(quantity);
-    SEXP estimate = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP lower = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP upper = PROTECT(Rf_allocVector(REALSXP, r.n));
-    SEXP status = PROTECT(Rf_allocVector(INTSXP, r.n));
-    for (R_xlen_t i = 0; i < r.n; ++i) {
-        chisq_effect_interval e;
-        int32_t outcome = chisq_effect_size_interval(r.at(0, i), r.at(1, i), r.at(2, i),
-                                                     r.at(3, i), r.at(4, i), r.at(5, i), side,
-                                                     convention, &e);
-        const double values[][3] = {{e.lambda_estimate, e.lambda_lower, e.lambda_upper},
-                                    {e.rmsea_estimate, e.rmsea_lower, e.rmsea_upper},
-                                    {e.w_estimate, e.w_lower, e.w_upper},
-                                    {e.v_estimate, e.v_lower, e.v_upper}};
-        bool ok = outcome == fnonct_ok && which >= 0 && which <= 3;
-        REAL(estimate)[i] = ok ? values[which][0] : NA_REAL;
-        REAL(lower)[i] = ok ? values[which][1] : NA_REAL;
-        REAL(upper)[i] = ok ? values[which][2] : NA_REAL;
-        INTEGER(status)[i] = outcome;
-    }
-    SEXP result = PROTECT(Rf_allocVector(VECSXP, 4));
-    SET_VECTOR_ELT(result, 0, estimate);
-    SET_VECTOR_ELT(result, 1, lower);
-    SET_VECTOR_ELT(result, 2, upper);
-    SET_VECTOR_ELT(result, 3, status);
-    UNPROTECT(5);
-    return result;
+    return columns_list<3>({chisq, df, n, rows, cols, confidence},
+                           [=](const recycled& r, R_xlen_t i, double* values, int* code) {
+                               chisq_effect_interval e;
+                               int32_t outcome = chisq_effect_size_interval(
+                                   r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i), r.at(4, i),
+                                   r.at(5, i), side, convention, &e);
+                               const double all[][3] = {
+                                   {e.lambda_estimate, e.lambda_lower, e.lambda_upper},
+                                   {e.rmsea_estimate, e.rmsea_lower, e.rmsea_upper},
+                                   {e.w_estimate, e.w_lower, e.w_upper},
+                                   {e.v_estimate, e.v_lower, e.v_upper}};
+                               *code = outcome;
+                               if (!(outcome == fnonct_ok && which >= 0 && which <= 3))
+                                   return false;
+                               for (int k = 0; k < 3; ++k)
+                                   values[k] = all[which][k];
+                               return true;
+                           });
 }
 
 // power_chisq_test(w, n, df, sig.level).
 SEXP kelbrant_power_chisq_test(SEXP w, SEXP n, SEXP df, SEXP alpha)
 {
-    return power_vector({w, n, df, alpha}, "power_chisq_test",
+    return status_vector({w, n, df, alpha}, "power_chisq_test",
                         [](const recycled& r, R_xlen_t i, double* power) {
                             chisq_design d{r.at(0, i), r.at(1, i), r.at(2, i), r.at(3, i),
                                            unknown, 0.0};

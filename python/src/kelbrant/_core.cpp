@@ -379,27 +379,35 @@ void elementwise(char** args, npy_intp const* dimensions, npy_intp const* steps,
     }
 }
 
-// ncp_interval: (f, df1, df2, confidence) -> (lower, upper, outcome); the
-// alternative comes as the loop's data.
-void ncp_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+// nin float64 inputs, nout float64 outputs and an int32 status: row(in,
+// data, out) fills out and gives the status, data being the loop's own
+// (an alternative or a design code).
+template <int nin, int nout, int32_t (*row)(const double*, int32_t, double*)>
+void row_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
 {
-    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
-    char* p[7];
+    const auto code = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
+    char* p[nin + nout + 1];
     std::memcpy(p, args, sizeof p);
     const npy_intp n = dimensions[0];
     loop_guard guard;
-    double in[4];
+    double in[nin];
+    double out[nout];
     for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < nin; ++k)
             std::memcpy(&in[k], p[k], sizeof(double));
-        double lower, upper;
-        const int32_t outcome = ncp_interval(in[0], in[1], in[2], in[3], alternative, &lower, &upper);
-        std::memcpy(p[4], &lower, sizeof lower);
-        std::memcpy(p[5], &upper, sizeof upper);
-        std::memcpy(p[6], &outcome, sizeof outcome);
-        for (int k = 0; k < 7; ++k)
+        const int32_t status = row(in, code, out);
+        for (int k = 0; k < nout; ++k)
+            std::memcpy(p[nin + k], &out[k], sizeof(double));
+        std::memcpy(p[nin + nout], &status, sizeof status);
+        for (int k = 0; k < nin + nout + 1; ++k)
             p[k] += steps[k];
     }
+}
+
+// ncp_interval: (f, df1, df2, confidence) -> (lower, upper, outcome).
+int32_t ncp_interval_row(const double* in, int32_t alternative, double* out)
+{
+    return ncp_interval(in[0], in[1], in[2], in[3], alternative, &out[0], &out[1]);
 }
 
 // The noncentral t in SciPy's order (x, df, nc); NaN unless nct_ok.
@@ -473,120 +481,66 @@ int32_t nct_ncp_status_value(const double* a)
     return nct_ncp(a[0], a[1], a[2], nct_lower_tail, &delta);
 }
 
-// (t, df, confidence) -> (lower, upper, status); the alternative is the
-// loop's data.
-void nct_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+// (t, df, confidence) -> (lower, upper, status).
+int32_t nct_interval_row(const double* in, int32_t alternative, double* out)
 {
-    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
-    char* p[6];
-    std::memcpy(p, args, sizeof p);
-    const npy_intp n = dimensions[0];
-    loop_guard guard;
-    double in[3];
-    for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 3; ++k)
-            std::memcpy(&in[k], p[k], sizeof(double));
-        double lower, upper;
-        const int32_t status = nct_ncp_interval(in[0], in[1], in[2], alternative, &lower, &upper);
-        std::memcpy(p[3], &lower, sizeof lower);
-        std::memcpy(p[4], &upper, sizeof upper);
-        std::memcpy(p[5], &status, sizeof status);
-        for (int k = 0; k < 6; ++k)
-            p[k] += steps[k];
-    }
+    return nct_ncp_interval(in[0], in[1], in[2], alternative, &out[0], &out[1]);
 }
 
 // (t, df, n1, n2, confidence) -> (d, d_lower, d_upper, g, g_lower, g_upper,
-// outcome); the alternative is the loop's data.
-void d_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+// outcome).
+int32_t d_interval_row(const double* in, int32_t alternative, double* out)
 {
-    const auto alternative = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
-    char* p[12];
-    std::memcpy(p, args, sizeof p);
-    const npy_intp n = dimensions[0];
-    loop_guard guard;
-    double in[5];
-    for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 5; ++k)
-            std::memcpy(&in[k], p[k], sizeof(double));
-        d_interval r;
-        const int32_t outcome = cohens_d_interval(in[0], in[1], in[2], in[3], in[4], alternative, &r);
-        const double out[6] = {r.d, r.d_lower, r.d_upper, r.g, r.g_lower, r.g_upper};
-        for (int k = 0; k < 6; ++k)
-            std::memcpy(p[5 + k], &out[k], sizeof(double));
-        std::memcpy(p[11], &outcome, sizeof outcome);
-        for (int k = 0; k < 12; ++k)
-            p[k] += steps[k];
-    }
+    d_interval r;
+    const int32_t outcome = cohens_d_interval(in[0], in[1], in[2], in[3], in[4], alternative, &r);
+    const double values[6] = {r.d, r.d_lower, r.d_upper, r.g, r.g_lower, r.g_upper};
+    std::memcpy(out, values, sizeof values);
+    return outcome;
 }
 
 // The t tests' design: (n, d, alpha, power) with one NaN -> (n, d, alpha,
-// power, achieved, outcome); data = type * 3 + alternative.  n2 of unequal
+// power, achieved, outcome); code = type * 3 + alternative.  n2 of unequal
 // groups when type is 3: then the inputs are (n1, n2, d, alpha, power).
-void t_design_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void* data)
+int32_t t_design_row(const double* in, int32_t code, double* out)
 {
-    const auto code = static_cast<int32_t>(reinterpret_cast<intptr_t>(data));
     const int32_t type = code / 3, alternative = code % 3;
-    char* p[11];
-    std::memcpy(p, args, sizeof p);
-    const npy_intp n = dimensions[0];
-    loop_guard guard;
-    double in[5];
-    for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 5; ++k)
-            std::memcpy(&in[k], p[k], sizeof(double));
-        t2n_design t{alternative, in[0], in[1], in[2], in[3], in[4], not_a_number};
-        int32_t outcome;
-        if (type == 3) {
-            outcome = solve_t2n_design(&t);
-        } else {
-            t_design one{type, alternative, in[1], in[2], in[3], in[4], not_a_number};
-            outcome = solve_t_design(&one);
-            t.n2 = one.n;
-            t.d = one.d;
-            t.alpha = one.alpha;
-            t.power = one.power;
-            t.achieved = one.achieved;
-        }
-        const double out[5] = {t.n2, t.d, t.alpha, t.power, t.achieved};
-        for (int k = 0; k < 5; ++k)
-            std::memcpy(p[5 + k], &out[k], sizeof(double));
-        std::memcpy(p[10], &outcome, sizeof outcome);
-        for (int k = 0; k < 11; ++k)
-            p[k] += steps[k];
+    t2n_design t{alternative, in[0], in[1], in[2], in[3], in[4], not_a_number};
+    int32_t outcome;
+    if (type == 3) {
+        outcome = solve_t2n_design(&t);
+    } else {
+        t_design one{type, alternative, in[1], in[2], in[3], in[4], not_a_number};
+        outcome = solve_t_design(&one);
+        t.n2 = one.n;
+        t.d = one.d;
+        t.alpha = one.alpha;
+        t.power = one.power;
+        t.achieved = one.achieved;
     }
+    const double values[5] = {t.n2, t.d, t.alpha, t.power, t.achieved};
+    std::memcpy(out, values, sizeof values);
+    return outcome;
 }
 
 // The chi-square intervals: (chi2, df, n, rows, cols, confidence,
 // alternative, convention, quantity) -> (lower, upper, outcome), quantity 0
 // lambda, 1 RMSEA, 2 w, 3 Cramer's V (the package's wrappers fill the
 // selectors).
-void chisq_interval_loop(char** args, npy_intp const* dimensions, npy_intp const* steps, void*)
+int32_t chisq_interval_row(const double* in, int32_t, double* out)
 {
-    char* p[12];
-    std::memcpy(p, args, sizeof p);
-    const npy_intp n = dimensions[0];
-    loop_guard guard;
-    double in[9];
-    for (npy_intp i = 0; i < n; ++i) {
-        for (int k = 0; k < 9; ++k)
-            std::memcpy(&in[k], p[k], sizeof(double));
-        chisq_effect_interval r;
-        const int32_t alternative = in[6] >= 0.0 && in[6] <= 2.0 ? static_cast<int32_t>(in[6]) : -1;
-        const int32_t convention = in[7] >= 0.0 && in[7] <= 1.0 ? static_cast<int32_t>(in[7]) : -1;
-        int32_t outcome = chisq_effect_size_interval(in[0], in[1], in[2], in[3], in[4], in[5],
-                                                     alternative, convention, &r);
-        const double limits[][2] = {{r.lambda_lower, r.lambda_upper},
-                                    {r.rmsea_lower, r.rmsea_upper},
-                                    {r.w_lower, r.w_upper},
-                                    {r.v_lower, r.v_upper}};
-        const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
-        std::memcpy(p[9], &limits[quantity][0], sizeof(double));
-        std::memcpy(p[10], &limits[quantity][1], sizeof(double));
-        std::memcpy(p[11], &outcome, sizeof outcome);
-        for (int k = 0; k < 12; ++k)
-            p[k] += steps[k];
-    }
+    chisq_effect_interval r;
+    const int32_t alternative = in[6] >= 0.0 && in[6] <= 2.0 ? static_cast<int32_t>(in[6]) : -1;
+    const int32_t convention = in[7] >= 0.0 && in[7] <= 1.0 ? static_cast<int32_t>(in[7]) : -1;
+    const int32_t outcome = chisq_effect_size_interval(in[0], in[1], in[2], in[3], in[4], in[5],
+                                                       alternative, convention, &r);
+    const double limits[][2] = {{r.lambda_lower, r.lambda_upper},
+                                {r.rmsea_lower, r.rmsea_upper},
+                                {r.w_lower, r.w_upper},
+                                {r.v_lower, r.v_upper}};
+    const int quantity = in[8] >= 0.0 && in[8] <= 3.0 ? static_cast<int>(in[8]) : 0;
+    out[0] = limits[quantity][0];
+    out[1] = limits[quantity][1];
+    return outcome;
 }
 
 // ---- the ufunc table ----
@@ -697,13 +651,13 @@ ufunc_entry ufuncs[] = {
      "anova_sample_size(k, f, alpha, power): the smallest whole group size n of a\n"
      "one-way analysis of variance of k groups (lambda = k n f^2) whose power\n"
      "reaches power; NaN where none."},
-    {"_ncp_interval_two_sided", 4, 3, {&ncp_interval_loop},
+    {"_ncp_interval_two_sided", 4, 3, {&row_loop<4, 2, ncp_interval_row>},
      {reinterpret_cast<void*>(intptr_t{ncp_two_sided})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (lower, upper, outcome), two-sided."},
-    {"_ncp_interval_less", 4, 3, {&ncp_interval_loop},
+    {"_ncp_interval_less", 4, 3, {&row_loop<4, 2, ncp_interval_row>},
      {reinterpret_cast<void*>(intptr_t{ncp_less})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (0, upper, outcome)."},
-    {"_ncp_interval_greater", 4, 3, {&ncp_interval_loop},
+    {"_ncp_interval_greater", 4, 3, {&row_loop<4, 2, ncp_interval_row>},
      {reinterpret_cast<void*>(intptr_t{ncp_greater})}, {d, d, d, d, d, d, i32},
      "(f, df1, df2, confidence) -> (lower, inf, outcome)."},
     {"nct_cdf", 3, 1, KELBRANT_LOOP(3, double, nct_cdf_value), {nullptr}, {d, d, d, d},
@@ -731,47 +685,47 @@ ufunc_entry ufuncs[] = {
      {d, d, d, i32},
      "nct_ncp_status(t, df, p): NCT_OK 0, NCT_INVALID 1 (NaN or an argument out of its\n"
      "domain: t finite, df > 0, 0 < p < 1), NCT_FAILED 2 (the inversion failed)."},
-    {"_nct_interval_two_sided", 3, 3, {&nct_interval_loop},
+    {"_nct_interval_two_sided", 3, 3, {&row_loop<3, 2, nct_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_two_sided})}, {d, d, d, d, d, i32},
      "(t, df, confidence) -> (lower, upper, status)."},
-    {"_d_interval_two_sided", 5, 7, {&d_interval_loop},
+    {"_d_interval_two_sided", 5, 7, {&row_loop<5, 6, d_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_two_sided})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
      "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
-    {"_nct_interval_less", 3, 3, {&nct_interval_loop},
+    {"_nct_interval_less", 3, 3, {&row_loop<3, 2, nct_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_less})}, {d, d, d, d, d, i32},
      "(t, df, confidence) -> (lower, upper, status)."},
-    {"_d_interval_less", 5, 7, {&d_interval_loop},
+    {"_d_interval_less", 5, 7, {&row_loop<5, 6, d_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_less})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
      "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
-    {"_nct_interval_greater", 3, 3, {&nct_interval_loop},
+    {"_nct_interval_greater", 3, 3, {&row_loop<3, 2, nct_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_greater})}, {d, d, d, d, d, i32},
      "(t, df, confidence) -> (lower, upper, status)."},
-    {"_d_interval_greater", 5, 7, {&d_interval_loop},
+    {"_d_interval_greater", 5, 7, {&row_loop<5, 6, d_interval_row>},
      {reinterpret_cast<void*>(intptr_t{nct_greater})}, {d, d, d, d, d, d, d, d, d, d, d, i32},
      "(t, df, n1, n2, confidence) -> (d, lower, upper, g, lower, upper, outcome)."},
-    {"_t_design_0", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{0})},
+    {"_t_design_0", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{0})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_1", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{1})},
+    {"_t_design_1", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{1})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_2", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{2})},
+    {"_t_design_2", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{2})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_3", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{3})},
+    {"_t_design_3", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{3})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_4", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{4})},
+    {"_t_design_4", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{4})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_5", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{5})},
+    {"_t_design_5", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{5})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_6", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{6})},
+    {"_t_design_6", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{6})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_7", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{7})},
+    {"_t_design_7", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{7})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_8", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{8})},
+    {"_t_design_8", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{8})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_9", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{9})},
+    {"_t_design_9", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{9})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_10", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{10})},
+    {"_t_design_10", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{10})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
-    {"_t_design_11", 5, 6, {&t_design_loop}, {reinterpret_cast<void*>(intptr_t{11})},
+    {"_t_design_11", 5, 6, {&row_loop<5, 5, t_design_row>}, {reinterpret_cast<void*>(intptr_t{11})},
      {d, d, d, d, d, d, d, d, d, d, i32}, "(n1, n, d, alpha, power) -> (n, d, alpha, power, achieved, outcome)."},
     {"ncx2_cdf", 3, 1, KELBRANT_LOOP(3, double, ncx2_cdf_value), {nullptr}, {d, d, d, d},
      "ncx2_cdf(x, df, nc): P(X <= x) of the noncentral chi-square distribution."},
@@ -806,7 +760,7 @@ ufunc_entry ufuncs[] = {
      {nullptr}, {d, d, d, d, d},
      "chisq_test_sample_size(w, df, alpha, power): the sample size n (a real number, as\n"
      "pwr.chisq.test gives it) at which the test reaches power; NaN where none."},
-    {"_chisq_interval", 9, 3, {&chisq_interval_loop}, {nullptr},
+    {"_chisq_interval", 9, 3, {&row_loop<9, 2, chisq_interval_row>}, {nullptr},
      {d, d, d, d, d, d, d, d, d, d, d, i32},
      "(chi2, df, n, rows, cols, confidence, alternative, convention, quantity)\n"
      "-> (lower, upper, outcome)."},
