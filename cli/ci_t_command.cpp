@@ -21,7 +21,6 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "cli/csv_reader.h"
 #include "design/design.h"
 
 namespace {
@@ -31,20 +30,6 @@ struct t_options {
     int32_t alternative = t_test_two_sided;
     double n1, n2;  // NaN: not given
 };
-
-bool read_number(const char* name, const char* text, double* value)
-{
-    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
-    if (kind == value_invalid || kind == value_overflow) {
-        char detail[256];
-        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
-        usage_error(&ci_command_info, detail);
-        return false;
-    }
-    if (kind == value_missing)
-        *value = std::nan("");
-    return true;
-}
 
 outcome_id outcome_of(design_outcome outcome, const double* values, int count)
 {
@@ -79,7 +64,7 @@ int one_interval(char** texts, const t_options& options)
     double values[2];
     static const char* const names[] = {"T", "DF"};
     for (int i = 0; i < 2; ++i)
-        if (!read_number(names[i], texts[i], &values[i]))
+        if (!ci_read_number(names[i], texts[i], &values[i]))
             return exit_usage;
     d_interval r;
     design_outcome outcome = interval_of(values, options.n1, options.n2, options, &r);
@@ -106,102 +91,30 @@ int one_interval(char** texts, const t_options& options)
     return exit_ok;
 }
 
-void print_limit(double v, bool show)
+outcome_id interval_row(const double* values, size_t count, const void* context)
 {
-    std::fputc(',', stdout);
-    if (show)
-        print_plain(v);
+    const t_options& options = *static_cast<const t_options*>(context);
+    d_interval r;
+    // A given but empty size is missing; an absent one is not asked for.
+    bool sizes = count >= 3;
+    design_outcome outcome = interval_of(values, values[2], values[3], options, &r);
+    if (sizes && std::isnan(values[2]))
+        outcome = design_invalid;
+    bool ok = outcome == design_ok;
+    ci_csv_value(r.delta_lower, ok);
+    ci_csv_value(r.delta_upper, ok);
+    ci_csv_value(r.d_lower, ok && sizes);
+    ci_csv_value(r.d_upper, ok && sizes);
+    ci_csv_value(r.g_lower, ok && sizes);
+    ci_csv_value(r.g_upper, ok && sizes);
+    return outcome_of(outcome, values, sizes ? (count == 4 ? 4 : 3) : 2);
 }
 
-int interval_csv(const char* path, const t_options& options)
-{
-    std::FILE* in = stdin;
-    if (path != nullptr && std::strcmp(path, "-") != 0) {
-        in = std::fopen(path, "r");
-        if (in == nullptr) {
-            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
-            return exit_setup;
-        }
-    }
-    csv_reader reader;
-    csv_reader_init(&reader, in, ',');
-    csv_record record;
-    bool first = true;
-    int status = exit_ok;
-    std::puts("t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,g_upper,status");
-    while (csv_read_record(&reader, &record)) {
-        if (csv_record_is_blank(record, ','))
-            continue;
-        const size_t count = record.fields.size();
-        double values[4] = {std::nan(""), std::nan(""), std::nan(""), std::nan("")};
-        int bad = -1;
-        for (size_t i = 0; i < count && i < 4; ++i) {
-            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
-                                       &plain_numbers, &values[i]);
-            if (k == value_missing)
-                values[i] = std::nan("");
-            if ((k == value_invalid || k == value_overflow) && bad < 0)
-                bad = static_cast<int>(i);
-        }
-        if (first && bad == 0) {
-            first = false;
-            continue;
-        }
-        first = false;
-        for (size_t i = 0; i < 4; ++i) {
-            if (i > 0)
-                std::fputc(',', stdout);
-            if (i < count)
-                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
-        }
-        message_fields fields{};
-        fields.line = record.line;
-        char detail[96];
-        char value_text[64];
-        outcome_id id = outcome_ok;
-        if (record.unterminated_quote) {
-            id = outcome_unterminated_quote;
-        } else if (count < 2 || count > 4) {
-            std::snprintf(detail, sizeof detail, "2 to 4 fields t,df[,n1[,n2]], found %zu", count);
-            fields.detail = detail;
-            id = outcome_wrong_field_count;
-        } else if (bad >= 0) {
-            static const char* const names[] = {"t", "df", "n1", "n2"};
-            fields.argument = names[bad];
-            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
-                           ? csv_value_length(record, bad) : sizeof value_text - 1;
-            std::memcpy(value_text, csv_value(record, bad), n);
-            value_text[n] = '\0';
-            fields.value = value_text;
-            id = outcome_not_a_number;
-        }
-        if (id != outcome_ok) {
-            char reason[512];
-            format_reason(id, &fields, reason, sizeof reason);
-            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::printf(",,,,,,,%s\n", outcome_word(id));
-            status = exit_failure;
-            continue;
-        }
-        d_interval r;
-        // A given but empty size is missing; an absent one is not asked for.
-        bool sizes = count >= 3;
-        design_outcome outcome = interval_of(values, values[2], values[3], options, &r);
-        if (sizes && std::isnan(values[2]))
-            outcome = design_invalid;
-        bool ok = outcome == design_ok;
-        print_limit(r.delta_lower, ok);
-        print_limit(r.delta_upper, ok);
-        print_limit(r.d_lower, ok && sizes);
-        print_limit(r.d_upper, ok && sizes);
-        print_limit(r.g_lower, ok && sizes);
-        print_limit(r.g_upper, ok && sizes);
-        std::printf(",%s\n", outcome_word(outcome_of(outcome, values, sizes ? (count == 4 ? 4 : 3) : 2)));
-    }
-    if (in != stdin)
-        std::fclose(in);
-    return status;
-}
+const char* const csv_names[] = {"t", "df", "n1", "n2"};
+const ci_csv_table csv_table = {
+    "t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,g_upper,status",
+    csv_names, 4, 1u << 2 | 1u << 3 | 1u << 4, "2 to 4 fields t,df[,n1[,n2]]", 6, interval_row,
+};
 
 }  // namespace
 
@@ -239,7 +152,7 @@ int ci_t_run(int argc, char** argv)
                 std::snprintf(detail, sizeof detail, "%s needs a value", o.name);
                 return usage_error(&ci_command_info, detail);
             }
-            if (!read_number(o.name, value, o.target))
+            if (!ci_read_number(o.name, value, o.target))
                 return exit_usage;
             if (o.given != nullptr)
                 *o.given = true;
@@ -276,7 +189,7 @@ int ci_t_run(int argc, char** argv)
     if (csv) {
         if (count != 0 || n_given || pair_given)
             return usage_error(&ci_command_info, "ci t --csv takes the values from its rows");
-        return interval_csv(csv_path, options);
+        return ci_csv_run(csv_path, &csv_table, &options);
     }
     if (count != 2)
         return usage_error(&ci_command_info, "ci t takes T DF");
