@@ -192,12 +192,8 @@ int ci_chisq_run(int argc, char** argv)
             print_command_help(stdout, &ci_command_info);
             return exit_ok;
         }
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
         if (std::strcmp(arg, "--rmsea") == 0) {
             o.rmsea = true;
             continue;
@@ -210,37 +206,13 @@ int ci_chisq_run(int argc, char** argv)
             i += 2;
             continue;
         }
-        struct number_option {
-            const char* name;
-            double* target;
-        };
-        const number_option numbers[] = {{"--level", &o.level}, {"--n", &o.n}};
-        bool matched = false;
-        for (const number_option& n : numbers) {
-            if (option_argument(argc, argv, &i, n.name, &value)) {
-                if (value == nullptr) {
-                    char detail[64];
-                    std::snprintf(detail, sizeof detail, "%s needs a value", n.name);
-                    return usage_error(&ci_command_info, detail);
-                }
-                if (!ci_read_number(n.name, value, n.target))
-                    return exit_usage;
-                matched = true;
-                break;
-            }
-        }
-        if (matched)
-            continue;
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                o.alternative = ncp_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                o.alternative = ncp_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                o.alternative = ncp_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {ncp_two_sided, ncp_less, ncp_greater};
+        int status = exit_ok;
+        if (ci_number_option(argc, argv, &i, "--level", &o.level, &status) ||
+            ci_number_option(argc, argv, &i, "--n", &o.n, &status) ||
+            ci_alternative_option(argc, argv, &i, alternatives, &o.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (option_argument(argc, argv, &i, "--rmsea-divisor", &value)) {

@@ -196,39 +196,19 @@ int ci_run(int argc, char** argv, const char*)
     const char* csv_path = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        const char* value = nullptr;
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             print_command_help(stdout, &ci_command_info);
             return exit_ok;
         }
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
-        if (option_argument(argc, argv, &i, "--level", &value)) {
-            if (value == nullptr || !ci_read_number("--level", value, &options.level))
-                return value == nullptr ? usage_error(&ci_command_info, "--level needs a value")
-                                        : exit_usage;
-            continue;
-        }
-        if (option_argument(argc, argv, &i, "--n", &value)) {
-            if (value == nullptr || !ci_read_number("--n", value, &options.n))
-                return value == nullptr ? usage_error(&ci_command_info, "--n needs a value")
-                                        : exit_usage;
-            continue;
-        }
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                options.alternative = ncp_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                options.alternative = ncp_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                options.alternative = ncp_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {ncp_two_sided, ncp_less, ncp_greater};
+        int status = exit_ok;
+        if (ci_number_option(argc, argv, &i, "--level", &options.level, &status) ||
+            ci_number_option(argc, argv, &i, "--n", &options.n, &status) ||
+            ci_alternative_option(argc, argv, &i, alternatives, &options.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (arg[0] == '-' && arg[1] == '-') {

@@ -1,11 +1,11 @@
 // The batch mode shared by `ci F`, `ci t` and `ci chisq` (--csv), and the
-// number reader of their command lines.  A command gives its columns and a
-// row evaluator; the rules of `fnonct --csv` are kept here: a first line
-// whose first field is not a number is a header and is dropped, blank lines
-// are passed over, and every row gets exactly one output row, in input
-// order, its fields as given, then the evaluator's columns and a status.  A
-// malformed row is reported on stderr with its line, gets empty columns and
-// the status error, and makes the exit status 1.
+// numbers and options their command lines share.  A command gives its
+// columns and a row evaluator; the rules of `fnonct --csv` are kept here: a
+// first line whose first field is not a number is a header and is dropped,
+// blank lines are passed over, and every row gets exactly one output row,
+// in input order, its fields as given, then the evaluator's columns and a
+// status.  A malformed row is reported on stderr with its line, gets empty
+// columns and the status error, and makes the exit status 1.
 
 #include <cmath>
 #include <cstdio>
@@ -116,4 +116,48 @@ int ci_csv_run(const char* path, const ci_csv_table* table, const void* context)
     if (in != stdin)
         std::fclose(in);
     return status;
+}
+
+bool ci_csv_option(int argc, char** argv, int* i, bool* csv, const char** path)
+{
+    if (std::strcmp(argv[*i], "--csv") != 0)
+        return false;
+    *csv = true;
+    if (*i + 1 < argc && (argv[*i + 1][0] != '-' || std::strcmp(argv[*i + 1], "-") == 0))
+        *path = argv[++*i];
+    return true;
+}
+
+bool ci_number_option(int argc, char** argv, int* i, const char* name, double* target,
+                      int* status)
+{
+    const char* value = nullptr;
+    if (!option_argument(argc, argv, i, name, &value))
+        return false;
+    *status = exit_ok;
+    if (value == nullptr) {
+        char detail[64];
+        std::snprintf(detail, sizeof detail, "%s needs a value", name);
+        *status = usage_error(&ci_command_info, detail);
+    } else if (!ci_read_number(name, value, target)) {
+        *status = exit_usage;
+    }
+    return true;
+}
+
+bool ci_alternative_option(int argc, char** argv, int* i, const int32_t codes[3],
+                           int32_t* target, int* status)
+{
+    const char* value = nullptr;
+    if (!option_argument(argc, argv, i, "--alternative", &value))
+        return false;
+    static const char* const words[] = {"two-sided", "less", "greater"};
+    *status = exit_ok;
+    for (int k = 0; k < 3; ++k)
+        if (value != nullptr && std::strcmp(value, words[k]) == 0) {
+            *target = codes[k];
+            return true;
+        }
+    *status = usage_error(&ci_command_info, "--alternative takes two-sided, less or greater");
+    return true;
 }

@@ -18,7 +18,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "cli/cli.h"
 #include "design/design.h"
@@ -128,13 +127,8 @@ int ci_t_run(int argc, char** argv)
     const char* csv_path = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        const char* value = nullptr;
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
         struct numeric_option {
             const char* name;
             double* target;
@@ -145,15 +139,11 @@ int ci_t_run(int argc, char** argv)
                        {"--n2", &options.n2, &pair_given}};
         bool matched = false;
         for (const numeric_option& o : numeric) {
-            if (!option_argument(argc, argv, &i, o.name, &value))
+            int status = exit_ok;
+            if (!ci_number_option(argc, argv, &i, o.name, o.target, &status))
                 continue;
-            if (value == nullptr) {
-                char detail[64];
-                std::snprintf(detail, sizeof detail, "%s needs a value", o.name);
-                return usage_error(&ci_command_info, detail);
-            }
-            if (!ci_read_number(o.name, value, o.target))
-                return exit_usage;
+            if (status != exit_ok)
+                return status;
             if (o.given != nullptr)
                 *o.given = true;
             matched = true;
@@ -161,16 +151,11 @@ int ci_t_run(int argc, char** argv)
         }
         if (matched)
             continue;
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                options.alternative = t_test_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                options.alternative = t_test_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                options.alternative = t_test_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {t_test_two_sided, t_test_less, t_test_greater};
+        int status = exit_ok;
+        if (ci_alternative_option(argc, argv, &i, alternatives, &options.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (arg[0] == '-' && arg[1] == '-') {

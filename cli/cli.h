@@ -205,6 +205,16 @@ void ci_csv_value(double v, bool show);
 // A number of a `ci` command line (NaN when empty); false after the usage
 // error when it is not one.
 bool ci_read_number(const char* name, const char* text, double* value);
+// The options the `ci` commands share; each is true when argv[*i] is the
+// option (taking its value), with *status exit_ok or a usage error's.
+// --csv [FILE]: the next word is FILE unless it is an option ("-" is stdin).
+bool ci_csv_option(int argc, char** argv, int* i, bool* csv, const char** path);
+// --NAME NUMBER.
+bool ci_number_option(int argc, char** argv, int* i, const char* name, double* target,
+                      int* status);
+// --alternative two-sided|less|greater, stored as codes[0], [1] or [2].
+bool ci_alternative_option(int argc, char** argv, int* i, const int32_t codes[3],
+                           int32_t* target, int* status);
 
 // The {detail} of a math error: the record's name, kind, exponent and base.
 void math_error_detail(const host_math_error_report* error, char* out, size_t size);
