@@ -109,26 +109,18 @@ int one_interval(char** positional, const chisq_options& o)
     }
     struct line_out {
         const char* name;
-        double estimate, lower, upper;
+        double numbers[3];  // estimate, lower, upper
         bool show;
     };
     const line_out lines[] = {
-        {"lambda", r.lambda_estimate, r.lambda_lower, r.lambda_upper, true},
-        {"w", r.w_estimate, r.w_lower, r.w_upper, !std::isnan(o.n)},
-        {"rmsea", r.rmsea_estimate, r.rmsea_lower, r.rmsea_upper, o.rmsea},
-        {"cramers_v", r.v_estimate, r.v_lower, r.v_upper, !std::isnan(o.rows)},
+        {"lambda", {r.lambda_estimate, r.lambda_lower, r.lambda_upper}, true},
+        {"w", {r.w_estimate, r.w_lower, r.w_upper}, !std::isnan(o.n)},
+        {"rmsea", {r.rmsea_estimate, r.rmsea_lower, r.rmsea_upper}, o.rmsea},
+        {"cramers_v", {r.v_estimate, r.v_lower, r.v_upper}, !std::isnan(o.rows)},
     };
-    for (const line_out& l : lines) {
-        if (!l.show)
-            continue;
-        std::printf("%s ", l.name);
-        print_plain(l.estimate);
-        std::fputc(' ', stdout);
-        print_plain(l.lower);
-        std::fputc(' ', stdout);
-        print_plain(l.upper);
-        std::fputc('\n', stdout);
-    }
+    for (const line_out& l : lines)
+        if (l.show)
+            ci_print_line(l.name, l.numbers, 3);
     return exit_ok;
 }
 

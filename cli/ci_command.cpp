@@ -124,19 +124,15 @@ int one_interval(char** texts, const ci_options& options)
     }
     struct line_out {
         const char* name;
-        double lower, upper;
+        double limits[2];
     };
-    const line_out lines[] = {{"lambda", interval.lambda_lower, interval.lambda_upper},
-                              {"f2", interval.f2_lower, interval.f2_upper},
-                              {"eta2", interval.eta2_lower, interval.eta2_upper}};
+    const line_out lines[] = {{"lambda", {interval.lambda_lower, interval.lambda_upper}},
+                              {"f2", {interval.f2_lower, interval.f2_upper}},
+                              {"eta2", {interval.eta2_lower, interval.eta2_upper}}};
     for (const line_out& l : lines) {
         if (l.name != lines[0].name && std::isnan(options.n))
             break;
-        std::printf("%s ", l.name);
-        print_plain(l.lower);
-        std::fputc(' ', stdout);
-        print_plain(l.upper);
-        std::fputc('\n', stdout);
+        ci_print_line(l.name, l.limits, 2);
     }
     return exit_ok;
 }

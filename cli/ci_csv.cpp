@@ -28,6 +28,16 @@ bool ci_read_number(const char* name, const char* text, double* value)
     return true;
 }
 
+void ci_print_line(const char* name, const double* numbers, int count)
+{
+    std::fputs(name, stdout);
+    for (int i = 0; i < count; ++i) {
+        std::fputc(' ', stdout);
+        print_plain(numbers[i]);
+    }
+    std::fputc('\n', stdout);
+}
+
 void ci_csv_value(double v, bool show)
 {
     std::fputc(',', stdout);

@@ -51,11 +51,8 @@ design_outcome interval_of(const double* values, double n1, double n2, const t_o
 
 void print_line(const char* name, double lower, double upper)
 {
-    std::printf("%s ", name);
-    print_plain(lower);
-    std::fputc(' ', stdout);
-    print_plain(upper);
-    std::fputc('\n', stdout);
+    const double limits[] = {lower, upper};
+    ci_print_line(name, limits, 2);
 }
 
 int one_interval(char** texts, const t_options& options)

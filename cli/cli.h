@@ -200,6 +200,9 @@ struct ci_csv_table {
 // Rows from `path` (stdin when null or "-"): exit_ok, exit_failure when a
 // row was malformed, exit_setup when the file cannot be opened.
 int ci_csv_run(const char* path, const ci_csv_table* table, const void* context);
+// A line of a `ci` command's answer: the name and the numbers, %.17g,
+// separated by spaces.
+void ci_print_line(const char* name, const double* numbers, int count);
 // One result column: ',' and the value when `show`.
 void ci_csv_value(double v, bool show);
 // A number of a `ci` command line (NaN when empty); false after the usage
