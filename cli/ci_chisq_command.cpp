@@ -26,7 +26,6 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "cli/csv_reader.h"
 #include "design/design.h"
 #include "fnonct/fnonct_solve.h"
 
@@ -39,20 +38,6 @@ struct chisq_options {
     double n, rows, cols;  // NaN: not given
     bool rmsea = false;
 };
-
-bool read_number(const char* name, const char* text, double* value)
-{
-    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
-    if (kind == value_invalid || kind == value_overflow) {
-        char detail[256];
-        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
-        usage_error(&ci_command_info, detail);
-        return false;
-    }
-    if (kind == value_missing)
-        *value = std::nan("");
-    return true;
-}
 
 // The argument an outcome of missing or invalid points at: the first NaN,
 // or the first value outside its domain.
@@ -99,7 +84,7 @@ int one_interval(char** positional, const chisq_options& o)
     char texts[5][64] = {};
     static const char* const names[] = {"X", "DF"};
     for (int i = 0; i < 2; ++i) {
-        if (!read_number(names[i], positional[i], &values[i]))
+        if (!ci_read_number(names[i], positional[i], &values[i]))
             return exit_usage;
         std::snprintf(texts[i], sizeof texts[i], "%s", positional[i]);
     }
@@ -124,131 +109,47 @@ int one_interval(char** positional, const chisq_options& o)
     }
     struct line_out {
         const char* name;
-        double estimate, lower, upper;
+        double numbers[3];  // estimate, lower, upper
         bool show;
     };
     const line_out lines[] = {
-        {"lambda", r.lambda_estimate, r.lambda_lower, r.lambda_upper, true},
-        {"w", r.w_estimate, r.w_lower, r.w_upper, !std::isnan(o.n)},
-        {"rmsea", r.rmsea_estimate, r.rmsea_lower, r.rmsea_upper, o.rmsea},
-        {"cramers_v", r.v_estimate, r.v_lower, r.v_upper, !std::isnan(o.rows)},
+        {"lambda", {r.lambda_estimate, r.lambda_lower, r.lambda_upper}, true},
+        {"w", {r.w_estimate, r.w_lower, r.w_upper}, !std::isnan(o.n)},
+        {"rmsea", {r.rmsea_estimate, r.rmsea_lower, r.rmsea_upper}, o.rmsea},
+        {"cramers_v", {r.v_estimate, r.v_lower, r.v_upper}, !std::isnan(o.rows)},
     };
-    for (const line_out& l : lines) {
-        if (!l.show)
-            continue;
-        std::printf("%s ", l.name);
-        print_plain(l.estimate);
-        std::fputc(' ', stdout);
-        print_plain(l.lower);
-        std::fputc(' ', stdout);
-        print_plain(l.upper);
-        std::fputc('\n', stdout);
-    }
+    for (const line_out& l : lines)
+        if (l.show)
+            ci_print_line(l.name, l.numbers, 3);
     return exit_ok;
 }
 
-void print_value(double v, bool show)
+outcome_id interval_row(const double* values, size_t count, const void* context)
 {
-    std::fputc(',', stdout);
-    if (show)
-        print_plain(v);
+    const chisq_options& o = *static_cast<const chisq_options*>(context);
+    chisq_effect_interval r;
+    int32_t outcome = chisq_effect_size_interval(values[0], values[1], values[2], values[3],
+                                                 values[4], o.level, o.alternative,
+                                                 o.convention, &r);
+    bool ok = outcome == fnonct_ok;
+    bool with_n = ok && count >= 3 && !std::isnan(values[2]);
+    bool with_table = with_n && count == 5;
+    const double shown[] = {r.lambda_estimate, r.lambda_lower, r.lambda_upper,
+                            r.rmsea_estimate,  r.rmsea_lower,  r.rmsea_upper,
+                            r.w_estimate,      r.w_lower,      r.w_upper,
+                            r.v_estimate,      r.v_lower,      r.v_upper};
+    for (int i = 0; i < 12; ++i)
+        ci_csv_value(shown[i], i < 3 ? ok : i < 9 ? with_n : with_table);
+    return outcome_of(outcome);
 }
 
-int interval_csv(const char* path, const chisq_options& o)
-{
-    std::FILE* in = stdin;
-    if (path != nullptr && std::strcmp(path, "-") != 0) {
-        in = std::fopen(path, "r");
-        if (in == nullptr) {
-            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
-            return exit_setup;
-        }
-    }
-    csv_reader reader;
-    csv_reader_init(&reader, in, ',');
-    csv_record record;
-    bool first = true;
-    int status = exit_ok;
-    std::puts("chi2,df,n,rows,cols,lambda_estimate,lambda_lower,lambda_upper,rmsea_estimate,"
-              "rmsea_lower,rmsea_upper,w_estimate,w_lower,w_upper,v_estimate,v_lower,v_upper,"
-              "status");
-    while (csv_read_record(&reader, &record)) {
-        if (csv_record_is_blank(record, ','))
-            continue;
-        const size_t count = record.fields.size();
-        double values[5];
-        for (double& v : values)
-            v = std::nan("");
-        int bad = -1;
-        for (size_t i = 0; i < count && i < 5; ++i) {
-            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
-                                       &plain_numbers, &values[i]);
-            if (k == value_missing)
-                values[i] = std::nan("");
-            if ((k == value_invalid || k == value_overflow) && bad < 0)
-                bad = static_cast<int>(i);
-        }
-        if (first && bad == 0) {
-            first = false;
-            continue;
-        }
-        first = false;
-        for (size_t i = 0; i < 5; ++i) {
-            if (i > 0)
-                std::fputc(',', stdout);
-            if (i < count)
-                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
-        }
-        message_fields fields{};
-        fields.line = record.line;
-        char detail[96];
-        char value_text[64];
-        outcome_id id = outcome_ok;
-        if (record.unterminated_quote) {
-            id = outcome_unterminated_quote;
-        } else if (count < 2 || count == 4 || count > 5) {
-            std::snprintf(detail, sizeof detail, "2, 3 or 5 fields chi2,df[,n[,rows,cols]], found %zu",
-                          count);
-            fields.detail = detail;
-            id = outcome_wrong_field_count;
-        } else if (bad >= 0) {
-            static const char* const names[] = {"chi2", "df", "n", "rows", "cols"};
-            fields.argument = names[bad];
-            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
-                           ? csv_value_length(record, bad)
-                           : sizeof value_text - 1;
-            std::memcpy(value_text, csv_value(record, bad), n);
-            value_text[n] = '\0';
-            fields.value = value_text;
-            id = outcome_not_a_number;
-        }
-        if (id != outcome_ok) {
-            char reason[512];
-            format_reason(id, &fields, reason, sizeof reason);
-            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::printf(",,,,,,,,,,,,,%s\n", outcome_word(id));
-            status = exit_failure;
-            continue;
-        }
-        chisq_effect_interval r;
-        int32_t outcome = chisq_effect_size_interval(values[0], values[1], values[2], values[3],
-                                                     values[4], o.level, o.alternative,
-                                                     o.convention, &r);
-        bool ok = outcome == fnonct_ok;
-        bool with_n = ok && count >= 3 && !std::isnan(values[2]);
-        bool with_table = with_n && count == 5;
-        const double shown[] = {r.lambda_estimate, r.lambda_lower, r.lambda_upper,
-                                r.rmsea_estimate,  r.rmsea_lower,  r.rmsea_upper,
-                                r.w_estimate,      r.w_lower,      r.w_upper,
-                                r.v_estimate,      r.v_lower,      r.v_upper};
-        for (int i = 0; i < 12; ++i)
-            print_value(shown[i], i < 3 ? ok : i < 9 ? with_n : with_table);
-        std::printf(",%s\n", outcome_word(outcome_of(outcome)));
-    }
-    if (in != stdin)
-        std::fclose(in);
-    return status;
-}
+const char* const csv_names[] = {"chi2", "df", "n", "rows", "cols"};
+const ci_csv_table csv_table = {
+    "chi2,df,n,rows,cols,lambda_estimate,lambda_lower,lambda_upper,rmsea_estimate,"
+    "rmsea_lower,rmsea_upper,w_estimate,w_lower,w_upper,v_estimate,v_lower,v_upper,status",
+    csv_names, 5, 1u << 2 | 1u << 3 | 1u << 5, "2, 3 or 5 fields chi2,df[,n[,rows,cols]]", 12,
+    interval_row,
+};
 
 }  // namespace
 
@@ -283,12 +184,8 @@ int ci_chisq_run(int argc, char** argv)
             print_command_help(stdout, &ci_command_info);
             return exit_ok;
         }
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
         if (std::strcmp(arg, "--rmsea") == 0) {
             o.rmsea = true;
             continue;
@@ -296,42 +193,18 @@ int ci_chisq_run(int argc, char** argv)
         if (std::strcmp(arg, "--table") == 0) {
             if (i + 2 >= argc)
                 return usage_error(&ci_command_info, "--table needs R and C");
-            if (!read_number("R", argv[i + 1], &o.rows) || !read_number("C", argv[i + 2], &o.cols))
+            if (!ci_read_number("R", argv[i + 1], &o.rows) || !ci_read_number("C", argv[i + 2], &o.cols))
                 return exit_usage;
             i += 2;
             continue;
         }
-        struct number_option {
-            const char* name;
-            double* target;
-        };
-        const number_option numbers[] = {{"--level", &o.level}, {"--n", &o.n}};
-        bool matched = false;
-        for (const number_option& n : numbers) {
-            if (option_argument(argc, argv, &i, n.name, &value)) {
-                if (value == nullptr) {
-                    char detail[64];
-                    std::snprintf(detail, sizeof detail, "%s needs a value", n.name);
-                    return usage_error(&ci_command_info, detail);
-                }
-                if (!read_number(n.name, value, n.target))
-                    return exit_usage;
-                matched = true;
-                break;
-            }
-        }
-        if (matched)
-            continue;
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                o.alternative = ncp_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                o.alternative = ncp_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                o.alternative = ncp_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {ncp_two_sided, ncp_less, ncp_greater};
+        int status = exit_ok;
+        if (ci_number_option(argc, argv, &i, "--level", &o.level, &status) ||
+            ci_number_option(argc, argv, &i, "--n", &o.n, &status) ||
+            ci_alternative_option(argc, argv, &i, alternatives, &o.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (option_argument(argc, argv, &i, "--rmsea-divisor", &value)) {
@@ -357,7 +230,7 @@ int ci_chisq_run(int argc, char** argv)
     if (csv) {
         if (count != 0 || !std::isnan(o.n) || !std::isnan(o.rows))
             return usage_error(&ci_command_info, "ci chisq --csv takes the values from its rows");
-        return interval_csv(csv_path, o);
+        return ci_csv_run(csv_path, &csv_table, &o);
     }
     if (count != 2)
         return usage_error(&ci_command_info, "ci chisq takes X DF");

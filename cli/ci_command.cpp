@@ -25,7 +25,6 @@
 #include <cstring>
 
 #include "cli/cli.h"
-#include "cli/csv_reader.h"
 #include "design/design.h"
 #include "fnonct/fnonct_solve.h"
 
@@ -65,21 +64,6 @@ struct ci_options {
     int32_t alternative = ncp_two_sided;
     double n;  // NaN: not given
 };
-
-// One number of the command line; a missing value reads as NaN.
-bool read_number(const char* name, const char* text, double* value)
-{
-    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
-    if (kind == value_invalid || kind == value_overflow) {
-        char detail[256];
-        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
-        usage_error(&ci_command_info, detail);
-        return false;
-    }
-    if (kind == value_missing)
-        *value = std::nan("");
-    return true;
-}
 
 // The reason an interval was not given; texts are F, DF1, DF2, N
 // as given (N may be null).
@@ -123,7 +107,7 @@ int one_interval(char** texts, const ci_options& options)
     double values[4] = {0.0, 0.0, 0.0, options.n};
     static const char* const names[] = {"F", "DF1", "DF2"};
     for (int i = 0; i < 3; ++i)
-        if (!read_number(names[i], texts[i], &values[i]))
+        if (!ci_read_number(names[i], texts[i], &values[i]))
             return exit_usage;
     effect_interval interval;
     int32_t outcome = effect_size_interval(values[0], values[1], values[2], options.n,
@@ -140,123 +124,44 @@ int one_interval(char** texts, const ci_options& options)
     }
     struct line_out {
         const char* name;
-        double lower, upper;
+        double limits[2];
     };
-    const line_out lines[] = {{"lambda", interval.lambda_lower, interval.lambda_upper},
-                              {"f2", interval.f2_lower, interval.f2_upper},
-                              {"eta2", interval.eta2_lower, interval.eta2_upper}};
+    const line_out lines[] = {{"lambda", {interval.lambda_lower, interval.lambda_upper}},
+                              {"f2", {interval.f2_lower, interval.f2_upper}},
+                              {"eta2", {interval.eta2_lower, interval.eta2_upper}}};
     for (const line_out& l : lines) {
         if (l.name != lines[0].name && std::isnan(options.n))
             break;
-        std::printf("%s ", l.name);
-        print_plain(l.lower);
-        std::fputc(' ', stdout);
-        print_plain(l.upper);
-        std::fputc('\n', stdout);
+        ci_print_line(l.name, l.limits, 2);
     }
     return exit_ok;
 }
 
-void print_limit(double v, bool show)
+outcome_id interval_row(const double* values, size_t count, const void* context)
 {
-    std::fputc(',', stdout);
-    if (show)
-        print_plain(v);
+    const ci_options& options = *static_cast<const ci_options*>(context);
+    effect_interval interval;
+    int32_t outcome = effect_size_interval(values[0], values[1], values[2], values[3],
+                                           options.level, options.alternative, &interval);
+    bool ok = outcome == fnonct_ok;
+    bool with_n = ok && count == 4;
+    ci_csv_value(interval.lambda_lower, ok);
+    ci_csv_value(interval.lambda_upper, ok);
+    ci_csv_value(interval.f2_lower, with_n);
+    ci_csv_value(interval.f2_upper, with_n);
+    ci_csv_value(interval.eta2_lower, with_n);
+    ci_csv_value(interval.eta2_upper, with_n);
+    return ok                          ? outcome_ok
+         : outcome == fnonct_missing ? outcome_missing
+         : outcome == fnonct_invalid ? outcome_invalid
+                                     : outcome_design_failed;
 }
 
-int interval_csv(const char* path, const ci_options& options)
-{
-    std::FILE* in = stdin;
-    if (path != nullptr && std::strcmp(path, "-") != 0) {
-        in = std::fopen(path, "r");
-        if (in == nullptr) {
-            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
-            return exit_setup;
-        }
-    }
-    csv_reader reader;
-    csv_reader_init(&reader, in, ',');
-    csv_record record;
-    bool first = true;
-    int status = exit_ok;
-    std::puts("F,df1,df2,n,lambda_lower,lambda_upper,f2_lower,f2_upper,eta2_lower,eta2_upper,"
-              "status");
-    while (csv_read_record(&reader, &record)) {
-        if (csv_record_is_blank(record, ','))
-            continue;  // a blank line is no row
-        const size_t count = record.fields.size();
-        double values[4];
-        values[3] = std::nan("");
-        int bad = -1;
-        for (size_t i = 0; i < count && i < 4; ++i) {
-            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
-                                       &plain_numbers, &values[i]);
-            if (k == value_missing)
-                values[i] = std::nan("");
-            if ((k == value_invalid || k == value_overflow) && bad < 0)
-                bad = static_cast<int>(i);
-        }
-        if (first && bad == 0) {  // a header
-            first = false;
-            continue;
-        }
-        first = false;
-        for (size_t i = 0; i < 4; ++i) {
-            if (i > 0)
-                std::fputc(',', stdout);
-            if (i < count)
-                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
-        }
-        message_fields fields{};
-        fields.line = record.line;
-        char detail[96];
-        char value_text[64];
-        outcome_id id = outcome_ok;
-        if (record.unterminated_quote) {
-            id = outcome_unterminated_quote;
-        } else if (count < 3 || count > 4) {
-            std::snprintf(detail, sizeof detail, "3 or 4 fields F,df1,df2[,n], found %zu", count);
-            fields.detail = detail;
-            id = outcome_wrong_field_count;
-        } else if (bad >= 0) {
-            static const char* const names[] = {"F", "df1", "df2", "n"};
-            fields.argument = names[bad];
-            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
-                           ? csv_value_length(record, bad) : sizeof value_text - 1;
-            std::memcpy(value_text, csv_value(record, bad), n);
-            value_text[n] = '\0';
-            fields.value = value_text;
-            id = outcome_not_a_number;
-        }
-        if (id != outcome_ok) {
-            char reason[512];
-            format_reason(id, &fields, reason, sizeof reason);
-            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::printf(",,,,,,,%s\n", outcome_word(id));
-            status = exit_failure;
-            continue;
-        }
-        effect_interval interval;
-        int32_t outcome = effect_size_interval(values[0], values[1], values[2], values[3],
-                                               options.level, options.alternative, &interval);
-        bool ok = outcome == fnonct_ok;
-        bool with_n = ok && count == 4;
-        print_limit(interval.lambda_lower, ok);
-        print_limit(interval.lambda_upper, ok);
-        print_limit(interval.f2_lower, with_n);
-        print_limit(interval.f2_upper, with_n);
-        print_limit(interval.eta2_lower, with_n);
-        print_limit(interval.eta2_upper, with_n);
-        const outcome_id row_id = ok                          ? outcome_ok
-                                : outcome == fnonct_missing ? outcome_missing
-                                : outcome == fnonct_invalid ? outcome_invalid
-                                                            : outcome_design_failed;
-        std::printf(",%s\n", outcome_word(row_id));
-    }
-    if (in != stdin)
-        std::fclose(in);
-    return status;
-}
+const char* const csv_names[] = {"F", "df1", "df2", "n"};
+const ci_csv_table csv_table = {
+    "F,df1,df2,n,lambda_lower,lambda_upper,f2_lower,f2_upper,eta2_lower,eta2_upper,status",
+    csv_names, 4, 1u << 3 | 1u << 4, "3 or 4 fields F,df1,df2[,n]", 6, interval_row,
+};
 
 void print_ci_help(std::FILE* out, const char* indent)
 {
@@ -287,39 +192,19 @@ int ci_run(int argc, char** argv, const char*)
     const char* csv_path = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        const char* value = nullptr;
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             print_command_help(stdout, &ci_command_info);
             return exit_ok;
         }
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
-        if (option_argument(argc, argv, &i, "--level", &value)) {
-            if (value == nullptr || !read_number("--level", value, &options.level))
-                return value == nullptr ? usage_error(&ci_command_info, "--level needs a value")
-                                        : exit_usage;
-            continue;
-        }
-        if (option_argument(argc, argv, &i, "--n", &value)) {
-            if (value == nullptr || !read_number("--n", value, &options.n))
-                return value == nullptr ? usage_error(&ci_command_info, "--n needs a value")
-                                        : exit_usage;
-            continue;
-        }
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                options.alternative = ncp_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                options.alternative = ncp_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                options.alternative = ncp_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {ncp_two_sided, ncp_less, ncp_greater};
+        int status = exit_ok;
+        if (ci_number_option(argc, argv, &i, "--level", &options.level, &status) ||
+            ci_number_option(argc, argv, &i, "--n", &options.n, &status) ||
+            ci_alternative_option(argc, argv, &i, alternatives, &options.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (arg[0] == '-' && arg[1] == '-') {
@@ -334,7 +219,7 @@ int ci_run(int argc, char** argv, const char*)
     if (csv) {
         if (count != 0 || !std::isnan(options.n))
             return usage_error(&ci_command_info, "ci --csv takes the values from its rows");
-        return interval_csv(csv_path, options);
+        return ci_csv_run(csv_path, &csv_table, &options);
     }
     if (count != 3)
         return usage_error(&ci_command_info, "ci takes F DF1 DF2");

@@ -18,10 +18,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "cli/cli.h"
-#include "cli/csv_reader.h"
 #include "design/design.h"
 
 namespace {
@@ -31,20 +29,6 @@ struct t_options {
     int32_t alternative = t_test_two_sided;
     double n1, n2;  // NaN: not given
 };
-
-bool read_number(const char* name, const char* text, double* value)
-{
-    value_kind kind = parse_value(text, std::strlen(text), &plain_numbers, value);
-    if (kind == value_invalid || kind == value_overflow) {
-        char detail[256];
-        std::snprintf(detail, sizeof detail, "%s is not a number: '%s'", name, text);
-        usage_error(&ci_command_info, detail);
-        return false;
-    }
-    if (kind == value_missing)
-        *value = std::nan("");
-    return true;
-}
 
 outcome_id outcome_of(design_outcome outcome, const double* values, int count)
 {
@@ -67,11 +51,8 @@ design_outcome interval_of(const double* values, double n1, double n2, const t_o
 
 void print_line(const char* name, double lower, double upper)
 {
-    std::printf("%s ", name);
-    print_plain(lower);
-    std::fputc(' ', stdout);
-    print_plain(upper);
-    std::fputc('\n', stdout);
+    const double limits[] = {lower, upper};
+    ci_print_line(name, limits, 2);
 }
 
 int one_interval(char** texts, const t_options& options)
@@ -79,7 +60,7 @@ int one_interval(char** texts, const t_options& options)
     double values[2];
     static const char* const names[] = {"T", "DF"};
     for (int i = 0; i < 2; ++i)
-        if (!read_number(names[i], texts[i], &values[i]))
+        if (!ci_read_number(names[i], texts[i], &values[i]))
             return exit_usage;
     d_interval r;
     design_outcome outcome = interval_of(values, options.n1, options.n2, options, &r);
@@ -106,102 +87,30 @@ int one_interval(char** texts, const t_options& options)
     return exit_ok;
 }
 
-void print_limit(double v, bool show)
+outcome_id interval_row(const double* values, size_t count, const void* context)
 {
-    std::fputc(',', stdout);
-    if (show)
-        print_plain(v);
+    const t_options& options = *static_cast<const t_options*>(context);
+    d_interval r;
+    // A given but empty size is missing; an absent one is not asked for.
+    bool sizes = count >= 3;
+    design_outcome outcome = interval_of(values, values[2], values[3], options, &r);
+    if (sizes && std::isnan(values[2]))
+        outcome = design_invalid;
+    bool ok = outcome == design_ok;
+    ci_csv_value(r.delta_lower, ok);
+    ci_csv_value(r.delta_upper, ok);
+    ci_csv_value(r.d_lower, ok && sizes);
+    ci_csv_value(r.d_upper, ok && sizes);
+    ci_csv_value(r.g_lower, ok && sizes);
+    ci_csv_value(r.g_upper, ok && sizes);
+    return outcome_of(outcome, values, sizes ? (count == 4 ? 4 : 3) : 2);
 }
 
-int interval_csv(const char* path, const t_options& options)
-{
-    std::FILE* in = stdin;
-    if (path != nullptr && std::strcmp(path, "-") != 0) {
-        in = std::fopen(path, "r");
-        if (in == nullptr) {
-            std::fprintf(stderr, "kelbrant: ci: cannot open '%s'\n", path);
-            return exit_setup;
-        }
-    }
-    csv_reader reader;
-    csv_reader_init(&reader, in, ',');
-    csv_record record;
-    bool first = true;
-    int status = exit_ok;
-    std::puts("t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,g_upper,status");
-    while (csv_read_record(&reader, &record)) {
-        if (csv_record_is_blank(record, ','))
-            continue;
-        const size_t count = record.fields.size();
-        double values[4] = {std::nan(""), std::nan(""), std::nan(""), std::nan("")};
-        int bad = -1;
-        for (size_t i = 0; i < count && i < 4; ++i) {
-            value_kind k = parse_value(csv_value(record, i), csv_value_length(record, i),
-                                       &plain_numbers, &values[i]);
-            if (k == value_missing)
-                values[i] = std::nan("");
-            if ((k == value_invalid || k == value_overflow) && bad < 0)
-                bad = static_cast<int>(i);
-        }
-        if (first && bad == 0) {
-            first = false;
-            continue;
-        }
-        first = false;
-        for (size_t i = 0; i < 4; ++i) {
-            if (i > 0)
-                std::fputc(',', stdout);
-            if (i < count)
-                std::fwrite(csv_raw(record, i), 1, csv_raw_length(record, i), stdout);
-        }
-        message_fields fields{};
-        fields.line = record.line;
-        char detail[96];
-        char value_text[64];
-        outcome_id id = outcome_ok;
-        if (record.unterminated_quote) {
-            id = outcome_unterminated_quote;
-        } else if (count < 2 || count > 4) {
-            std::snprintf(detail, sizeof detail, "2 to 4 fields t,df[,n1[,n2]], found %zu", count);
-            fields.detail = detail;
-            id = outcome_wrong_field_count;
-        } else if (bad >= 0) {
-            static const char* const names[] = {"t", "df", "n1", "n2"};
-            fields.argument = names[bad];
-            size_t n = csv_value_length(record, bad) < sizeof value_text - 1
-                           ? csv_value_length(record, bad) : sizeof value_text - 1;
-            std::memcpy(value_text, csv_value(record, bad), n);
-            value_text[n] = '\0';
-            fields.value = value_text;
-            id = outcome_not_a_number;
-        }
-        if (id != outcome_ok) {
-            char reason[512];
-            format_reason(id, &fields, reason, sizeof reason);
-            std::fprintf(stderr, "kelbrant: ci: %s\n", reason);
-            std::printf(",,,,,,,%s\n", outcome_word(id));
-            status = exit_failure;
-            continue;
-        }
-        d_interval r;
-        // A given but empty size is missing; an absent one is not asked for.
-        bool sizes = count >= 3;
-        design_outcome outcome = interval_of(values, values[2], values[3], options, &r);
-        if (sizes && std::isnan(values[2]))
-            outcome = design_invalid;
-        bool ok = outcome == design_ok;
-        print_limit(r.delta_lower, ok);
-        print_limit(r.delta_upper, ok);
-        print_limit(r.d_lower, ok && sizes);
-        print_limit(r.d_upper, ok && sizes);
-        print_limit(r.g_lower, ok && sizes);
-        print_limit(r.g_upper, ok && sizes);
-        std::printf(",%s\n", outcome_word(outcome_of(outcome, values, sizes ? (count == 4 ? 4 : 3) : 2)));
-    }
-    if (in != stdin)
-        std::fclose(in);
-    return status;
-}
+const char* const csv_names[] = {"t", "df", "n1", "n2"};
+const ci_csv_table csv_table = {
+    "t,df,n1,n2,delta_lower,delta_upper,d_lower,d_upper,g_lower,g_upper,status",
+    csv_names, 4, 1u << 2 | 1u << 3 | 1u << 4, "2 to 4 fields t,df[,n1[,n2]]", 6, interval_row,
+};
 
 }  // namespace
 
@@ -215,13 +124,8 @@ int ci_t_run(int argc, char** argv)
     const char* csv_path = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        const char* value = nullptr;
-        if (std::strcmp(arg, "--csv") == 0) {
-            csv = true;
-            if (i + 1 < argc && (argv[i + 1][0] != '-' || std::strcmp(argv[i + 1], "-") == 0))
-                csv_path = argv[++i];
+        if (ci_csv_option(argc, argv, &i, &csv, &csv_path))
             continue;
-        }
         struct numeric_option {
             const char* name;
             double* target;
@@ -232,15 +136,11 @@ int ci_t_run(int argc, char** argv)
                        {"--n2", &options.n2, &pair_given}};
         bool matched = false;
         for (const numeric_option& o : numeric) {
-            if (!option_argument(argc, argv, &i, o.name, &value))
+            int status = exit_ok;
+            if (!ci_number_option(argc, argv, &i, o.name, o.target, &status))
                 continue;
-            if (value == nullptr) {
-                char detail[64];
-                std::snprintf(detail, sizeof detail, "%s needs a value", o.name);
-                return usage_error(&ci_command_info, detail);
-            }
-            if (!read_number(o.name, value, o.target))
-                return exit_usage;
+            if (status != exit_ok)
+                return status;
             if (o.given != nullptr)
                 *o.given = true;
             matched = true;
@@ -248,16 +148,11 @@ int ci_t_run(int argc, char** argv)
         }
         if (matched)
             continue;
-        if (option_argument(argc, argv, &i, "--alternative", &value)) {
-            if (value != nullptr && std::strcmp(value, "two-sided") == 0)
-                options.alternative = t_test_two_sided;
-            else if (value != nullptr && std::strcmp(value, "less") == 0)
-                options.alternative = t_test_less;
-            else if (value != nullptr && std::strcmp(value, "greater") == 0)
-                options.alternative = t_test_greater;
-            else
-                return usage_error(&ci_command_info,
-                                   "--alternative takes two-sided, less or greater");
+        static const int32_t alternatives[] = {t_test_two_sided, t_test_less, t_test_greater};
+        int status = exit_ok;
+        if (ci_alternative_option(argc, argv, &i, alternatives, &options.alternative, &status)) {
+            if (status != exit_ok)
+                return status;
             continue;
         }
         if (arg[0] == '-' && arg[1] == '-') {
@@ -276,7 +171,7 @@ int ci_t_run(int argc, char** argv)
     if (csv) {
         if (count != 0 || n_given || pair_given)
             return usage_error(&ci_command_info, "ci t --csv takes the values from its rows");
-        return interval_csv(csv_path, options);
+        return ci_csv_run(csv_path, &csv_table, &options);
     }
     if (count != 2)
         return usage_error(&ci_command_info, "ci t takes T DF");

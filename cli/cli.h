@@ -178,6 +178,47 @@ int outcome_exit_status(outcome_id id);
 // The one-line reason for an outcome, without the program name or newline.
 void format_reason(outcome_id id, const message_fields* fields, char* out, size_t size);
 
+// ---------------------------------------------------------------------------
+// The batch mode of the `ci` commands (ci_csv.cpp)
+//
+// A row of `width` input columns (at most ci_csv_max_width) is echoed, then
+// the `results` columns that `evaluate` writes for a well-formed row, each
+// after a ',' (values NaN where empty or absent; count is the row's number
+// of fields); evaluate returns the row's status.  Bit k of `counts` set: a
+// row may have k fields, and `counts_text` ("3 or 4 fields F,df1,df2[,n]")
+// says which otherwise.  `names` name the input columns in the messages.
+constexpr int ci_csv_max_width = 5;
+struct ci_csv_table {
+    const char* header;
+    const char* const* names;
+    int width;
+    unsigned counts;
+    const char* counts_text;
+    int results;
+    outcome_id (*evaluate)(const double* values, size_t count, const void* context);
+};
+// Rows from `path` (stdin when null or "-"): exit_ok, exit_failure when a
+// row was malformed, exit_setup when the file cannot be opened.
+int ci_csv_run(const char* path, const ci_csv_table* table, const void* context);
+// A line of a `ci` command's answer: the name and the numbers, %.17g,
+// separated by spaces.
+void ci_print_line(const char* name, const double* numbers, int count);
+// One result column: ',' and the value when `show`.
+void ci_csv_value(double v, bool show);
+// A number of a `ci` command line (NaN when empty); false after the usage
+// error when it is not one.
+bool ci_read_number(const char* name, const char* text, double* value);
+// The options the `ci` commands share; each is true when argv[*i] is the
+// option (taking its value), with *status exit_ok or a usage error's.
+// --csv [FILE]: the next word is FILE unless it is an option ("-" is stdin).
+bool ci_csv_option(int argc, char** argv, int* i, bool* csv, const char** path);
+// --NAME NUMBER.
+bool ci_number_option(int argc, char** argv, int* i, const char* name, double* target,
+                      int* status);
+// --alternative two-sided|less|greater, stored as codes[0], [1] or [2].
+bool ci_alternative_option(int argc, char** argv, int* i, const int32_t codes[3],
+                           int32_t* target, int* status);
+
 // The {detail} of a math error: the record's name, kind, exponent and base.
 void math_error_detail(const host_math_error_report* error, char* out, size_t size);
 
