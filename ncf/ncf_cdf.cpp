@@ -41,7 +41,9 @@
 // the sum runs on p_k = u_k = 1 and is scaled in logarithms (sum_scaled).
 // Deviation: as first written the routine failed there, although P may be
 // a double: 5.43e-192 at x = 2.184145633e-5, df1 = 205.2748023, df2 =
-// 0.09807506454, ncp = 233.7161242.
+// 0.09807506454, ncp = 233.7161242.  A sum that comes out NaN or infinite
+// (x = 1.37e303 with a subnormal df1 and ncp = 1e5) fails with 0 in *out
+// rather than returning it with status 0.
 //
 // x' and y' = 1 - x' are both formed directly (ncf_beta_argument): x' =
 // m/(m+1), y' = 1/(m+1) with m = x df1/df2 when df1 < df2, and x' = x/(x+r),
@@ -288,6 +290,18 @@ static int32_t slopes_start_index(const ncf_cdf_point* point, double lam, int32_
     return k;
 }
 
+// A sum whose terms overflowed or cancelled into NaN (x near the largest
+// double with a subnormal df1 and ncp = 1e5 gave NaN) is a failure, never a
+// value: status 1 and 0 in *out, as for any failed sum.
+static int32_t finite_or_failed(int32_t status, double* out)
+{
+    if (status == 0 && !(elem_abs(*out) <= max_double)) {
+        *out = 0.0;
+        return 1;
+    }
+    return status;
+}
+
 __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, double ncp, double* out,
                                                      ncf_cdf_trace* trace, ncf_cdf_slopes* slopes)
 {
@@ -358,7 +372,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
         // caller has the log-space sum for such arguments.
         if (slopes != nullptr)
             return 1;
-        return sum_scaled(point, lam, k, out, trace);
+        return finite_or_failed(sum_scaled(point, lam, k, out, trace), out);
     }
     double weight = start->weight;
     double term = point->term;
@@ -403,7 +417,7 @@ __attribute__((noinline)) static int32_t evaluate_at(ncf_cdf_point* point, doubl
     if (n >= step_limit)
         return 1;
     *out = sum + point->ik;
-    return 0;
+    return finite_or_failed(0, out);
 }
 
 int32_t ncf_cdf_traced(double x, double df1, double df2, double ncp, double* out,

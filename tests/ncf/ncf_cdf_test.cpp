@@ -106,6 +106,10 @@ const failure_case failure_cases[] = {
     // sum runs on.  Stopping on the first term (0 in double) and returning
     // I_k alone would be wrong.
     {"step limit: first terms below the double range", 999.0, 10.0, 10.0, 115000.0, 66700, 1000, 1, 1},
+    // x near the largest double with a subnormal df1 (found by fuzz_ncf): the
+    // scaled sum's first step came out NaN, once returned with status 0.
+    {"a sum that turns NaN", 0x1.0000000012p+1007, 0x0.00000000002e9p-1022, 0x1.86a600000006p+16,
+     0x1.86a00001affp+16, 58000, 1, 1, 0},
 };
 
 TEST(NcfCdf, Failures)
