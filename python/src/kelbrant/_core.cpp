@@ -410,30 +410,20 @@ int32_t ncp_interval_row(const double* in, int32_t alternative, double* out)
     return ncp_interval(in[0], in[1], in[2], in[3], alternative, &out[0], &out[1]);
 }
 
-// The noncentral t in SciPy's order (x, df, nc); NaN unless nct_ok.
-double nct_cdf_value(const double* a)
+// The noncentral t in SciPy's order (x, df, nc), and its quantiles (q, df,
+// nc); NaN unless nct_ok.
+double nct_tail_value(const double* a, bool upper, bool log_form)
 {
-    double lower, upper;
-    return nct_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? lower : not_a_number;
+    double lower, upper_tail;
+    int32_t status = log_form ? nct_log_cdf(a[0], a[1], a[2], &lower, &upper_tail)
+                              : nct_cdf(a[0], a[1], a[2], &lower, &upper_tail);
+    return status == nct_ok ? (upper ? upper_tail : lower) : not_a_number;
 }
 
-double nct_sf_value(const double* a)
-{
-    double lower, upper;
-    return nct_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? upper : not_a_number;
-}
-
-double nct_logcdf_value(const double* a)
-{
-    double lower, upper;
-    return nct_log_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? lower : not_a_number;
-}
-
-double nct_logsf_value(const double* a)
-{
-    double lower, upper;
-    return nct_log_cdf(a[0], a[1], a[2], &lower, &upper) == nct_ok ? upper : not_a_number;
-}
+double nct_cdf_value(const double* a) { return nct_tail_value(a, false, false); }
+double nct_sf_value(const double* a) { return nct_tail_value(a, true, false); }
+double nct_logcdf_value(const double* a) { return nct_tail_value(a, false, true); }
+double nct_logsf_value(const double* a) { return nct_tail_value(a, true, true); }
 
 double nct_pdf_value(const double* a)
 {
@@ -447,17 +437,14 @@ double nct_logpdf_value(const double* a)
     return nct_log_density(a[0], a[1], a[2], &f) == nct_ok ? f : not_a_number;
 }
 
-double nct_ppf_value(const double* a)
+double nct_quantile_value(const double* a, int32_t tail)
 {
     double t;
-    return nct_quantile(a[0], nct_lower_tail, a[1], a[2], &t) == nct_ok ? t : not_a_number;
+    return nct_quantile(a[0], tail, a[1], a[2], &t) == nct_ok ? t : not_a_number;
 }
 
-double nct_isf_value(const double* a)
-{
-    double t;
-    return nct_quantile(a[0], nct_upper_tail, a[1], a[2], &t) == nct_ok ? t : not_a_number;
-}
+double nct_ppf_value(const double* a) { return nct_quantile_value(a, nct_lower_tail); }
+double nct_isf_value(const double* a) { return nct_quantile_value(a, nct_upper_tail); }
 
 double nct_ncp_value(const double* a)
 {
