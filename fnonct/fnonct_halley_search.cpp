@@ -26,7 +26,9 @@
 // ln(P0/p) as in the callback's search, and the root of phase 1's normal
 // approximation by Newton's method (fnonct_normal_start: within 0.64% of
 // the root at the median of the benchmark grid, 3.8% in nine cases of
-// ten); then Halley's iteration, which from such a start meets its predicted-error test after
+// ten), or where it has no root the power law of the upper tail for a
+// denominator below 2 degrees of freedom (fnonct_heavy_tail_start); then
+// Halley's iteration, which from such a start meets its predicted-error test after
 // its second sum.  The start ratio I_k is computed once while the start
 // index the sum holds still serves (ncf_cdf_slopes_at).
 //
@@ -205,7 +207,7 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
 
     double lam = fnonct_normal_start(x, df1, df2, p, bound);
     if (!(lam > 0.0))
-        lam = 1.0;
+        lam = fnonct_heavy_tail_start(df1, df2, p, t.central, bound);
     t.start = lam;
 
     halley_trace h;
