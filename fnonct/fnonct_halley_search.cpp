@@ -112,15 +112,20 @@ void fill_sample(const tail_problem* f, double g, double rate, double curvature,
     else
         log_derivatives(-rate, curvature * rate, torsion * rate, &l1, &l2, &l3);
     const double sign = f->upper ? -1.0 : 1.0;
-    *out = halley_sample{g, sign * l1, sign * l2, sign * l3, noise};
+    *out = halley_sample{g, sign * l1, sign * l2, sign * l3, noise, 0};
 }
 
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 {
+    // The search's first sum, at its start, in doubles: it only steers the
+    // first step (the start lies some 1e-4 of lam off at large lam, where
+    // the log-space sum takes thousands of steps), and costs a tenth.
+    const int32_t provisional = f->trace->direct_sums == 0 && f->trace->log_sums == 0;
     ++f->trace->log_sums;
     double log_lower, log_upper;
     ncf_log_slopes s;
-    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
+    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s, provisional)
+        != 0)
         return 1;
     const double log_tail = f->upper ? log_upper : log_lower;
     // The rate |d ln T/dlam| may lie below the double range far from the
@@ -132,6 +137,7 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
     const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
     fill_sample(f, g, rate, s.curvature, s.torsion, log_noise * (1.0 + elem_abs(log_tail)), out);
+    out->provisional = provisional;
     return 0;
 }
 

@@ -25,7 +25,9 @@
 // order 1e-6 relative, the second's prediction is then below 1e-16.
 // Where the function's rounding hides its sign (|g| at most the noise the
 // caller states), the step from t is as far as any evaluation can say, and
-// t + d is returned as well.
+// t + d is returned as well.  A provisional sample (a cheaper, less
+// accurate evaluation the caller offers for a start far off) only steers
+// its step: neither test is made on it, nor does it narrow the bracket.
 //
 // Safeguard.  Every evaluation narrows a bracket (lo, hi): g > 0 at lo,
 // g < 0 at hi, hi infinite until a negative g is seen.  A step that leaves
@@ -97,14 +99,15 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             *root = t;
             return halley_evaluation_failed;
         }
-        if (s.g == 0.0) {
+        const bool decisive = s.provisional == 0;
+        if (decisive && s.g == 0.0) {
             *root = t;
             return halley_converged;
         }
-        if (s.g > 0.0) {
+        if (decisive && s.g > 0.0) {
             lo = t;
             g_lo = s.g;
-        } else {
+        } else if (decisive) {
             hi = t;
             g_hi = s.g;
         }
@@ -116,7 +119,7 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             const double c = dn * half_ratio;
             const double d = elem_abs(c) <= correction_limit ? dn / (1.0 + c) : dn;
             next = t + d;
-            const bool inside = next >= lo && next <= hi;
+            const bool inside = decisive && next >= lo && next <= hi;
             if (inside && elem_abs(s.g) <= s.noise) {
                 *root = next;
                 return halley_converged;
@@ -139,7 +142,7 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             ++tr.safeguarded;
             next = grown;
         }
-        if (hi < infinity && hi - lo <= closed_bracket * hi) {
+        if (decisive && hi < infinity && hi - lo <= closed_bracket * hi) {
             // A root, unless g jumps across the bracket: its smaller end
             // must lie within a few times what the slope and the noise
             // allow over the bracket's width.
