@@ -138,3 +138,25 @@ TEST(HalleyRoot, ProvisionalSampleNeitherEndsNorBrackets)
         EXPECT_NEAR(found, root, 0x1p-50 * root);
     }
 }
+
+// A noise as large as g itself far from the root (as for a tail formed as
+// 1 - P where P rounds near 1) does not end the iteration on the step
+// from there: that step's own error is far above what the noise leaves of
+// the root, and the root comes from samples where g is well resolved.
+int32_t coarse_far_sample(void* context, double t, halley_sample* out)
+{
+    log_power_sample(context, t, out);
+    if (t < 100.0)
+        out->noise = 2.0 * std::fabs(out->g);
+    return 0;
+}
+
+TEST(HalleyRoot, NoiseFarFromTheRootDoesNotEndTheIteration)
+{
+    log_power f{1e6, 0};  // root 999
+    double root = -1.0;
+    halley_trace trace;
+    ASSERT_EQ(halley_root(coarse_far_sample, &f, 9.0, 0.0, 0x1p40, &root, &trace), halley_converged);
+    EXPECT_NEAR(root, 999.0, 1e-9);
+    EXPECT_GE(trace.evaluations, 2);
+}
