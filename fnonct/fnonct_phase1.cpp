@@ -29,12 +29,12 @@
 //     h(v) = (C k v - 1 + A) / sqrt(A + D k^2 v^2) - z,
 //
 // so that each pass costs one square root and one division, and h'(v) comes
-// from the same terms (2/9 written out; the cube roots, for k and v(B),
-// are taken once).  The root lies in v between 0 (lam
+// from the same terms (2/9 written out; the cube roots, for k, v(B) and
+// v(max(B, 1)), are taken once).  The root lies in v between 0 (lam
 // infinite, where h falls to -inf) and v(B); every pass narrows that
 // bracket by the sign of h, and a step that leaves it is replaced by
-// bisection in v.  From v(B) it stops when a step moves lam by at most
-// 2^-5 of it: Newton's next step is then far smaller, inside the
+// bisection in v.  From v(max(B, 1)) it stops when a step moves lam by at
+// most 2^-5 of it: Newton's next step is then far smaller, inside the
 // approximation's own error.  Its lam lies 0.64% from the root at the
 // median of the benchmark grid, 3.8% in nine cases of ten (phase 1's 1.8%
 // and 7.4%), and 0.023% at the median of the large designs (0.045% for the
