@@ -97,7 +97,7 @@ struct ncx2_direct_point {
     double floor;    // the tails P_j are exact to 2^-53 of the smaller of themselves and this
     double lower0, upper0;
     int32_t upper0_complement;  // Q_0 is 1 - P_0 (at least 1/64), not formed directly
-    double term[ncx2_direct_terms];
+    double term[ncx2_direct_terms + 1];  // and a 0 after the last
     double below[ncx2_direct_terms];
     double above[ncx2_direct_terms];
 };

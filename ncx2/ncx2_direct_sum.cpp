@@ -107,44 +107,55 @@ constexpr reciprocal_table make_reciprocals()
 }
 constexpr reciprocal_table reciprocal = make_reciprocals();
 
-// Forms the terms from index `filled` on until those left (at most
-// u_j/(1 - r_j) from j on, once r_j < 1) are within the tolerance of the
-// smaller of the sum so far and `floor`, and at least to `least`; then the
-// tails P_j backward.  false where the terms outrun the table.
+// Forms the terms from index `filled` on, two at a time, until those left
+// (at most u_j/(1 - r_j) from j on, once r_j < 1) are within the tolerance
+// of the smaller of the sum so far and `floor`, and at least to `least`;
+// then the tails P_j backward.  false where the terms outrun the table.
+// Each step of two takes u_(j+1) = u_(j-1) r_j r_(j+1) and
+// U_(j+1) = U_(j-1) + (u_(j-1) + u_j), and the tails
+// P_i = P_(i+2) + (u_i + u_(i+1)), so that every chain of dependent
+// operations advances two indices at a time.
 bool fill(ncx2_direct_point* point, double floor, int32_t least)
 {
     const double a = point->a, y = point->y;
     double* term = point->term;
     double* below = point->below;
-    int32_t j = point->filled;  // term[j - 1] and below[j - 1] are formed
-    double u = term[j - 1];
-    double sum = below[j - 1] + u;  // U_j
-    // A whole df takes 1/(a + j) = 2/(df + 2j) from the table.
+    double* above = point->above;
+    // A whole df takes 1/(a + i) = 2/(df + 2i) from the table.
     const int32_t twice_a = static_cast<int32_t>(2.0 * a);
     const bool whole = twice_a == 2.0 * a && 2.0 * a < reciprocal_reach;
     const double twice_y = 2.0 * y;
-    for (;; ++j) {
-        if (j == ncx2_direct_terms)
+    int32_t j = point->filled;  // term[j - 1] and below[j - 1] are formed
+    for (;;) {
+        if (j + 1 >= ncx2_direct_terms)
             return false;
-        const double ratio = whole ? twice_y * reciprocal.v[twice_a + 2 * j] : y / (a + j);
-        const double next = u * ratio;
-        term[j] = next;
-        below[j] = sum;
-        // The terms from j on: next, then ratios below r = next/u < 1.
+        const double r0 = whole ? twice_y * reciprocal.v[twice_a + 2 * j] : y / (a + j);
+        const double r1 =
+            whole ? twice_y * reciprocal.v[twice_a + 2 * j + 2] : y / (a + (j + 1));
+        const double u = term[j - 1];
+        const double t0 = u * r0, t1 = u * (r0 * r1);
+        term[j] = t0;
+        term[j + 1] = t1;
+        below[j] = below[j - 1] + u;
+        below[j + 1] = below[j - 1] + (u + t0);
+        j += 2;
+        // The terms from j - 1 on: t1, then ratios below t1/t0 < 1.
+        const double sum = below[j - 1];
         const double limit = sum < floor ? sum : floor;
-        if (j >= least && next < u && next * u <= tolerance * limit * (u - next))
+        if (t1 < t0 && j >= least && t1 * t0 <= tolerance * limit * (t0 - t1))
             break;
-        sum += next;
-        u = next;
     }
-    point->filled = j + 1;
-    double tail = 0.0;
-    for (int32_t i = j; i >= 0; --i) {
-        tail += term[i];
-        point->above[i] = tail;
+    point->filled = j;
+    term[j] = 0.0;
+    double next = 0.0, after = 0.0;  // P_(i+1), P_(i+2)
+    for (int32_t i = j - 1; i >= 0; --i) {
+        const double tail = after + (term[i] + term[i + 1]);
+        above[i] = tail;
+        after = next;
+        next = tail;
     }
     point->floor = floor;
-    point->lower0 = point->above[0];
+    point->lower0 = above[0];
     return true;
 }
 
@@ -184,10 +195,15 @@ int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
 
 namespace {
 
-// The loop over the weights; 0, or 1 where it needs more terms than the
-// table holds.
-int32_t sum_weights(ncx2_direct_point* point, double h, bool want_lower, bool want_upper,
-                    ncx2_direct_moments* out)
+// The loop over the weights, forming the tails the caller wants (a
+// template, so that the other costs nothing); 0, or 1 where it needs more
+// terms than the table holds.  The bounds are tested every
+// bound_interval steps: they hold at every index, and a few steps more
+// cost less than the tests.
+constexpr int32_t bound_interval = 4;
+
+template <bool want_lower, bool want_upper>
+int32_t sum_weights(ncx2_direct_point* point, double h, ncx2_direct_moments* out)
 {
     const double* term = point->term;
     const double* below = point->below;
@@ -199,16 +215,17 @@ int32_t sum_weights(ncx2_direct_point* point, double h, bool want_lower, bool wa
     int32_t j = 0;
     for (;;) {
         for (const int32_t end = point->filled - lookahead; j < end;) {
-            lower += p * above[j];
-            upper += p * below[j];
+            if (want_lower)
+                lower += p * above[j];
+            if (want_upper)
+                upper += p * below[j];
             e0 += p * term[j];
             e1 += p * term[j + 1];
             e2 += p * term[j + 2];
-            const double q = h * reciprocal.v[j + 1];  // p_(j+1)/p_j
-            p *= q;
+            p *= h * reciprocal.v[j + 1];  // p_(j+1) = p_j h/(j + 1)
             ++j;
-            // The bounds from j on, once q_j = h/(j + 1) < 1.
-            if (!(j + 1 > h))
+            // The bounds from j on, once q = h/(j + 1) < 1.
+            if (j % bound_interval != 0 || !(j + 1 > h))
                 continue;
             const double room = (1.0 - h * reciprocal.v[j + 1]) * tolerance;
             const double u = term[j + 1] < term[j] ? term[j] : above[j];
@@ -229,6 +246,18 @@ int32_t sum_weights(ncx2_direct_point* point, double h, bool want_lower, bool wa
     }
 }
 
+int32_t sum_weights(ncx2_direct_point* point, double h, int32_t tails, ncx2_direct_moments* out)
+{
+    switch (tails) {
+    case ncx2_direct_lower:
+        return sum_weights<true, false>(point, h, out);
+    case ncx2_direct_upper:
+        return sum_weights<false, true>(point, h, out);
+    default:
+        return sum_weights<true, true>(point, h, out);
+    }
+}
+
 }  // namespace
 
 int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
@@ -237,14 +266,11 @@ int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
     const double h = 0.5 * ncp;
     if (!point->valid || !(h >= 0.0 && h <= largest_mean))
         return 1;
-    const bool want_lower = (tails & ncx2_direct_lower) != 0;
-    const bool want_upper = (tails & ncx2_direct_upper) != 0;
-    if (sum_weights(point, h, want_lower, want_upper, out) != 0)
+    if (sum_weights(point, h, tails, out) != 0)
         return 1;
-    if (want_lower && out->lower < point->floor) {
+    if ((tails & ncx2_direct_lower) != 0 && out->lower < point->floor) {
         // The tails P_j hold 2^-53 of the floor, not of this smaller P.
-        if (!fill(point, floor_margin * out->lower, 0)
-            || sum_weights(point, h, want_lower, want_upper, out) != 0)
+        if (!fill(point, floor_margin * out->lower, 0) || sum_weights(point, h, tails, out) != 0)
             return 1;
     }
     return out->slope > 0.0 ? 0 : 1;
