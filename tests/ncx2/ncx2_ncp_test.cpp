@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "ncx2/ncx2.h"
+#include "support/ncx2_tables.h"
 
 namespace {
 
@@ -62,6 +63,32 @@ TEST(Ncx2Ncp, ReferenceTable)
                 " kappa (kappa %.3g); sums per root %.2f mean, %d most (the central one"
                 " included)\n",
                 n, w.x, w.df, w.p, worst, w.kappa, double(total_sums) / roots, most_sums);
+}
+
+// Every row of the distribution's reference tables with ncp > 0 is a root:
+// its smaller tail T, given in its own tail, gives back ncp to 1e-12 of
+// the root's condition number kappa = max(1, T/(ncp |dT/dncp|)), with
+// |dT/dncp| = f(x; df + 2, ncp) (the density with two more degrees of
+// freedom, from ncx2_log_density: it scales the allowance, the root it is
+// held to is the table's).  Tails below the normal range are left out
+// (their doubles carry fewer digits).
+TEST(Ncx2Ncp, InvertsTheReferenceTables)
+{
+    ncx2_check_tables("ncx2_ncp", [](const ncx2_row& r) {
+        bool lower = r.log_lower_hi < r.log_upper_hi;
+        double log_t = lower ? r.log_lower_hi : r.log_upper_hi;
+        if (r.ncp == 0.0 || log_t < -708.3964185)
+            return -1.0;
+        double lambda, log_slope;
+        if (ncx2_ncp(r.x, r.df, std::exp(log_t), lower ? ncx2_lower_tail : ncx2_upper_tail,
+                     &lambda, nullptr)
+                != ncx2_ncp_found
+            || ncx2_log_density(r.x, r.df + 2.0, r.ncp, &log_slope) != 0)
+            return std::nan("");
+        double kappa = std::exp(log_t - log_slope - std::log(r.ncp));
+        double allowed = ncx2_table_tolerance * (kappa > 1.0 ? kappa : 1.0);
+        return std::fabs(lambda - r.ncp) / r.ncp / allowed;
+    });
 }
 
 TEST(Ncx2Ncp, Outcomes)
