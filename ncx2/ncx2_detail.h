@@ -92,8 +92,10 @@ constexpr int32_t ncx2_direct_terms = 512;
 // The record belongs to the caller; ncx2_direct_sum extends its terms.
 struct ncx2_direct_point {
     int32_t valid;   // the forward sum serves this point (u_0 not tiny)
+    int32_t tails;   // the tails its sums may form (above is formed for the lower)
     int32_t filled;  // term, below and above hold j < filled
     double a, y;
+    double peak;     // the largest term
     double floor;    // the tails P_j are exact to 2^-53 of the smaller of themselves and this
     double lower0, upper0;
     int32_t upper0_complement;  // Q_0 is 1 - P_0 (at least 1/64), not formed directly
@@ -106,11 +108,12 @@ struct ncx2_direct_point {
 constexpr int32_t ncx2_direct_lower = 1;
 constexpr int32_t ncx2_direct_upper = 2;
 
-// Fills *point for x > 0 (finite) and df in range: P_0 to full relative
-// accuracy, the tails P_j to 2^-53 of the smaller of themselves and
-// `floor` (the least lower tail the caller expects; the sums extend them
-// where a lower tail falls below it), and Q_0 to full relative accuracy
-// where `tails` names the upper tail (else as 1 - P_0).  0, with valid set
+// Fills *point for x > 0 (finite) and df in range, for sums of the tails
+// named by `tails`: P_0 to full relative accuracy, the tails P_j (for the
+// lower tail) to 2^-53 of the smaller of themselves and `floor` (the least
+// lower tail the caller expects; the sums extend them where a lower tail
+// falls below it), and Q_0 to full relative accuracy where `tails` names
+// the upper tail (else as 1 - P_0).  0, with valid set
 // where the sum serves; 1 where the point is outside the domain or a gamma
 // ratio fails.
 int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
@@ -127,9 +130,9 @@ struct ncx2_direct_moments {
 };
 
 // The forward sum at ncp from a prepared point, in double: the tails named
-// by `tails`, each to full relative accuracy, and the three slopes.  0 on
-// success; 1 where the point or the Poisson mean lies outside the sum's
-// domain or its terms outrun ncx2_direct_terms (the sum from the mode
-// serves there).
+// by `tails` (among those the point was prepared for), each to full
+// relative accuracy, and the three slopes.  0 on success; 1 where the
+// point or the Poisson mean lies outside the sum's domain or its terms
+// outrun ncx2_direct_terms (the sum from the mode serves there).
 int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
                         ncx2_direct_moments* out);

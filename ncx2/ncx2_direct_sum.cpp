@@ -39,10 +39,12 @@
 // tail it expects), the rest taken as 0.  The weights' ratio q = h/(j + 1)
 // falls too: once below 1, the weights from j on sum to at most
 // p_j/(1 - q), and since P_i and Q_i are monotone (P_i <= P_j, Q_i <= 1,
-// u_i <= u_j past the terms' peak, else u_i <= P_j),
+// u_i at most u_j past the terms' peak, and at most the peak term before),
 //
 //     sum_(i>=j) p_i P_i <= P_j p_j/(1 - q),   sum_(i>=j) p_i Q_i <= p_j/(1 - q),
-//     sum_(i>=j) p_i u_i <= min(u_j, P_j) p_j/(1 - q);
+//     sum_(i>=j) p_i u_i <= u p_j/(1 - q),
+//
+// u = u_j past the terms' peak, else the peak term;
 //
 // a sum is complete when its bound is within 2^-53 of what it sums.  E_1
 // and E_2 need only a few digits (they shape Halley's step, not the root)
@@ -112,7 +114,8 @@ constexpr reciprocal_table reciprocal = make_reciprocals();
 // Forms the terms from index `filled` on, two at a time, until those left
 // (at most u_j/(1 - r_j) from j on, once r_j < 1) are within the tolerance
 // of the smaller of the sum so far and `floor`, and at least to `least`;
-// then the tails P_j backward.  false where the terms outrun the table.
+// then the tails P_j backward where the point serves lower tails.  false
+// where the terms outrun the table.
 // Each step of two takes u_(j+1) = u_(j-1) r_j r_(j+1) and
 // U_(j+1) = U_(j-1) + (u_(j-1) + u_j), and the tails
 // P_i = P_(i+2) + (u_i + u_(i+1)), so that every chain of dependent
@@ -128,6 +131,7 @@ bool fill(ncx2_direct_point* point, double floor, int32_t least)
     const bool whole = twice_a == 2.0 * a && 2.0 * a < reciprocal_reach;
     const double twice_y = 2.0 * y;
     int32_t j = point->filled;  // term[j - 1] and below[j - 1] are formed
+    double peak = point->peak;
     for (;;) {
         if (j + 1 >= ncx2_direct_terms)
             return false;
@@ -138,6 +142,7 @@ bool fill(ncx2_direct_point* point, double floor, int32_t least)
         const double t0 = u * r0, t1 = u * (r0 * r1);
         term[j] = t0;
         term[j + 1] = t1;
+        peak = t1 > peak ? t1 : (t0 > peak ? t0 : peak);
         below[j] = below[j - 1] + u;
         below[j + 1] = below[j - 1] + (u + t0);
         j += 2;
@@ -148,6 +153,12 @@ bool fill(ncx2_direct_point* point, double floor, int32_t least)
             break;
     }
     point->filled = j;
+    point->peak = peak;
+    point->floor = floor;
+    if ((point->tails & ncx2_direct_lower) == 0) {
+        point->lower0 = below[j - 1] + term[j - 1];
+        return true;
+    }
     term[j] = 0.0;
     double next = 0.0, after = 0.0;  // P_(i+1), P_(i+2)
     for (int32_t i = j - 1; i >= 0; --i) {
@@ -156,7 +167,6 @@ bool fill(ncx2_direct_point* point, double floor, int32_t least)
         after = next;
         next = tail;
     }
-    point->floor = floor;
     point->lower0 = above[0];
     return true;
 }
@@ -168,6 +178,7 @@ int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
 {
     point->valid = 0;
     point->filled = 0;
+    point->tails = tails;
     point->a = 0.5 * df;
     point->y = 0.5 * x;
     const double a = point->a, y = point->y;
@@ -179,6 +190,7 @@ int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
         return 0;
     // u_0 = y^a e^-y/Gamma(a + 1), the gamma density of shape a + 1 at y.
     point->term[0] = exp_fast(log_term);
+    point->peak = point->term[0];
     point->below[0] = 0.0;
     point->filled = 1;
     if (!fill(point, floor, lookahead + 1))
@@ -231,7 +243,7 @@ int32_t sum_weights(ncx2_direct_point* point, double h, ncx2_direct_moments* out
             if (j % bound_interval != 0 || !(j + 1 > h))
                 continue;
             const double room = (1.0 - h * reciprocal.v[j + 1]) * tolerance;
-            const double u = term[j + 1] < term[j] ? term[j] : above[j];
+            const double u = term[j + 1] < term[j] ? term[j] : point->peak;
             if (p * u <= room * e0 && (!want_lower || p * above[j] <= room * lower)
                 && (!want_upper || p <= room * (upper0 + upper))) {
                 out->lower = lower;
@@ -267,7 +279,7 @@ int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
                         ncx2_direct_moments* out)
 {
     const double h = 0.5 * ncp;
-    if (!point->valid || !(h >= 0.0 && h <= largest_mean))
+    if (!point->valid || !(h >= 0.0 && h <= largest_mean) || (tails & ~point->tails) != 0)
         return 1;
     if (sum_weights(point, h, tails, out) != 0)
         return 1;

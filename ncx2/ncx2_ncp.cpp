@@ -89,6 +89,7 @@ struct tail_target {
     double x, df;
     bool upper;           // g is formed on the upper tail
     double log_target;    // ln p or ln q
+    double p_lower;       // p or 1 - p, the lower-tail probability
     double direct_reach;  // the forward sum is tried below this lambda
     ncx2_direct_point* direct;
     ncx2_start start;     // the sum from the mode: the gamma ratios of the last start index
@@ -228,7 +229,7 @@ int32_t search(tail_target* t, double log_p, double log_q, double* result)
 {
     double g0, log_p0;
     ncx2_direct_point* direct = t->direct;
-    if (ncx2_direct_prepare(t->x, t->df, floor_share * exp_fast(log_p),
+    if (ncx2_direct_prepare(t->x, t->df, floor_share * t->p_lower,
                             t->upper ? ncx2_direct_upper : ncx2_direct_lower, direct)
             == 0
         && direct->valid) {
@@ -285,7 +286,8 @@ int32_t ncx2_ncp(double x, double df, double p, int32_t tail, double* result, in
     const double log_p = tail == ncx2_lower_tail ? elem_ln(p) : log1p_rel(-p);
     const double log_q = tail == ncx2_upper_tail ? elem_ln(p) : log1p_rel(-p);
     ncx2_direct_point direct;
-    tail_target t{x, df, log_q < log_p, 0.0, 0.0, &direct, {-1, 0.0, 0.0, 0.0}, 1};
+    tail_target t{x,   df,      log_q < log_p,       0.0, tail == ncx2_lower_tail ? p : 1.0 - p,
+                  0.0, &direct, {-1, 0.0, 0.0, 0.0}, 1};
     t.log_target = t.upper ? log_q : log_p;
     const int32_t status = search(&t, log_p, log_q, result);
     if (status != ncx2_ncp_found)
