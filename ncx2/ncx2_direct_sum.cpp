@@ -78,6 +78,12 @@ namespace {
 // smallest start weight e^-150 is still far above the normal range.
 constexpr double least_log_term = -300.0;
 
+// The smallest term formed: 2^-900, with 2^122 of room to the normal
+// range for its products with the weights.  A fill that must go below it
+// (a lower tail so small, y far below the weights' bulk, that 2^-53 of it
+// lies there) leaves the point to the sum from the mode.
+constexpr double least_kept_term = 0x1p-900;
+
 // The largest Poisson mean h = ncp/2 taken.
 constexpr double largest_mean = 150.0;
 
@@ -151,6 +157,8 @@ bool fill(ncx2_direct_point* point, double floor, int32_t least)
         const double limit = sum < floor ? sum : floor;
         if (t1 < t0 && j >= least && t1 * t0 <= tolerance * limit * (t0 - t1))
             break;
+        if (t1 < least_kept_term)
+            return false;  // a tail the terms cannot resolve before they underflow
     }
     point->filled = j;
     point->peak = peak;
