@@ -126,52 +126,70 @@ constexpr reciprocal_table reciprocal = make_reciprocals();
 // U_(j+1) = U_(j-1) + (u_(j-1) + u_j), and the tails
 // P_i = P_(i+2) + (u_i + u_(i+1)), so that every chain of dependent
 // operations advances two indices at a time.
-bool fill(ncx2_direct_point* point, double floor, int32_t least)
+// The forward pass of fill, for a whole df (1/(a + i) = 2/(df + 2i) from
+// the table) or any other: j, the index reached, or -1 where the terms
+// outrun the table or underflow first.
+template <bool whole>
+int32_t fill_terms(ncx2_direct_point* point, double floor, int32_t least)
 {
     const double a = point->a, y = point->y;
+    const int32_t twice_a = static_cast<int32_t>(2.0 * a);
+    const double twice_y = 2.0 * y;
     double* term = point->term;
     double* below = point->below;
-    double* above = point->above;
-    // A whole df takes 1/(a + i) = 2/(df + 2i) from the table.
-    const int32_t twice_a = static_cast<int32_t>(2.0 * a);
-    const bool whole = twice_a == 2.0 * a && 2.0 * a < reciprocal_reach;
-    const double twice_y = 2.0 * y;
     int32_t j = point->filled;  // term[j - 1] and below[j - 1] are formed
-    double peak = point->peak;
+    double u = term[j - 1], sum = below[j - 1];
     for (;;) {
         if (j + 1 >= ncx2_direct_terms)
-            return false;
+            return -1;
         const double r0 = whole ? twice_y * reciprocal.v[twice_a + 2 * j] : y / (a + j);
         const double r1 =
             whole ? twice_y * reciprocal.v[twice_a + 2 * j + 2] : y / (a + (j + 1));
-        const double u = term[j - 1];
         const double t0 = u * r0, t1 = u * (r0 * r1);
         term[j] = t0;
         term[j + 1] = t1;
-        peak = t1 > peak ? t1 : (t0 > peak ? t0 : peak);
-        below[j] = below[j - 1] + u;
-        below[j + 1] = below[j - 1] + (u + t0);
+        below[j] = sum + u;
+        sum = sum + (u + t0);
+        below[j + 1] = sum;
         j += 2;
         // The terms from j - 1 on: t1, then ratios below t1/t0 < 1.
-        const double sum = below[j - 1];
-        const double limit = sum < floor ? sum : floor;
-        if (t1 < t0 && j >= least && t1 * t0 <= tolerance * limit * (t0 - t1))
-            break;
-        if (t1 < least_kept_term)
-            return false;  // a tail the terms cannot resolve before they underflow
+        if (t1 < t0) {
+            const double limit = sum < floor ? sum : floor;
+            if (j >= least && t1 * t0 <= tolerance * limit * (t0 - t1))
+                return j;
+            if (t1 < least_kept_term)
+                return -1;  // a tail the terms cannot resolve before they underflow
+        }
+        u = t1;
     }
+}
+
+bool fill(ncx2_direct_point* point, double floor, int32_t least)
+{
+    const double a = point->a, y = point->y;
+    const bool whole = static_cast<int32_t>(2.0 * a) == 2.0 * a && 2.0 * a < reciprocal_reach;
+    const int32_t j = whole ? fill_terms<true>(point, floor, least)
+                            : fill_terms<false>(point, floor, least);
+    if (j < 0)
+        return false;
+    double* term = point->term;
     point->filled = j;
-    point->peak = peak;
     point->floor = floor;
+    // The terms rise while their ratio y/(a + i) is at least 1, to the
+    // index floor(y - a), and fall after it.
+    const double top = y - a;
+    const int32_t i = top <= 0.0 ? 0 : (top < j - 1 ? static_cast<int32_t>(top) : j - 2);
+    point->peak = term[i] > term[i + 1] ? term[i] : term[i + 1];
     if ((point->tails & ncx2_direct_lower) == 0) {
-        point->lower0 = below[j - 1] + term[j - 1];
+        point->lower0 = point->below[j - 1] + term[j - 1];
         return true;
     }
     term[j] = 0.0;
+    double* above = point->above;
     double next = 0.0, after = 0.0;  // P_(i+1), P_(i+2)
-    for (int32_t i = j - 1; i >= 0; --i) {
-        const double tail = after + (term[i] + term[i + 1]);
-        above[i] = tail;
+    for (int32_t k = j - 1; k >= 0; --k) {
+        const double tail = after + (term[k] + term[k + 1]);
+        above[k] = tail;
         after = next;
         next = tail;
     }
@@ -198,7 +216,6 @@ int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
         return 0;
     // u_0 = y^a e^-y/Gamma(a + 1), the gamma density of shape a + 1 at y.
     point->term[0] = exp_fast(log_term);
-    point->peak = point->term[0];
     point->below[0] = 0.0;
     point->filled = 1;
     if (!fill(point, floor, lookahead + 1))

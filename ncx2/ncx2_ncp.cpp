@@ -63,7 +63,7 @@ namespace {
 // root as from the converged approximation (1.3 steps a start on the
 // benchmark grid; 2.7 to a step of 1e-4, for the same sums).
 constexpr int32_t start_newton_steps = 6;
-constexpr double start_step_tolerance = 0.1;
+constexpr double start_step_tolerance = 0.25;
 
 // The rounding of the forward sum's tails, relative: 2^-46, a generous
 // bound of their few units in the last place.
