@@ -78,10 +78,10 @@ namespace {
 // smallest start weight e^-150 is still far above the normal range.
 constexpr double least_log_term = -300.0;
 
-// The smallest term formed: 2^-900, with 2^122 of room to the normal
-// range for its products with the weights.  A fill that must go below it
-// (a lower tail so small, y far below the weights' bulk, that 2^-53 of it
-// lies there) leaves the point to the sum from the mode.
+// The smallest term formed, 2^-900: a fill that must go below it to reach
+// 2^-53 of its floor (a lower tail below some 2^-847, y far below the
+// weights' bulk) leaves the point to the sum from the mode rather than run
+// on through subnormal terms to the end of the table.
 constexpr double least_kept_term = 0x1p-900;
 
 // The largest Poisson mean h = ncp/2 taken.

@@ -31,11 +31,16 @@
 //
 // Start.  The lower end is B = 2 ln(P0/p), a lower bound of the root: the
 // weight of index 0 is e^(-lambda/2), so P(lambda) >= e^(-lambda/2) P0.
-// The first point is the root of the normal approximation
-// X ~ N(df + lambda, 2 (df + 2 lambda)) (Johnson, Kotz and Balakrishnan
-// 1995, 29.8), with the deviate of A&S 26.2.23,
+// The central sample (P0 and the slopes at 0, which the forward sum's first
+// terms give: E_m = u_m at lambda = 0) costs no sum beyond P0 itself, and
+// Halley's step from it is the first point where it predicts a small error
+// (roots small beside g's curvature).  Elsewhere the first point is the
+// root of the normal approximation X ~ N(df + lambda, 2 (df + 2 lambda))
+// (Johnson, Kotz and Balakrishnan 1995, 29.8), with the deviate of
+// A&S 26.2.23,
 //     sqrt(2 df + 4 lambda) = 2 (sqrt(z^2 + x - df/2) - z),
-// refined on Patnaik's two-moment approximation, or B if larger.
+// refined by Newton's steps on Patnaik's two-moment approximation; B where
+// that lies below it.
 //
 // Noise.  The iteration also stops where |g| is within the rounding of the
 // tail it is formed from: 2^-46 of the tail from the forward sum (and for
@@ -58,10 +63,12 @@
 namespace {
 
 // Newton's steps of the start on Patnaik's approximation, and the step
-// (relative to lambda) after which they stop: a step of at most 10% leaves
-// some 1% (Newton's error squares), from which two Halley steps reach the
-// root as from the converged approximation (1.3 steps a start on the
-// benchmark grid; 2.7 to a step of 1e-4, for the same sums).
+// (relative to lambda) after which they stop: the normal root is close
+// enough that one step leaves the approximation's own error of some 1e-3
+// on most designs, and two Halley steps reach the root from it as from
+// the converged approximation (on the benchmark grid 1.1 steps a start at
+// a quarter, 1.3 at a tenth, 2.7 to a step of 1e-4, for the same 3.01
+// sums a root; none gives 3.5).
 constexpr int32_t start_newton_steps = 6;
 constexpr double start_step_tolerance = 0.25;
 
@@ -89,6 +96,9 @@ constexpr double zero_step_correction_limit = 0.5;
 // Where the inversion starts when no approximation gives a root above the
 // lower bound 0: 2^-20 of max(x, 1).
 constexpr double fallback_start = 0x1p-20;
+
+// A start at or below the lower end B moves to 2^-20 of B above it.
+constexpr double lower_end_offset = 0x1p-20;
 
 // The least lower tail the forward sum's terms are formed for, relative to
 // the target p: the root's neighbourhood without an extension.
@@ -232,8 +242,6 @@ double start_estimate(double x, double df, bool upper, double log_tail)
     return lambda;
 }
 
-// The root from the central tails on: no root, the root 0, or Halley's
-// iteration from the start.
 // Halley's step from lambda = 0 and the error it leaves, predicted as
 // halley_root predicts it: ((g''/(2g'))^2 + |g'''/(6g')|) |d|^3.  NaN where
 // the slope is not negative.
@@ -250,6 +258,8 @@ double step_from_zero(const halley_sample& s, double* predicted)
     return d;
 }
 
+// The root from the central sample on: no root, the root 0, or Halley's
+// iteration from the start.
 int32_t search(tail_target* t, double log_p, double log_q, double* result)
 {
     // The central sample: g and its derivatives at lambda = 0, from the
@@ -294,8 +304,9 @@ int32_t search(tail_target* t, double log_p, double log_q, double* result)
     double lambda = step_from_zero(central, &predicted);
     if (!(lambda > lower && predicted <= zero_step_accuracy * lambda))
         lambda = start_estimate(t->x, t->df, t->upper, t->log_target);
-    if (!(lambda > lower))
-        lambda = lower > 0.0 ? lower * (1.0 + 0x1p-20) : fallback_start * (t->x > 1.0 ? t->x : 1.0);
+    if (!(lambda > lower))  // the iteration starts above its lower end
+        lambda = lower > 0.0 ? lower + lower * lower_end_offset
+                             : fallback_start * (t->x > 1.0 ? t->x : 1.0);
     if (lambda > ncx2_max_noncentrality)
         lambda = ncx2_max_noncentrality;
 
