@@ -97,8 +97,9 @@ constexpr double complement_floor = 0x1p-6;
 // itself, so that the next few evaluations below it need no extension.
 constexpr double floor_margin = 0x1p-4;
 
-// The weights' loop reads u_(j+2): it runs to j < filled - 2.
-constexpr int32_t lookahead = 2;
+// The weights' loop, at its pair j and j + 1, reads u_(j+3): it runs to
+// j < filled - 3.
+constexpr int32_t lookahead = 3;
 
 // 1/n for n = 1 to 2047, each correctly rounded (the compiler's division;
 // entry 0 unused): the weights' ratios h/(j + 1), and for a whole df below
@@ -218,7 +219,7 @@ int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
     point->term[0] = exp_fast(log_term);
     point->below[0] = 0.0;
     point->filled = 1;
-    if (!fill(point, floor, lookahead + 1))
+    if (!fill(point, floor, lookahead + 2))
         return 0;
     point->upper0 = 1.0 - point->lower0;
     point->upper0_complement = 1;
@@ -237,10 +238,22 @@ namespace {
 
 // The loop over the weights, forming the tails the caller wants (a
 // template, so that the other costs nothing); 0, or 1 where it needs more
-// terms than the table holds.  The bounds are tested every
-// bound_interval steps: they hold at every index, and a few steps more
-// cost less than the tests.
+// terms than the table holds.  It takes the weights two at a time, j and
+// j + 1 in the two lanes of a pair (GCC's vector extension: SSE2 on every
+// target), p_(j+2) = p_j h^2/((j + 1)(j + 2)), so that one operation
+// serves both and the loop costs some 10 instructions a weight rather
+// than 19.  The bounds are tested every bound_interval weights: they hold
+// at every index, and a few weights more cost less than the tests.
 constexpr int32_t bound_interval = 4;
+
+typedef double lane_pair __attribute__((vector_size(16)));
+
+inline lane_pair load_pair(const double* v)
+{
+    lane_pair r;
+    __builtin_memcpy(&r, v, sizeof r);
+    return r;
+}
 
 template <bool want_lower, bool want_upper>
 int32_t sum_weights(ncx2_direct_point* point, double h, ncx2_direct_moments* out)
@@ -248,34 +261,39 @@ int32_t sum_weights(ncx2_direct_point* point, double h, ncx2_direct_moments* out
     const double* term = point->term;
     const double* below = point->below;
     const double* above = point->above;
+    const double* inv = reciprocal.v;
     const double upper0 = point->upper0;
+    const double h2 = h * h;
 
-    double p = exp_fast(-h);
-    double lower = 0.0, upper = 0.0, e0 = 0.0, e1 = 0.0, e2 = 0.0;
+    const double first = exp_fast(-h);
+    lane_pair p = {first, first * h};  // p_j, p_(j+1)
+    lane_pair lower = {0.0, 0.0}, upper = lower, e0 = lower, e1 = lower, e2 = lower;
     int32_t j = 0;
     for (;;) {
         for (const int32_t end = point->filled - lookahead; j < end;) {
             if (want_lower)
-                lower += p * above[j];
+                lower += p * load_pair(above + j);
             if (want_upper)
-                upper += p * below[j];
-            e0 += p * term[j];
-            e1 += p * term[j + 1];
-            e2 += p * term[j + 2];
-            p *= h * reciprocal.v[j + 1];  // p_(j+1) = p_j h/(j + 1)
-            ++j;
+                upper += p * load_pair(below + j);
+            e0 += p * load_pair(term + j);
+            e1 += p * load_pair(term + j + 1);
+            e2 += p * load_pair(term + j + 2);
+            p *= h2 * (load_pair(inv + j + 1) * load_pair(inv + j + 2));
+            j += 2;
             // The bounds from j on, once q = h/(j + 1) < 1.
             if (j % bound_interval != 0 || !(j + 1 > h))
                 continue;
-            const double room = (1.0 - h * reciprocal.v[j + 1]) * tolerance;
+            const double room = (1.0 - h * inv[j + 1]) * tolerance;
             const double u = term[j + 1] < term[j] ? term[j] : point->peak;
-            if (p * u <= room * e0 && (!want_lower || p * above[j] <= room * lower)
-                && (!want_upper || p <= room * (upper0 + upper))) {
-                out->lower = lower;
-                out->upper = upper0 + upper;
-                out->slope = e0;
-                out->curvature = e1;
-                out->torsion = e2;
+            const double slope = e0[0] + e0[1], tail = lower[0] + lower[1];
+            const double rest = upper0 + (upper[0] + upper[1]);
+            if (p[0] * u <= room * slope && (!want_lower || p[0] * above[j] <= room * tail)
+                && (!want_upper || p[0] <= room * rest)) {
+                out->lower = tail;
+                out->upper = rest;
+                out->slope = slope;
+                out->curvature = e1[0] + e1[1];
+                out->torsion = e2[0] + e2[1];
                 out->steps = j;
                 return 0;
             }
