@@ -99,7 +99,7 @@ struct ncx2_direct_point {
     double floor;    // the tails P_j are exact to 2^-53 of the smaller of themselves and this
     double lower0, upper0;
     int32_t upper0_complement;  // Q_0 is 1 - P_0 (at least 1/64), not formed directly
-    double term[ncx2_direct_terms + 1];  // and a 0 after the last
+    double term[ncx2_direct_terms + 1];  // and a 0 after the last, with the lower tails
     double below[ncx2_direct_terms];
     double above[ncx2_direct_terms];
 };
@@ -113,9 +113,8 @@ constexpr int32_t ncx2_direct_upper = 2;
 // lower tail) to 2^-53 of the smaller of themselves and `floor` (the least
 // lower tail the caller expects; the sums extend them where a lower tail
 // falls below it), and Q_0 to full relative accuracy where `tails` names
-// the upper tail (else as 1 - P_0).  0, with valid set
-// where the sum serves; 1 where the point is outside the domain or a gamma
-// ratio fails.
+// the upper tail (else as 1 - P_0).  0, with valid set where the sum
+// serves; 1 where the point is outside the domain or a gamma ratio fails.
 int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
                             ncx2_direct_point* point);
 

@@ -98,7 +98,7 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
     real uf_next = y / (a + (k + 1));            // u_(jf+1)/u_k
     real uf_next2 = uf_next * (y / (a + (k + 2)));  // u_(jf+2)/u_k
     real e1 = 1, e2 = uf_next, e3 = uf_next2;    // the terms of j = k
-    real ub_above = 0;                           // u_(jb+2)/u_k
+    real ub_above = 0;                           // u_(jb+1)/u_k: E3's term at jb - 1
     int32_t n = 0, scale = 0;
     bool back = k > 0, forth = true;
 

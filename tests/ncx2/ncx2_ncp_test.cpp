@@ -1,6 +1,7 @@
 // ncx2_ncp: the noncentrality against the mpmath roots
-// (tests/reference/gen_ncx2_ncp.py) to 1e-12 kappa, the sums it takes, and
-// its outcomes.
+// (tests/reference/gen_ncx2_ncp.py) to 1e-12 kappa, the sums it takes, the
+// noncentralities of the distribution's reference tables given back from
+// their tails, and its outcomes.
 
 #include <gtest/gtest.h>
 
