@@ -302,7 +302,8 @@ int32_t search(tail_target* t, double log_p, double log_q, double* result)
     // approximation's root.
     double predicted;
     double lambda = step_from_zero(central, &predicted);
-    if (!(lambda > lower && predicted <= zero_step_accuracy * lambda))
+    if (!(lambda > lower && lambda <= ncx2_max_noncentrality
+          && predicted <= zero_step_accuracy * lambda))
         lambda = start_estimate(t->x, t->df, t->upper, t->log_target);
     if (!(lambda > lower))  // the iteration starts above its lower end
         lambda = lower > 0.0 ? lower + lower * lower_end_offset

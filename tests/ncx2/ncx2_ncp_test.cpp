@@ -125,6 +125,26 @@ TEST(Ncx2Ncp, Outcomes)
     EXPECT_LT(lambda, 1e-11);
 }
 
+// Points whose start terms lie below the forward sum's range (y near 715,
+// 2565), with far lower-tail targets: the central slope is far below the
+// double range, so that Halley's step from 0 is infinite and must give way
+// to the approximation's start (it once took the step, clamped to 1e7, and
+// failed there).  Each root is found, and the lower tail there (from
+// ncx2_log_tails, held to the tables) gives back p.
+TEST(Ncx2Ncp, FarTargetsBeyondTheForwardSum)
+{
+    const double rows[][3] = {{1429.618203180243, 2.3679232503811818, 9.1424196535322e-72},
+                              {1414.5955756055555, 0.022281675701024507, 2.4668036543793828e-24},
+                              {5130.5741021193189, 1838.2014014014924, 2.8012795104065353e-05}};
+    for (const auto& r : rows) {
+        double lambda, lower, upper;
+        ASSERT_EQ(ncx2_ncp(r[0], r[1], r[2], ncx2_lower_tail, &lambda, nullptr), ncx2_ncp_found)
+            << r[0] << " " << r[1] << " " << r[2];
+        ASSERT_EQ(ncx2_log_tails(r[0], r[1], lambda, &lower, &upper), 0);
+        EXPECT_NEAR(lower, std::log(r[2]), 1e-12 * std::fabs(std::log(r[2])));
+    }
+}
+
 // The two tails name the same root: P(X > x) = 1 - p given directly keeps
 // a p of 1 - 1e-20 that the lower tail cannot hold.
 TEST(Ncx2Ncp, UpperTailGivenDirectly)
