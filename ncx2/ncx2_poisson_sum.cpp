@@ -98,13 +98,12 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
     real uf_next = y / (a + (k + 1));            // u_(jf+1)/u_k
     real uf_next2 = uf_next * (y / (a + (k + 2)));  // u_(jf+2)/u_k
     real e1 = 1, e2 = uf_next, e3 = uf_next2;    // the terms of j = k
-    real ub_above = 0;                           // u_(jb+1)/u_k: E3's term at jb - 1
+    real ub_above = uf_next;                     // u_(jb+1)/u_k: E3's term at jb - 1
     int32_t n = 0, scale = 0;
     bool back = k > 0, forth = true;
 
     while ((back || forth) && n < step_limit) {
         if (back) {
-            ub_above = jb == k ? uf_next : ub_above;  // u_(jb+1)
             real u_above = ub;          // u_jb
             ub = ub * (a + jb) * inv_y;  // u_(jb-1)
             sb = sb + ub;                // P_(jb-1) - P_k
