@@ -118,18 +118,12 @@ constexpr reciprocal_table make_reciprocals()
 }
 constexpr reciprocal_table reciprocal = make_reciprocals();
 
-// Forms the terms from index `filled` on, two at a time, until those left
-// (at most u_j/(1 - r_j) from j on, once r_j < 1) are within the tolerance
-// of the smaller of the sum so far and `floor`, and at least to `least`;
-// then the tails P_j backward where the point serves lower tails.  false
-// where the terms outrun the table.
-// Each step of two takes u_(j+1) = u_(j-1) r_j r_(j+1) and
-// U_(j+1) = U_(j-1) + (u_(j-1) + u_j), and the tails
-// P_i = P_(i+2) + (u_i + u_(i+1)), so that every chain of dependent
-// operations advances two indices at a time.
 // The forward pass of fill, for a whole df (1/(a + i) = 2/(df + 2i) from
 // the table) or any other: j, the index reached, or -1 where the terms
-// outrun the table or underflow first.
+// outrun the table or underflow first.  Each step of two takes
+// u_(j+1) = u_(j-1) r_j r_(j+1) and U_(j+1) = U_(j-1) + (u_(j-1) + u_j),
+// so that its chains of dependent operations advance two indices at a
+// time.
 template <bool whole>
 int32_t fill_terms(ncx2_direct_point* point, double floor, int32_t least)
 {
@@ -165,6 +159,11 @@ int32_t fill_terms(ncx2_direct_point* point, double floor, int32_t least)
     }
 }
 
+// Forms the terms from index `filled` on until those left (at most
+// u_j/(1 - r_j) from j on, once r_j < 1) are within the tolerance of the
+// smaller of the sum so far and `floor`, and at least to `least`; then,
+// where the point serves lower tails, the tails backward, two chains of
+// P_i = P_(i+2) + (u_i + u_(i+1)).  false where the terms outrun the table.
 bool fill(ncx2_direct_point* point, double floor, int32_t least)
 {
     const double a = point->a, y = point->y;
