@@ -157,25 +157,17 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
     point->b = df2 * 0.5;
 
     // ln x' and ln y' for the start term: ln(1 + t) of the one nearer to 1.
-    // beta_inc takes ln x' and ln(1 - x') = log1p_rel(-x') at 0 < x' < 1;
-    // when x' is the smaller, those are the same two values.
     if (yp < xp) {
         point->ln_xp = log1p_rel(-yp);
         point->ln_yp = elem_ln_table_ext(yp);
-        if (yp > 0.0) {
-            // ln(1 - x') from y' itself where 1 - x' has lost its digits
-            // (x' rounded near 1: for x' = 1 the complement is all in y').
-            point->beta.ln_x = elem_ln_table_ext(xp);
-            point->beta.ln_1mx = complement_lost(xp, yp) ? static_cast<double>(point->ln_yp)
-                                                         : log1p_rel(-xp);
-        }
     } else {
         point->ln_xp = elem_ln_table_ext(xp);
-        double ln_1mx = log1p_rel(-xp);
-        point->ln_yp = ln_1mx;
-        point->beta.ln_x = point->ln_xp;
-        point->beta.ln_1mx = ln_1mx;
+        point->ln_yp = log1p_rel(-xp);
     }
+    // beta_inc's two, from y' where 1 - x' has lost its digits (x' rounded
+    // near 1), else the values it takes itself at x'.
+    if (xp > 0.0 && yp > 0.0)
+        beta_argument_logs(xp, yp, &point->beta);
 }
 
 // ln u_k without the double roundings of ln B(a + k, b): for shapes of 15

@@ -86,19 +86,26 @@ int32_t beta_inc_traced(double x, double a, double b, double* w, double* w1,
                         beta_inc_trace* trace);
 
 // The three logarithms beta_inc takes for the density at 0 < x < 1, for a
-// caller that holds them already: ln x (extended), log1p_rel(-x) and
-// log_beta(a, b).
+// caller that holds them already: ln x (extended), ln(1 - x) and
+// log_beta(a, b); the first two as beta_argument_logs forms them.
 struct beta_inc_logs {
     long double ln_x;
     double ln_1mx;
     double log_beta_ab;
 };
 
+// ln x and ln(1 - x) into *logs (log_beta_ab untouched) for 0 < x < 1 with
+// its complement y = 1 - x as the caller formed it: of x alone where 1 - x
+// carries y (log1p_rel(-x) for the complement), else of y, which then
+// carries the point (ln(1 - y) in extended precision for ln x).  Run inside
+// a stretch at 64-bit x87 precision.
+void beta_argument_logs(double x, double y, beta_inc_logs* logs);
+
 // beta_inc_traced at x with its complement y = 1 - x formed by the caller
 // (for x rounded near 1, where 1 - x has lost y's digits), and with those
-// logarithms supplied (logs may be null: then it takes them itself; ln_1mx
-// is then ln y).  With y the double 1 - x and the values beta_inc would
-// compute, the results are beta_inc's bit for bit.
+// logarithms supplied (logs may be null: then it takes them itself, by
+// beta_argument_logs and log_beta).  With y the double 1 - x and the
+// values beta_inc would compute, the results are beta_inc's bit for bit.
 int32_t beta_inc_given_logs(double x, double y, double a, double b, const beta_inc_logs* logs,
                             double* w, double* w1, beta_inc_trace* trace);
 
