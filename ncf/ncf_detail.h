@@ -20,6 +20,13 @@
 int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance,
                       int32_t max_steps, double* value, int32_t* steps);
 
+// beta_fraction in the extended format, xs and ys each carried there (the
+// smaller as formed, the other 1 minus it, exact), with *value in the
+// extended format too.  Run inside a stretch at 64-bit x87 precision.
+int32_t beta_fraction_extended(long double xs, long double ys, double p, double q,
+                               double tolerance, int32_t max_steps, long double* value,
+                               int32_t* steps);
+
 // The log of the ratio I_xs(p0, q) less its log prefactor ln xs + L (L the
 // log density at xs), from the fraction on (xs, p0, q): with a first shape
 // p0 < 1 raised to p = p0 + 1 and corrected in closed form,
@@ -27,10 +34,12 @@ int32_t beta_fraction(double xs, double ys, double p, double q, double tolerance
 // formed in extended precision (for p0 far below 1 the term ys/p0 carries
 // nearly all of the ratio, and a double's rounding of it would show a
 // hundredfold in the complement 1 - e^w).  ys = 1 - xs as the caller holds
-// it, in extended; the fraction takes it rounded to double.  0, or 1 when
-// the fraction did not converge within max_steps.
+// it, in extended; the fraction takes it rounded to double, or with
+// `extended` runs in the extended format (beta_fraction_extended) on the
+// smaller of xs and ys and 1 minus it.  0, or 1 when the fraction did not
+// converge within max_steps.
 int32_t beta_fraction_log_factor(double xs, long double ys, double p0, double q, double tolerance,
-                                 int32_t max_steps, long double* log_factor);
+                                 int32_t max_steps, bool extended, long double* log_factor);
 
 // The step limit of the incomplete beta ratios beta_inc and beta_inc_log:
 // itrmax = 199.  The fraction needs a few tens of steps for shapes up to a

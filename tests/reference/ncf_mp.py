@@ -34,8 +34,9 @@ def ratio_lower(x, a, b):
     return mp.exp(a * mp.log(x) + b * mp.log1p(-x) - log_beta(a, b)) / a * total
 
 
-# Shapes more than this factor apart take the series of the smaller shape
-# on either side of the mean.
+# A shape above LARGE_SHAPE and more than SHAPES_APART times the other
+# takes the series of the smaller shape on either side of the mean.
+LARGE_SHAPE = 1e4
 SHAPES_APART = 1000
 
 
@@ -56,14 +57,14 @@ def upper_by_series(x, a, b):
 
 def incomplete_beta(x, a, b):
     """I_x(a, b) by the series of DLMF 8.17.8: on x below the mean a/(a+b),
-    on 1 - x above.  With one shape more than SHAPES_APART times the other
-    the series of the smaller shape serves on both sides: near the mean the
-    larger shape's series (a, say) needs about a sqrt(2 ln 10^dps / b)
-    terms (8.7e6 at a = 5e6, b = 75, dps = 50), the smaller's a few
-    hundred."""
-    if a > SHAPES_APART * b:
+    on 1 - x above.  With one shape above LARGE_SHAPE and more than
+    SHAPES_APART times the other the series of the smaller shape serves on
+    both sides: near the mean the larger shape's series (a, say) needs
+    about a sqrt(2 ln 10^dps / b) terms (8.7e6 at a = 5e6, b = 75, dps =
+    50), the smaller's a few hundred."""
+    if a > LARGE_SHAPE and a > SHAPES_APART * b:
         return upper_by_series(x, a, b)
-    if b > SHAPES_APART * a:
+    if b > LARGE_SHAPE and b > SHAPES_APART * a:
         return ratio_lower(x, a, b)
     if x <= a / (a + b):
         return ratio_lower(x, a, b)
