@@ -54,17 +54,18 @@ constexpr int32_t rescale_exponent = 354;
 constexpr double rescale_floor = 0x1p-355;
 constexpr double rescale_ceiling = 0x1p354;
 
-// v = m 2^e with 0.5 <= |m| < 1, and v 2^n, in either format.
+// v = m 2^e with 0.5 <= |m| < 1, and v 2^n, in either format.  The
+// extended v takes its exponent from its double (A stays far inside the
+// double range; a rounding up to the next power of two leaves |m| = 1/2)
+// and is scaled exactly by FSCALE: no library call.
 double split(double v, int32_t* e) { return scale_exponent(v, e); }
 long double split(long double v, int32_t* e)
 {
-    int exponent;
-    long double m = std::frexp(v, &exponent);
-    *e = exponent;
-    return m;
+    scale_exponent(static_cast<double>(v), e);
+    return elem_scale2_ext(v, -*e);
 }
 double scale(double v, int32_t n) { return elem_scale2(v, n); }
-long double scale(long double v, int32_t n) { return std::ldexp(v, n); }
+long double scale(long double v, int32_t n) { return elem_scale2_ext(v, n); }
 
 // The fraction in the arithmetic `real` (double, or the extended format of
 // beta_fraction_extended).  Rescaling moves A, A_prev, B and B_prev by the
