@@ -52,9 +52,12 @@
 // (beta_inc_given_logs): where x' rounds near 1 (df1 x / df2 beyond about
 // 2^45), 1 - x' has lost y''s digits, and at x' = 1 the ratio would be 1
 // exactly and the derivative the search takes vanish (x = 1e16, df1 = 5,
-// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: as first written,
-// beta_inc saw x' alone; the results are as before wherever 1 - x' carries
-// y' to 2^-45 (complement_lost).
+// df2 = 0.2 gave 1.0 for 0.979419727).  There ln x' is ln(1 - y') and the
+// fraction's r is y'/x' (beta_argument_logs): ln of the rounded x', half an
+// ulp from 1 - y', times a first shape of 5e6 left P 6.2e-10 off with
+// status 0 (x = 1.01351, df1 = 1e7, df2 = 150, ncp = 10).  Deviation: as
+// first written, beta_inc saw x' alone; the results are as before wherever
+// 1 - x' carries y' to 2^-45 (complement_lost).
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about
