@@ -34,9 +34,9 @@
 //
 // Routes.  Where the prepared sum cannot answer (Poisson means beyond its
 // step limit of 1000, start terms below the double range, P or Q or the
-// derivative rounding to 0) the iteration takes the log-space sum from the
-// Poisson mode (ncf_log_tails_slopes), whose derivatives come from its own
-// sum in the same way; from a failure of the prepared sum on, for every
+// derivative rounding to 0, Q below 2^-26 P) the iteration takes the
+// log-space sum from the Poisson mode (ncf_log_tails_slopes), whose
+// derivatives come from its own sum in the same way; from a failure of the prepared sum on, for every
 // larger lam, as its failures come with larger lam.  Where that fails too, or the iteration does not
 // finish, the bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
@@ -85,6 +85,14 @@ constexpr double zero_start_share = 0x1p-4;
 // -ln(Q/(1 - p)) as a multiple of P/Q: 2^-46, a generous bound of the
 // sum's few units in the last place.
 constexpr double direct_noise = 0x1p-46;
+
+// The largest rounding error of g the prepared sum's tail may carry, 2^-20:
+// beyond it (Q = 1 - P below 2^-26 P) the log-space sum forms Q to full
+// relative accuracy instead.  A Q near P's rounding (1e-16 where the root's
+// is 1e-12) carries a noise as large as g itself, and a step taken from
+// there on the strength of that noise was once reported as the root (1 - P
+// 4.4 times the target at p = 1 - 6.2e-13).
+constexpr double direct_noise_limit = 0x1p-20;
 
 // The rounding error of a tail given in logarithms, per unit of |ln T| + 1:
 // four units in the last place.
@@ -152,7 +160,9 @@ int32_t sample(void* context, double lam, halley_sample* out)
             f->direct_reach = lam;
         } else if (s.descent > 0.0) {
             const double tail = f->upper ? 1.0 - prob : prob;
-            if (tail > 0.0 && prob > 0.0) {
+            const bool resolved = tail > 0.0 && prob > 0.0
+                               && (!f->upper || direct_noise * prob <= direct_noise_limit * tail);
+            if (resolved) {
                 const double g = f->upper ? -elem_ln(tail / (1.0 - f->p)) : elem_ln(prob / f->p);
                 const double noise = f->upper ? direct_noise * (prob / tail) : direct_noise;
                 fill_sample(f, g, s.descent / tail, s.curvature, s.torsion, noise, out);
@@ -176,6 +186,10 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
 
     tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, &t};
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
+    // An upper tail below the prepared sum's resolution at the root itself
+    // is the log-space sum's from the start.
+    if (f.upper && direct_noise * p > direct_noise_limit * (1.0 - p))
+        f.direct_reach = 0.0;
     ncf_cdf_prepare(x, df1, df2, &f.point);
 
     // P0, and from it no root, the root 0, or the bound B = 2 ln(P0/p).
