@@ -25,10 +25,10 @@
 // start ratio while the Poisson mean stays below 1), the bound B = 2
 // ln(P0/p) as in the callback's search, and the root of phase 1's normal
 // approximation by Newton's method (fnonct_normal_start: within 0.64% of
-// the root at the median of the benchmark grid, 3.8% in nine cases of
-// ten), or where it has no root the power law of the upper tail for a
-// denominator below 2 degrees of freedom (fnonct_heavy_tail_start); then
-// Halley's iteration, which from such a start meets its predicted-error test after
+// the root at the median of the benchmark grid, 3.8% in nine cases of ten),
+// or where it has no root the power law of the upper tail for a denominator
+// below 2 degrees of freedom (fnonct_heavy_tail_start); then Halley's
+// iteration, which from such a start meets its predicted-error test after
 // its second sum.  The start ratio I_k is computed once while the start
 // index the sum holds still serves (ncf_cdf_slopes_at).
 //
@@ -36,11 +36,15 @@
 // step limit of 1000, start terms below the double range, P or Q or the
 // derivative rounding to 0, Q below 2^-26 P) the iteration takes the
 // log-space sum from the Poisson mode (ncf_log_tails_slopes), whose
-// derivatives come from its own sum in the same way; from a failure of the prepared sum on, for every
-// larger lam, as its failures come with larger lam.  Where that fails too, or the iteration does not
-// finish, the bracketed log-space search of the callback's second route
+// derivatives come from its own sum in the same way; from a failure of the
+// prepared sum on, for every larger lam, as its failures come with larger
+// lam.  Where that fails too, or the iteration does not finish, the
+// bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
 // integration behind it.  No root (p above P0) is decided from P0 alone.
+// Where the search's first sum is a log-space one, it is provisional: in
+// doubles, a tenth of the cost and some 1e-12 relative, steering the first
+// step and deciding nothing (halley_root).
 //
 // Noise.  The iteration also stops where |g| is within the rounding of the
 // tail it is formed from: 2^-46 relative for P from the prepared sum

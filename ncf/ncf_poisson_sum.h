@@ -53,7 +53,8 @@
 // double's: the derivatives steer a root search, whose last step is some
 // 1e-7 of lam or less, so that 1e-12 in them leaves 1e-19 in the root.
 // (Moments about lam rather than about 0 leave the cancellation of the
-// weights' bulk, of relative size 1/sqrt(lam), to the terms themselves.)  They share the scaling of D (p_k = u_k = 1 gives them
+// weights' bulk, of relative size 1/sqrt(lam), to the terms themselves.)
+// They share the scaling of D (p_k = u_k = 1 gives them
 // relative to p_k u_k) and the stopping rule of D: every term t_j the sum
 // leaves out is at most its own last difference term, so they are as
 // complete as D is, relative to |D|.
