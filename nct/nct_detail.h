@@ -25,6 +25,37 @@ struct nct_evaluation {
     int32_t steps;       // series steps or integrand nodes
 };
 
+// What every evaluation at one (t, df) shares, so that a search in delta
+// forms it once: |t| and the forward series' start terms at x = t^2/(t^2 +
+// df), and the one incomplete beta ratio it may need, formed on first use.
+struct nct_point {
+    double t, df;
+    double abs_t, log_abs_t;
+    int32_t forward_ready;     // 1 when the forward series may run at |t|
+    double x, y, b;            // x, 1 - x, df/2
+    double u_half;             // u(1/2) = 2/sqrt(pi) Gamma(b + 1/2)/Gamma(b) x^(1/2) y^b
+    double u_one;              // u(1) = b x y^b
+    double y_b;                // y^b
+    int32_t complement_state;  // 0 not yet formed, 1 formed, 2 not a normal double
+    double complement;         // 1 - I_x(1/2, b)
+};
+
+// The point at (t, df), t finite, 0 < df <= nct_max_df (forward_ready 0
+// where the start terms leave the double range).
+void nct_point_prepare(double t, double df, nct_point* point);
+
+// 1 - I_x(1/2, b) of the point into *out: 0, or 1 where it is not a normal
+// double.
+int32_t nct_point_complement(nct_point* point, double* out);
+
+// nct_evaluate at the prepared point's (t, df).
+int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out);
+
+// The curvature (d^2 P/d(delta)^2)/(-dP/d(delta)) = delta - t f(t)/(-dP/d(delta))
+// from the slope and the density: with P = E[Phi(t S - delta)],
+// d^2 P/d(delta)^2 = -E[v phi(v)], v = t S - delta, = delta E[phi(v)] - t E[S phi(v)].
+double nct_curvature(double t, double delta, double log_slope, double log_density);
+
 // The largest degrees of freedom taken: twice the largest beta shape of the
 // library's incomplete beta ratio.
 constexpr double nct_max_df = 4294967294.0;
@@ -41,6 +72,28 @@ int32_t nct_evaluate(double t, double df, double delta, nct_evaluation* out);
 // 0 or 1.
 constexpr double nct_series_max_mean = 128.0;
 int32_t nct_series(double t, double df, double delta, nct_evaluation* out);
+
+// The series summed forward from j = 0 in double precision, each tail a sum
+// of positive terms (nct/nct_series_forward.cpp), for t > 0 (the point's
+// |t|) and delta >= 0 with delta^2/2 <= nct_series_max_mean: the method of
+// ordinary designs.  0, or 1 where it cannot answer (the caller then takes
+// nct_series).
+int32_t nct_series_forward(nct_point* point, double delta, nct_evaluation* out);
+
+// x = t^2/(t^2 + df), y = df/(t^2 + df) and their logs, each formed
+// directly in extended precision: b ln y is of the size of b x, and a
+// double's rounding of x would show there b times over (1e-13 at df = 1e6).
+// Inside an extended-precision stretch; 0, or 1 where x or y is not a
+// normal double.
+struct nct_beta_argument {
+    double x, y;
+    long double ln_x, ln_y;
+};
+int32_t nct_beta_argument_of(double t, double df, nct_beta_argument* arg);
+
+// ln I_x(a, b) and ln(1 - I_x(a, b)) (y = 1 - x): 0, or 1 where the ratio
+// fails.
+int32_t nct_beta_ratio_logs(double x, double y, double a, double b, double* log_i, double* log_j);
 
 // The integral for any t != 0 and delta (the method of the far tails and of
 // the large noncentralities).  0 or 1.

@@ -24,6 +24,7 @@
 #include "library/densities.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
+#include "numeric/exp2_split.h"
 #include "numeric/primitives.h"
 
 namespace {
@@ -52,7 +53,76 @@ int32_t origin(double df, double delta, nct_evaluation* out)
     return 0;
 }
 
+// The smallest start term the forward series takes, 2^-900: its products
+// with the weights (at least e^-128 = 2^-184.7 of the largest) and with the
+// stopping tolerance stay normal doubles.
+constexpr double least_start_term = 0x1p-900;
+
+// ln(2/sqrt(pi)) = -ln Gamma(3/2), the constant of the forward series' first
+// beta term u(1/2) = x^(1/2) y^b/((1/2) B(1/2, b))
+//                  = (2/sqrt(pi)) Gamma(b + 1/2)/Gamma(b) x^(1/2) y^b.
+constexpr long double ln_two_over_sqrt_pi = 0.1207822376352452223455184457816472122519L;
+
+long double exp_extended(long double w)
+{
+    return exp2_split_ext(w * elem_log2_e_ext);
+}
+
 }  // namespace
+
+void nct_point_prepare(double t, double df, nct_point* point)
+{
+    point->t = t;
+    point->df = df;
+    point->abs_t = elem_abs(t);
+    point->log_abs_t = 0.0;
+    point->forward_ready = 0;
+    point->complement_state = 0;
+    point->complement = 0.0;
+    point->x = point->y = point->b = point->u_half = point->u_one = point->y_b = 0.0;
+    if (!(point->abs_t > 0.0 && point->abs_t <= max_double && df > 0.0 && df <= nct_max_df))
+        return;
+    point->log_abs_t = elem_ln(point->abs_t);
+    uint16_t precision = elem_extended_begin();
+    nct_beta_argument arg;
+    if (nct_beta_argument_of(point->abs_t, df, &arg) == 0) {
+        const double b = 0.5 * df;
+        long double log_y_b = b * arg.ln_y;
+        long double log_u_half = ln_two_over_sqrt_pi + 0.5L * (arg.ln_x + elem_ln_table_ext(b))
+                               + log_y_b + log_gamma_half_ratio_root(b);
+        long double log_u_one = elem_ln_table_ext(b) + arg.ln_x + log_y_b;
+        point->x = arg.x;
+        point->y = arg.y;
+        point->b = b;
+        point->y_b = static_cast<double>(exp_extended(log_y_b));
+        point->u_half = static_cast<double>(exp_extended(log_u_half));
+        point->u_one = static_cast<double>(exp_extended(log_u_one));
+        point->forward_ready = point->y_b >= least_start_term && point->u_half >= least_start_term
+                            && point->u_one >= least_start_term;
+    }
+    elem_extended_end(precision);
+}
+
+int32_t nct_point_complement(nct_point* point, double* out)
+{
+    if (point->complement_state == 0) {
+        double log_i, log_j;
+        point->complement_state = 2;
+        if (nct_beta_ratio_logs(point->x, point->y, 0.5, point->b, &log_i, &log_j) == 0
+            && log_j >= log_min_normal) {
+            point->complement = exp_fast(log_j);
+            point->complement_state = 1;
+        }
+    }
+    *out = point->complement;
+    return point->complement_state == 1 ? 0 : 1;
+}
+
+double nct_curvature(double t, double delta, double log_slope, double log_density)
+{
+    double r = log_density - log_slope;
+    return delta - t * (r > log_max_double ? max_double : exp_fast(r));
+}
 
 double nct_log_add(double u, double v)
 {
@@ -92,6 +162,14 @@ double log_gamma_half_ratio_root(double a)
 
 int32_t nct_evaluate(double t, double df, double delta, nct_evaluation* out)
 {
+    nct_point point;
+    nct_point_prepare(t, df, &point);
+    return nct_evaluate_at(&point, delta, out);
+}
+
+int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out)
+{
+    double t = point->t, df = point->df;
     out->method = nct_method_none;
     out->steps = 0;
     if (!(df > 0.0) || !(delta - delta == 0.0) || t != t)
@@ -131,8 +209,11 @@ int32_t nct_evaluate(double t, double df, double delta, nct_evaluation* out)
         status = origin(df, delta, out);
     } else {
         status = 1;
-        if (t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean)
-            status = nct_series(t, df, delta, out);
+        if (t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean) {
+            status = nct_series_forward(point, delta, out);
+            if (status != 0)
+                status = nct_series(t, df, delta, out);
+        }
         if (status != 0)
             status = nct_integral(t, df, delta, out);
     }
