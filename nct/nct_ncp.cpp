@@ -85,12 +85,15 @@ int32_t nct_ncp_traced(double t, double df, double p, int32_t tail, double* delt
 
     // The bracket: g > 0 means T too large; the lower tail falls in delta
     // (delta too small), the upper rises (delta too large).
+    // Every step evaluates at the same (t, df): its point is formed once.
+    nct_point point;
+    nct_point_prepare(t, df, &point);
     double lo = -infinity, hi = infinity;
     bool have_good = false;
     double good = 0.0;  // the last point that evaluated
     for (int32_t n = 0; n < max_evaluations; ++n) {
         nct_evaluation e;
-        if (nct_evaluate(t, df, d, &e) != 0) {
+        if (nct_evaluate_at(&point, d, &e) != 0) {
             // A step that went where no method settles (far out in both
             // tails) is pulled back halfway to the last point that did.
             if (!have_good)

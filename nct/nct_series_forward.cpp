@@ -100,21 +100,24 @@ struct chain {
 // The ratio u_(j+1)/u_j = (a + b) x/(a + 1) of the shape a = a_j.
 inline double beta_ratio(double a, double b, double x) { return (a + b) * x / (a + 1.0); }
 
-// One term of every sum, m_half = m_j + 1/2 of the chain's weight.  True when
-// the terms just added are negligible in every sum but the lower tail's.
-inline bool add_terms(chain* c, double m_half)
+// One term of every sum, m_half = m_j + 1/2 of the chain's weight.
+inline void add_terms(chain* c, double m_half)
 {
     c->f += c->w;
-    double upper_term = c->w * c->s;
-    double lower_term = c->u * c->f;
+    c->upper += c->w * c->s;
+    c->lower += c->u * c->f;
     double g_term = c->w * c->u;
-    double d_term = g_term * m_half;
-    c->upper += upper_term;
-    c->lower += lower_term;
     c->g += g_term;
-    c->d += d_term;
-    return c->w <= term_tolerance * c->f && upper_term <= term_tolerance * c->upper
-        && g_term <= term_tolerance * c->g && d_term <= term_tolerance * c->d;
+    c->d += g_term * m_half;
+}
+
+// Whether the terms just added (m_half as there) are negligible in every
+// sum but the lower tail's.
+inline bool quiet(const chain& c, double m_half)
+{
+    double g_term = c.w * c.u;
+    return c.w <= term_tolerance * c.f && c.w * c.s <= term_tolerance * c.upper
+        && g_term <= term_tolerance * c.g && g_term * m_half <= term_tolerance * c.d;
 }
 
 // The lower tail's remainder sum_(i>=j) u_i F of one chain from u_j on
@@ -154,19 +157,20 @@ int32_t nct_series_forward(nct_point* point, double delta, nct_evaluation* out)
     bool settled = false;
     for (; j < poisson_steps; ++j) {
         const double jj = j;
-        bool quiet_a = add_terms(&ca, jj + 0.5);
-        bool quiet_b = add_terms(&cb, jj + 1.0);
+        add_terms(&ca, jj + 0.5);
+        add_terms(&cb, jj + 1.0);
+        bool last = jj >= lam && quiet(ca, jj + 0.5) && quiet(cb, jj + 1.0);
         ca.s += ca.u;
         cb.s += cb.u;
         ca.u *= beta_ratio(jj + 0.5, b, x);
         cb.u *= beta_ratio(jj + 1.0, b, x);
-        ca.w *= lam / (jj + 1.0);
-        cb.w *= lam / (jj + 1.5);
-        if (jj >= lam && quiet_a && quiet_b) {
+        if (last) {
             settled = true;
             ++j;
             break;
         }
+        ca.w *= lam / (jj + 1.0);
+        cb.w *= lam / (jj + 1.5);
     }
     out->steps = 2 * j;
     if (!settled)
