@@ -213,6 +213,16 @@ int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out)
             status = nct_series_forward(point, delta, out);
             if (status != 0)
                 status = nct_series(t, df, delta, out);
+        } else if (0.5 * delta * delta <= nct_series_max_mean) {
+            // t < 0 < delta: the series at (-t, -delta), where the chains
+            // cancel, where they cancel little; its tails swap back.
+            status = nct_series_forward(point, -delta, out);
+            if (status == 0) {
+                double lower = out->log_lower;
+                out->log_lower = out->log_upper;
+                out->log_upper = lower;
+                out->curvature = -out->curvature;
+            }
         }
         if (status != 0)
             status = nct_integral(t, df, delta, out);
