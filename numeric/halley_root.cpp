@@ -61,6 +61,11 @@ namespace {
 // from 1 in 10 passes.
 constexpr int32_t halley_evaluation_limit = 120;
 
+// On the whole line: growth from 1 reaches 1e308 in 256 passes (a quantile
+// of the heavy tails of small degrees of freedom, t^-df, lies that far out),
+// and the bisections and Halley's steps after it need far fewer.
+constexpr int32_t line_evaluation_limit = 400;
+
 // Largest Halley correction |c| trusted at all, and largest at which the
 // predicted error decides convergence.
 constexpr double correction_limit = 0.5;
@@ -99,8 +104,9 @@ namespace {
 // absolute rather than relative.
 struct search_range {
     double lower;    // -inf on the whole line
-    double ceiling;  // +inf on the whole line
+    double ceiling;  // the bound of t, or of |t| on the whole line
     double scale;    // 0 for the bounded form
+    int32_t limit;   // evaluations
 };
 
 // Growth away from t while one end of the bracket is unknown, by
@@ -130,7 +136,7 @@ int32_t search(halley_function g, void* context, double start, const search_rang
     double lo = range.lower, hi = infinity;
     double g_lo = infinity, g_hi = -infinity;  // g at lo and hi (unknown at the start)
     double t = start;
-    for (int32_t n = 0; n < halley_evaluation_limit; ++n) {
+    for (int32_t n = 0; n < range.limit; ++n) {
         halley_sample s;
         ++tr.evaluations;
         if (g(context, t, &s) != 0 || !(s.g == s.g)) {
@@ -213,11 +219,11 @@ int32_t search(halley_function g, void* context, double start, const search_rang
 int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
                     double* root, halley_trace* trace)
 {
-    return search(g, context, start, search_range{lower, ceiling, 0.0}, root, trace);
+    return search(g, context, start, search_range{lower, ceiling, 0.0, halley_evaluation_limit}, root, trace);
 }
 
 int32_t halley_root_line(halley_function g, void* context, double start, double scale,
                          double ceiling, double* root, halley_trace* trace)
 {
-    return search(g, context, start, search_range{-__builtin_inf(), ceiling, scale}, root, trace);
+    return search(g, context, start, search_range{-__builtin_inf(), ceiling, scale, line_evaluation_limit}, root, trace);
 }
