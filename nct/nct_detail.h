@@ -65,10 +65,12 @@ constexpr double nct_max_df = 4294967294.0;
 // of no use; 0 on success).
 int32_t nct_evaluate(double t, double df, double delta, nct_evaluation* out);
 
-// The series for t > 0 and delta >= 0 (the caller reflects the other
-// signs), with delta^2/2 at most nct_series_max_mean: 128 (delta up to 16),
-// where its two chains take some 2 x 2 x 9.5 sqrt(128) = 430 steps, about
-// what the integral's nodes cost; beyond it the integral is the cheaper.
+// The series from the Poisson mode in extended precision for t > 0 and
+// delta >= 0 (the caller reflects the other signs), with delta^2/2 at most
+// nct_series_max_mean: 128 (delta up to 16), where its two chains take some
+// 2 x 2 x 9.5 sqrt(128) = 430 steps, about what the integral's nodes cost;
+// beyond it the integral is the cheaper.  The forward series shares the
+// bound (its steps, lam + 9.5 sqrt(lam) per chain, are fewer below it).
 // 0 or 1.
 constexpr double nct_series_max_mean = 128.0;
 int32_t nct_series(double t, double df, double delta, nct_evaluation* out);

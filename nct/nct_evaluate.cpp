@@ -12,12 +12,22 @@
 //   t = 0:  P = Phi(-delta), -dP/d(delta) = phi(delta), curvature delta, and
 //           f(0) = phi(delta) E[S], E[S] = Gamma(a + 1/2)/(Gamma(a) sqrt a),
 //           a = df/2;
-//   t > 0 and delta^2/2 <= nct_series_max_mean:  the series (nct_series),
-//           whose terms are all positive there;
-//   otherwise (t < 0, where the series would cancel, or a large
-//           noncentrality, where its sum would take some sqrt(lam) steps
-//           per chain, or a series that did not settle):  the integral over
-//           the chi scale (nct_integral).
+//   t > 0 and delta^2/2 <= nct_series_max_mean:  the series summed forward
+//           from j = 0 in double precision (nct_series_forward), whose
+//           terms are all positive there; where it cannot answer, the
+//           series from the Poisson mode in extended precision (nct_series);
+//   t < 0 and delta^2/2 <= nct_series_max_mean:  the forward series at
+//           (-t, -delta), where its chains cancel, if they cancel little
+//           (by at most 2^6: the limits of ordinary intervals);
+//   otherwise (a large noncentrality, where a sum would take some
+//           sqrt(lam) steps per chain, a cancellation beyond that, or a
+//           series that did not settle):  the integral over the chi scale
+//           (nct_integral).
+//
+// The quantities of one (t, df) that every evaluation shares (the series'
+// argument and start terms, and the one incomplete beta ratio it may need)
+// are formed once per point (nct_point_prepare): a search in delta
+// evaluates at one point (nct_evaluate_at).
 
 #include "nct/nct_detail.h"
 

@@ -6,28 +6,19 @@
 // P(T <= t; delta) = E[Phi(t S - delta)] falls strictly from 1 to 0 as delta
 // runs over the reals, so every 0 < p < 1 has one root.  The iteration works
 // on the smaller tail, target q = min(p, 1 - p) (1 - p is exact for p >= 1/2),
-// and on its logarithm, g(delta) = ln T(delta) - ln q, T the tail that q
-// measures: ln T is nearly linear in delta far out, where T itself spans
-// hundreds of orders of magnitude.  Each step is one evaluation
-// (nct_evaluate), which gives T, its slope and its curvature in delta from
-// the same sum, hence g, g' = T'/T and g'' = T''/T - g'^2, and Halley's step
-//
-//     step = -2 g g' / (2 g'^2 - g g''),
-//
-// (Newton's where Halley's denominator is not safely positive).  The signs of
-// g bracket the root; a step that leaves the bracket is replaced by its
-// midpoint (or, while the bracket is open on one side, by a step doubling).
-// The iteration stops when the step is below 2^-20 of max(1, |delta|): a
-// Halley step's error is of the order of the cube of the last (2^-60), a
-// Newton step's of the square, so the step is taken and the root returned
-// without a further evaluation.  Where Newton's step was taken the stop
-// needs 2^-30.
+// and on its logarithm, g(delta) = ln(T(delta)/q) for T = P, ln(q/Q) for
+// T = Q, decreasing either way: ln T is nearly linear in delta far out, where
+// T itself spans hundreds of orders of magnitude.  Each step is one
+// evaluation at the point (t, df) prepared once (nct_evaluate_at), which
+// gives T, its slope and the density from the same sum, and from these the
+// second and third derivatives (ncp_sample), so that Halley's iteration on
+// the whole line (halley_root_line) steps and stops on its predicted error
+// without a confirming evaluation, to max(1, |delta|) 2^-53.
 //
 // Start: the normal approximation of nct_start.cpp solved for delta,
 // delta0 = t (1 - 1/(4 df)) -/+ z sqrt(1 + t^2/(2 df)), z the normal deviate
-// of q: about 1e-3 off for df of some tens, so that two or three evaluations
-// find most roots (below df = 1, -/+z).  A trial point where the evaluation
-// fails is pulled back halfway to the last one that evaluated.
+// of q: about 1e-3 off for df of some tens, so that two evaluations find
+// most roots (below df = 1, -/+z).
 
 #include "nct/nct.h"
 

@@ -1,13 +1,12 @@
 // nct_quantile: the t with P(T <= t; df, delta) = p (or P(T > t) = p).
 //
-// As nct_ncp, on the smaller tail and its logarithm, g(t) = ln T(t) - ln q,
-// with the derivative g' = +-f(t)/T from the same evaluation (the density
-// comes with the tails), by Newton's method inside the bracket its signs
-// make, stopping when the step falls below 2^-30 of max(1, |t|): the next
-// error would be of the order of its square.  A step that leaves the bracket
-// is replaced by the midpoint, or by a doubling while the bracket is open:
-// for small df the tails are heavy (P(T > t) ~ t^-df) and the quantile may
-// lie far out.
+// As nct_ncp, on the smaller tail and its logarithm, g(t) = ln(q/P) or
+// ln(Q/q), decreasing in t, with its first three derivatives from one
+// evaluation (the density and the moments of quantile_sample), by Halley's
+// iteration on the whole line (halley_root_line) to max(1, |t|) 2^-53: its
+// growth by 16|t| + 1 while one end of the bracket is open reaches the
+// quantiles of the heavy tails of small df (P(T > t) ~ t^-df, near 1e150
+// at df = 2 and p = 1e-300).
 //
 // Start: the normal approximation of nct_start.cpp solved for t, the root of
 // (c t - delta)^2 = z^2 (1 + t^2/(2 df)), c = 1 - 1/(4 df), on the side of
