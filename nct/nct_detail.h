@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "numeric/halley_root.h"
+
 // How an evaluation was reached.
 constexpr int32_t nct_method_none = 0;      // failure
 constexpr int32_t nct_method_origin = 1;    // t = 0: P = Phi(-delta) in closed form
@@ -114,6 +116,16 @@ double nct_log_subtract(double u, double v);
 // e^w of a log probability or density, 0 for the log of 0 (-inf or
 // -DBL_MAX); below the normal range a subnormal or 0.
 double nct_exp_of_log(double w);
+
+// e^w of a log ratio, 0 below the normal range and DBL_MAX above it.
+double nct_exp_bounded(double w);
+
+// The sample of Halley's iteration (numeric/halley_root.h) for
+// g = sign (ln T - ln q), sign = +1 or -1 as makes g fall, from the tail's
+// derivatives relative to itself, r1 = T'/T, r2 = T''/T, r3 = T'''/T; its
+// noise is the rounding of a tail given in logarithms, 2^-50 (|ln T| + 1).
+void nct_halley_sample(double log_tail, double log_q, double sign, double r1, double r2, double r3,
+                       halley_sample* out);
 
 // The standard normal deviate z with Phi(-z) = q, from ln q (0 < q <= 1/2).
 double nct_normal_deviate(double log_q);

@@ -42,11 +42,6 @@ namespace {
 // Terms of the series of log_gamma_half_ratio_root.
 constexpr int32_t half_ratio_terms = 24;
 
-double exp_bounded(double t)
-{
-    return t < log_min_normal ? 0.0 : exp_fast(t);
-}
-
 int32_t origin(double df, double delta, nct_evaluation* out)
 {
     double lower, upper, log_phi;
@@ -62,6 +57,10 @@ int32_t origin(double df, double delta, nct_evaluation* out)
     out->steps = 0;
     return 0;
 }
+
+// The rounding of a tail given in logarithms, per unit of |ln T| + 1: a few
+// units in the last place.
+constexpr double log_noise = 0x1p-50;
 
 // The smallest start term the forward series takes, 2^-900: its products
 // with the weights (at least e^-128 = 2^-184.7 of the largest) and with the
@@ -130,8 +129,23 @@ int32_t nct_point_complement(nct_point* point, double* out)
 
 double nct_curvature(double t, double delta, double log_slope, double log_density)
 {
-    double r = log_density - log_slope;
-    return delta - t * (r > log_max_double ? max_double : exp_fast(r));
+    return delta - t * nct_exp_bounded(log_density - log_slope);
+}
+
+double nct_exp_bounded(double w)
+{
+    if (w > log_max_double)
+        return max_double;
+    return w < log_min_normal ? 0.0 : exp_fast(w);
+}
+
+void nct_halley_sample(double log_tail, double log_q, double sign, double r1, double r2, double r3,
+                       halley_sample* out)
+{
+    double l1, l2, l3;
+    log_derivatives(r1, r2, r3, &l1, &l2, &l3);
+    *out = halley_sample{sign * (log_tail - log_q), sign * l1, sign * l2, sign * l3,
+                         log_noise * (1.0 + elem_abs(log_tail))};
 }
 
 double nct_log_add(double u, double v)
@@ -139,14 +153,14 @@ double nct_log_add(double u, double v)
     double m = u > v ? u : v, s = u > v ? v : u;
     if (!(m > -max_double))
         return m;
-    return m + log1p_rel(exp_bounded(s - m));
+    return m + log1p_rel(nct_exp_bounded(s - m));
 }
 
 double nct_log_subtract(double u, double v)
 {
     if (!(v > -max_double))
         return u;
-    double r = exp_bounded(v - u);
+    double r = nct_exp_bounded(v - u);
     return r >= 1.0 ? -max_double : u + log1p_rel(-r);
 }
 

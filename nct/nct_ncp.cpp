@@ -35,17 +35,6 @@ namespace {
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
-// The rounding of a tail given in logarithms, per unit of |ln T| + 1: a few
-// units in the last place.
-constexpr double log_noise = 0x1p-50;
-
-double exp_bounded(double w)
-{
-    if (w > log_max_double)
-        return max_double;
-    return w < log_min_normal ? 0.0 : exp_fast(w);
-}
-
 // The largest |delta| searched: beyond it the noncentral t is a normal law
 // to far below the tails' rounding.
 constexpr double max_delta = 1e150;
@@ -77,21 +66,17 @@ int32_t ncp_sample(void* context, double delta, halley_sample* out)
     if (nct_evaluate_at(&f->point, delta, &e) != 0)
         return 1;
     const double log_tail = f->lower ? e.log_lower : e.log_upper;
-    const double log_rate = e.log_slope - log_tail;
-    if (!(log_rate <= log_max_double))
+    if (!(e.log_slope - log_tail <= log_max_double))
         return 1;
-    const double rate = exp_bounded(log_rate);                          // P1/T
-    const double density_ratio = exp_bounded(e.log_density - e.log_slope);  // f/P1
+    const double rate = nct_exp_bounded(e.log_slope - log_tail);                // P1/T
+    const double density_ratio = nct_exp_bounded(e.log_density - e.log_slope);  // f/P1
     const double t = f->t, df = f->df;
     const double m2_ratio = df == infinity ? 1.0 : (df + t * delta * density_ratio) / (df + t * t);
     const double torsion = (1.0 - delta * delta) + 2.0 * t * delta * density_ratio - t * t * m2_ratio;
     // T'/T, T''/T, T'''/T of the tail T: P (falling) or Q = 1 - P (rising).
     const double sign = f->lower ? -1.0 : 1.0;
-    double l1, l2, l3;
-    log_derivatives(sign * rate, -sign * e.curvature * rate, sign * torsion * rate, &l1, &l2, &l3);
-    const double g_sign = f->lower ? 1.0 : -1.0;
-    *out = halley_sample{g_sign * (log_tail - f->log_q), g_sign * l1, g_sign * l2, g_sign * l3,
-                         log_noise * (1.0 + elem_abs(log_tail))};
+    nct_halley_sample(log_tail, f->log_q, -sign, sign * rate, -sign * e.curvature * rate,
+                      sign * torsion * rate, out);
     return 0;
 }
 

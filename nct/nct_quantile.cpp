@@ -27,16 +27,6 @@ namespace {
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
-// The rounding of a tail given in logarithms, per unit of |ln T| + 1.
-constexpr double log_noise = 0x1p-50;
-
-double exp_bounded(double w)
-{
-    if (w > log_max_double)
-        return max_double;
-    return w < log_min_normal ? 0.0 : exp_fast(w);
-}
-
 }  // namespace
 
 namespace {
@@ -61,14 +51,13 @@ int32_t quantile_sample(void* context, double t, halley_sample* out)
     if (nct_evaluate(t, f->df, f->delta, &e) != 0)
         return 1;
     const double log_tail = f->lower ? e.log_lower : e.log_upper;
-    const double log_rate = e.log_density - log_tail;
-    if (!(log_rate <= log_max_double))
+    if (!(e.log_density - log_tail <= log_max_double))
         return 1;
-    const double rate = exp_bounded(log_rate);  // f/T
+    const double rate = nct_exp_bounded(e.log_density - log_tail);  // f/T
     const double df = f->df, delta = f->delta, td = t * delta;
     double m2 = 1.0, m3 = 1.0, m4 = 1.0, m5 = 1.0;  // M_k/M1; all 1 where S = 1
     if (df != infinity) {
-        const double m0 = exp_bounded(e.log_slope - e.log_density);
+        const double m0 = nct_exp_bounded(e.log_slope - e.log_density);
         const double w = 1.0 / (df + t * t);
         m2 = (df * m0 + td) * w;
         m3 = ((df + 1.0) + td * m2) * w;
@@ -79,11 +68,8 @@ int32_t quantile_sample(void* context, double t, halley_sample* out)
     const double twist = -((1.0 - delta * delta) * m3 + 2.0 * td * m4 - t * t * m5);  // f''/f
     // T'/T, T''/T, T'''/T of the tail: P (rising) or Q = 1 - P (falling).
     const double sign = f->lower ? 1.0 : -1.0;
-    double l1, l2, l3;
-    log_derivatives(sign * rate, sign * bend * rate, sign * twist * rate, &l1, &l2, &l3);
-    const double g_sign = f->lower ? -1.0 : 1.0;
-    *out = halley_sample{g_sign * (log_tail - f->log_q), g_sign * l1, g_sign * l2, g_sign * l3,
-                         log_noise * (1.0 + elem_abs(log_tail))};
+    nct_halley_sample(log_tail, f->log_q, -sign, sign * rate, sign * bend * rate, sign * twist * rate,
+                      out);
     return 0;
 }
 

@@ -209,11 +209,6 @@ bool sum_chain(const argument& arg, double m0, chain_result* out)
     return true;
 }
 
-double exp_bounded(double t)
-{
-    return t < log_min_normal ? 0.0 : exp_fast(t);
-}
-
 int32_t series_extended(double t, double df, double delta, nct_evaluation* out)
 {
     argument arg;
@@ -247,11 +242,11 @@ int32_t series_extended(double t, double df, double delta, nct_evaluation* out)
     // phi(delta) y^b and delta G/2.
     double log_edge = log_phi + static_cast<double>(arg.b * arg.ln_y);
     double log_slope = delta > 0.0 ? nct_log_add(log_edge, elem_ln(0.5 * delta) + log_g) : log_edge;
-    double curvature = delta * exp_bounded(log_edge - log_slope) * (1.0 - arg.b * arg.x);
+    double curvature = delta * nct_exp_bounded(log_edge - log_slope) * (1.0 - arg.b * arg.x);
     for (const chain_result& r : c) {
         if (!r.present)
             continue;
-        double e = exp_bounded(r.log_g - log_slope);
+        double e = nct_exp_bounded(r.log_g - log_slope);
         curvature -= 0.5 * e + 0.5 * delta * delta * e * r.h_over_g;
     }
     if (!(lower <= 0.0 && upper <= 0.0))
