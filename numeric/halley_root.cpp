@@ -41,7 +41,9 @@
 // while no positive g has been seen the growth runs down, by the mirror
 // image of the step up, and the tests measure t against max(|t|, scale)
 // so that a root near 0 is found to an absolute rather than a relative
-// precision.
+// precision; a point where g cannot be evaluated is replaced by the midpoint
+// between it and the last point that could be (the bounded form reports
+// the failure to its caller, which has another route).
 //
 // What it relies on: g's derivatives are those of the function it
 // evaluates.  A wrong derivative misplaces the steps, and where the
@@ -107,6 +109,7 @@ struct search_range {
     double ceiling;  // the bound of t, or of |t| on the whole line
     double scale;    // 0 for the bounded form
     int32_t limit;   // evaluations
+    bool retreat;    // a failed evaluation pulls back toward the last good one
 };
 
 // Growth away from t while one end of the bracket is unknown, by
@@ -136,13 +139,25 @@ int32_t search(halley_function g, void* context, double start, const search_rang
     double lo = range.lower, hi = infinity;
     double g_lo = infinity, g_hi = -infinity;  // g at lo and hi (unknown at the start)
     double t = start;
+    bool have_good = false;
+    double good = 0.0;  // the last point that evaluated
     for (int32_t n = 0; n < range.limit; ++n) {
         halley_sample s;
         ++tr.evaluations;
         if (g(context, t, &s) != 0 || !(s.g == s.g)) {
+            // On the whole line a step that went where the function cannot
+            // be evaluated (far out in a tail) is pulled back halfway to the
+            // last point that could.
+            if (range.retreat && have_good) {
+                ++tr.safeguarded;
+                t = good + 0.5 * (t - good);
+                continue;
+            }
             *root = t;
             return halley_evaluation_failed;
         }
+        have_good = true;
+        good = t;
         if (s.g == 0.0) {
             *root = t;
             return halley_converged;
@@ -219,11 +234,11 @@ int32_t search(halley_function g, void* context, double start, const search_rang
 int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
                     double* root, halley_trace* trace)
 {
-    return search(g, context, start, search_range{lower, ceiling, 0.0, halley_evaluation_limit}, root, trace);
+    return search(g, context, start, search_range{lower, ceiling, 0.0, halley_evaluation_limit, false}, root, trace);
 }
 
 int32_t halley_root_line(halley_function g, void* context, double start, double scale,
                          double ceiling, double* root, halley_trace* trace)
 {
-    return search(g, context, start, search_range{-__builtin_inf(), ceiling, scale, line_evaluation_limit}, root, trace);
+    return search(g, context, start, search_range{-__builtin_inf(), ceiling, scale, line_evaluation_limit, true}, root, trace);
 }

@@ -39,7 +39,8 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
 // sign (the noncentrality of the noncentral t): as halley_root with no
 // known end, growth running down as well as up until both signs of g are
 // seen, the tests relative to max(|t|, scale) (scale > 0: absolute below
-// it), and no root beyond |t| = ceiling.
+// it), a point where g cannot be evaluated pulled back halfway to the last
+// one that could, and no root beyond |t| = ceiling.
 int32_t halley_root_line(halley_function g, void* context, double start, double scale,
                          double ceiling, double* root, halley_trace* trace);
 

@@ -182,3 +182,27 @@ TEST(NctCdf, Domain)
 }
 
 }  // namespace
+
+// Heavy tails of small df: the first Halley step from the normal start goes
+// where no method settles (the evaluation fails), and is pulled back toward
+// the start until one does; the root then holds P to the target.
+TEST(NctNcp, StepsWhereNoMethodSettlesArePulledBack)
+{
+    struct hard_case {
+        double t, df, p;
+        int32_t tail;
+    };
+    const hard_case cases[] = {
+        {-531.45659731520118, 0.14684555708486263, 4.5225979863804936e-12, nct_upper_tail},
+        {648.23743380869712, 0.17905636460861085, 1.7711626891535805e-30, nct_lower_tail},
+    };
+    for (const hard_case& c : cases) {
+        double d;
+        ASSERT_EQ(nct_ncp(c.t, c.df, c.p, c.tail, &d), nct_ok) << c.t << ", " << c.df;
+        nct_evaluation e;
+        ASSERT_EQ(nct_evaluate(c.t, c.df, d, &e), 0);
+        double log_tail = c.tail == nct_lower_tail ? e.log_lower : e.log_upper;
+        double kappa = std::fmax(1.0, std::fabs(d) * std::exp(e.log_slope - log_tail));
+        EXPECT_LE(std::fabs(log_tail - std::log(c.p)), 1e-12 * kappa) << c.t << ", " << c.df;
+    }
+}
