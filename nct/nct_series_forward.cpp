@@ -1,7 +1,8 @@
-// nct_series_forward: the noncentral t distribution for t > 0 and
-// delta >= 0 by Lenth's series (1989, Applied Statistics 38, AS 243) summed
-// forward from j = 0 in double precision, every tail, slope and density a
-// sum of positive terms.
+// nct_series_forward: the noncentral t distribution for t > 0 by Lenth's
+// series (1989, Applied Statistics 38, AS 243) summed forward from j = 0 in
+// double precision: for delta >= 0 every tail, slope and density a sum of
+// positive terms, for delta < 0 a difference of two such sums where they
+// cancel little (opposite_signs).
 //
 // The series (nct/nct_series.cpp) is
 //
@@ -52,10 +53,16 @@
 // comes out above 1/2.
 //
 // Domain: the caller's (t, df) prepared by nct_point_prepare with its
-// forward_ready set, delta >= 0 with lam <= nct_series_max_mean.  1 where
-// the steps run out (x near 1 with the lower tail wanted: the remainder
-// falls as x^i) or the complement C_0 is not a normal double; the caller
-// then takes the series from the mode.
+// forward_ready set (the series runs at |t|), lam <= nct_series_max_mean.
+// 1 where the steps run out (x near 1 with the lower tail wanted: the
+// remainder falls as x^i), the complement C_0 is not a normal double, or
+// (delta < 0) the chains cancel by more than max_cancellation; the caller
+// then takes the series from the mode, or the integral.
+//
+// Measured: against the integral (nct_integral) at 105513 random points of
+// df 0.5 to 2000, |t| <= 12, |delta| <= 15 where it answers, within 1.9e-14
+// of the tails' kappa (the worst where delta < 0 and the chains cancel by
+// some 60); against the mpmath tables, within 0.003 of 1e-12 kappa.
 
 #include "nct/nct_detail.h"
 
