@@ -25,17 +25,21 @@
 //
 // written so that nothing of size a cancels: K(a) by Stirling's series for
 // a >= 15 (ln 2 + ln(a)/2 - ln sqrt(2 pi) - lgamma_corr(a)), e^(2u) - 1 - 2u
-// by its Taylor series near 0, and v = c (e^u - 1) + (c - d).  g is smooth
+// by (e^u - 1)^2 + 2 (e^u - 1 - u) from one e^u - 1 (chi_terms), and
+// v = c (e^u - 1) + (c - d).  g is smooth
 // and unimodal; its peak u* is found by Newton's method on g' (started at
 // u = 0, the peak of f_S(s) s), and sigma = 1/sqrt(-g''(u*)) sets the step.
 //
 // The trapezoidal rule on the whole line in u converges geometrically for an
 // integrand analytic in a strip, faster still for one of Gaussian decay
-// (Trefethen and Weideman 2014, SIAM Review 56, 385-458): from h = sigma the
-// step is halved, each level adding the midpoints of the last, until the
-// three sums change by at most 1e-9 relative from one level to the next,
-// when the finer one is good to about the square of that.  Each side of a
-// level stops where two successive nodes fall below 2^-64 of the sum.
+// (Trefethen and Weideman 2014, SIAM Review 56, 385-458): from h = 0.7 sigma
+// the step is halved, each level adding the midpoints of the last, until
+// the three sums change by at most 1e-9 relative from one level to the
+// next, when the finer one is good to about the square of that.  Each side
+// of a level stops where two successive nodes fall below 2^-64 of the sum.
+// A node's normal tail comes from Cody's erfc, below v = -0.66 as
+// phi(v) times the Mills ratio (erfc_scaled), so that the node's one
+// exponential carries both its chi part and the normal density.
 
 #include "nct/nct_detail.h"
 
