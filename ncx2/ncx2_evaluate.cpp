@@ -45,7 +45,7 @@ constexpr double base_steps = 1000.0;
 
 // The most steps one sum takes, 3e6 (some 0.3 s at most), a guard: short
 // of the far regions the walk is at most 24 sqrt(max(h, j*)) + 200, and
-// the limit some 1.1e6 at the largest Poisson mean.
+// the limit some 3e5 at the largest Poisson mean.
 constexpr double max_steps = 3e6;
 
 // ln 2^8192, one rescaling of the sum.

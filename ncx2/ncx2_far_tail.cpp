@@ -26,9 +26,13 @@
 // Each recurrence adds (the other direction of each subtracts, and loses
 // the digits of y/(a + j) a step where y is far from a + j); an error in
 // the start ratio shrinks by R/(R + 1) (or S y/(a + j) over S y/(a + j) + 1)
-// each step.  The start ratio comes from the gamma ratio at j0 in
-// logarithms (ncx2_gamma_log_tails) and the start term p_j0 u_j0 from two
-// gamma log densities, so the sums run on p_j0 u_j0 = 1 in extended
+// each step.  The start ratio is the library's ratio of the tail to the
+// gamma density (Legendre's fraction above, the power series below), which
+// settles in a few steps far from the centre, where the tail's logarithm
+// is far too large for a quotient of logarithms to keep any digit of it
+// (ln Q(2.7e8, 2.1e23) = -2.1e23); near the centre, the quotient of the
+// logarithms (ncx2_gamma_log_tails).  The start term p_j0 u_j0 comes from
+// two gamma log densities, so the sums run on p_j0 u_j0 = 1 in extended
 // precision and the tail is ln(p_j0 u_j0) + ln(sum).
 //
 // Bounds.  R_j rises with j and S_j falls: R_j <= R_(j+1) = (R_j + 1)(a + j + 1)/y
@@ -50,7 +54,7 @@
 // 1/(1/(j* + 1) + 1/(a + j* + 1)) (the curvature of their logarithm), from
 // j*: e^-50, far below 2^-56, in the normal limit, so it is rarely widened.
 //
-// Beyond j* = 2^30 (x of 1e12 and more, up to the largest double) the
+// Beyond j* = 2^30 (ncp x/4 above 1.2e18, up to the largest double) the
 // window of some 20 sigma = 6e5 terms grows too long, and the upper tail is
 // taken from the Bessel form of the density, f(x; df, ncp) =
 // (1/2) e^(-(x+ncp)/2) (x/ncp)^(nu/2) I_nu(sqrt(ncp x)), nu = a - 1
@@ -125,8 +129,9 @@ constexpr double ln_2 = 0.6931471805599453;
 
 bool finite(long double v) { return v - v == 0; }
 
+// The three sums of a window, in units of p_j0 u_j0.
 struct window_sums {
-    long double tail;  // the smaller tail, in units of p_j0 u_j0
+    long double tail;  // the smaller tail
     long double e1, e2;
     int32_t steps;
 };
@@ -137,11 +142,45 @@ constexpr int32_t window_settled = 0;
 constexpr int32_t window_failed = 1;
 constexpr int32_t window_too_narrow = 2;
 
+// The terms of one index: of the tail, of E1 (w = p_j u_j) and of E2.
+void add_terms(window_sums* s, long double t, long double w, long double t2)
+{
+    s->tail += t;
+    s->e1 += w;
+    s->e2 += t2;
+    ++s->steps;
+}
+
 // Whether the rest after a term t, whose successor is r t, is at most
 // `neglected` of the sum s: r < 1 and t r/(1 - r) <= neglected s.
 bool rest_negligible(long double t, long double r, long double s)
 {
     return r < 1 && t * r <= neglected * (1 - r) * s;
+}
+
+// Whether all that follows the terms (t, w, t2), whose successors are
+// (rt t, r1 w, r2 t2), is negligible in every sum.
+bool rests_negligible(const window_sums& s, long double t, long double rt, long double w,
+                      long double r1, long double t2, long double r2)
+{
+    return rest_negligible(t, rt, s.tail) && rest_negligible(w, r1, s.e1)
+           && rest_negligible(t2, r2, s.e2);
+}
+
+// The status of a window whose loop ended: what lies beyond its start is
+// at most ratio rho/(1 - rho) of the tail (the start ratio times E1's part
+// there), rho/(1 - rho) of E1 and e2_start rho2/(1 - rho2) of E2, rho and
+// rho2 the ratios of E1's and E2's terms at the start, away from the window.
+int32_t window_status(const window_sums& s, bool settled, long double ratio, long double rho,
+                      long double rho2, long double e2_start)
+{
+    if (!settled || !finite(s.tail) || !finite(s.e1) || !finite(s.e2))
+        return window_failed;
+    long double m = rho > rho2 ? rho : rho2;
+    if (!(m < 1) || ratio * rho > neglected * (1 - rho) * s.tail
+        || rho > neglected * (1 - rho) * s.e1 || e2_start * rho2 > neglected * (1 - rho2) * s.e2)
+        return window_too_narrow;
+    return window_settled;
 }
 
 // The upper tail's window from j0 upward, the start ratio R_j0 = r0.
@@ -150,40 +189,26 @@ int32_t upper_window(double a, double y, double h, double j0, long double r0, in
 {
     const long double al = a, yl = y, hl = h;
     long double r = r0, w = 1, j = j0;
-    long double st = 0, s1 = 0, s2 = 0;
-    int32_t n = 0;
+    *out = window_sums{0, 0, 0, 0};
     bool settled = false;
-    while (n < cap && !settled) {
+    while (out->steps < cap && !settled) {
         long double u_next = yl / (al + j + 1);  // u_(j+1)/u_j
-        long double tt = w * r, t2 = w * u_next;
-        st += tt;
-        s1 += w;
-        s2 += t2;
-        ++n;
-        long double pw = hl / (j + 1);             // p_(j+1)/p_j
-        long double rt = pw * (1 + 1 / r);         // Q_(j+1)/Q_j = 1 + 1/R_j
+        long double t = w * r, t2 = w * u_next;
+        add_terms(out, t, w, t2);
+        long double pw = hl / (j + 1);      // p_(j+1)/p_j
+        long double rt = pw * (1 + 1 / r);  // Q_(j+1)/Q_j = 1 + 1/R_j
         long double r1 = pw * u_next;
-        long double r2 = pw * (yl / (al + j + 2));
-        settled = rest_negligible(tt, rt, st) && rest_negligible(w, r1, s1)
-                  && rest_negligible(t2, r2, s2);
+        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * (yl / (al + j + 2)));
         r = (r + 1) * (al + j + 1) / yl;
         w = w * r1;
         j = j + 1;
     }
-    out->tail = st;
-    out->e1 = s1;
-    out->e2 = s2;
-    out->steps = n;
-    if (!settled || !finite(st) || !finite(s1) || !finite(s2))
-        return window_failed;
-    if (j0 > 0) {  // below j0: E1's terms fall by rho, E2's by rho2 >= rho, each step down
-        long double rho = j0 * (al + j0) / (hl * yl);
-        long double rho2 = j0 * (al + j0 + 1) / (hl * yl);
-        if (!(rho2 < 1) || r0 * rho > neglected * (1 - rho) * st || rho > neglected * (1 - rho) * s1
-            || yl / (al + j0 + 1) * rho2 > neglected * (1 - rho2) * s2)
-            return window_too_narrow;
-    }
-    return window_settled;
+    if (j0 == 0)  // nothing below
+        return window_status(*out, settled, 0, 0, 0, 0);
+    // Below j0, each step down: E1's terms fall by rho, E2's by rho2.
+    const long double j0l = j0;
+    return window_status(*out, settled, r0, j0l * (al + j0l) / (hl * yl),
+                         j0l * (al + j0l + 1) / (hl * yl), yl / (al + j0l + 1));
 }
 
 // The lower tail's window from j0 downward to 0 at most, the start ratio
@@ -193,42 +218,28 @@ int32_t lower_window(double a, double y, double h, double j0, long double s0, in
 {
     const long double al = a, yl = y, hl = h;
     long double s = s0, w = 1, j = j0;
-    long double st = 0, s1 = 0, s2 = 0;
-    int32_t n = 0;
+    *out = window_sums{0, 0, 0, 0};
     bool settled = false;
-    while (n < cap && !settled) {
-        long double tt = w * s, t2 = w * (yl / (al + j + 1));
-        st += tt;
-        s1 += w;
-        s2 += t2;
-        ++n;
+    while (out->steps < cap && !settled) {
+        long double t = w * s, t2 = w * (yl / (al + j + 1));
+        add_terms(out, t, w, t2);
         if (j == 0) {
             settled = true;
             break;
         }
-        long double pw = j / hl;               // p_(j-1)/p_j
-        long double ub = (al + j) / yl;        // u_(j-1)/u_j
-        long double rt = pw * (1 + ub / s);    // P_(j-1)/P_j = 1 + u_(j-1)/P_j
+        long double pw = j / hl;             // p_(j-1)/p_j
+        long double ub = (al + j) / yl;      // u_(j-1)/u_j
+        long double rt = pw * (1 + ub / s);  // P_(j-1)/P_j = 1 + u_(j-1)/P_j
         long double r1 = pw * ub;
-        long double r2 = pw * ((al + j + 1) / yl);
-        settled = rest_negligible(tt, rt, st) && rest_negligible(w, r1, s1)
-                  && rest_negligible(t2, r2, s2);
+        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * ((al + j + 1) / yl));
         s = s * yl / (al + j) + 1;
         w = w * r1;
         j = j - 1;
     }
-    out->tail = st;
-    out->e1 = s1;
-    out->e2 = s2;
-    out->steps = n;
-    if (!settled || !finite(st) || !finite(s1) || !finite(s2))
-        return window_failed;
-    // Above j0: E1's terms fall by rho, E2's by rho2 <= rho, each step up.
-    long double rho = hl * yl / ((j0 + 1) * (al + j0 + 1));
-    if (!(rho < 1) || s0 * rho > neglected * (1 - rho) * st || rho > neglected * (1 - rho) * s1
-        || yl / (al + j0 + 1) * rho > neglected * (1 - rho) * s2)
-        return window_too_narrow;
-    return window_settled;
+    // Above j0, each step up: E1's terms fall by rho, E2's by less.
+    const long double j0l = j0;
+    const long double rho = hl * yl / ((j0l + 1) * (al + j0l + 1));
+    return window_status(*out, settled, s0, rho, rho, yl / (al + j0l + 1));
 }
 
 // The start ratio R_j0 = Q(s, y)/u_j0 (upper) or S_j0 = P(s, y)/u_j0, s =
