@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "ncx2/ncx2.h"
 #include "ncx2/ncx2_detail.h"
 #include "numeric/elementary.h"
+#include "support/ncx2_tables.h"
 
 namespace {
 
@@ -74,6 +76,36 @@ TEST(Ncx2FarTail, BesselSeriesMeetsTheWindow)
         ASSERT_EQ(ncx2_log_density(x, df, ncp, &log_density), 0) << x;
         EXPECT_NEAR(upper - log_density, std::log(2.0) - std::log1p(-std::sqrt(ncp / x)), 1e-4)
             << x;
+    }
+}
+
+// The condition numbers of the far rows are of the order of |ln T| (x/2
+// beyond the bulk, ncp/2 below it), so the tables' 1e-12 kappa allows an
+// error of 1e-12 |ln T|.  The logs are held tighter here: within 1e-15 of
+// max(1, |ln T|), the smaller tail and the density alike, some eight times
+// the worst error measured (2.5e-16).
+TEST(Ncx2FarTail, FarRegionsToTheDoublesDigits)
+{
+    const ncx2_table* far = nullptr;
+    for (std::size_t t = 0; t < ncx2_table_count; ++t)
+        if (std::strcmp(ncx2_tables[t].name, "far regions") == 0)
+            far = &ncx2_tables[t];
+    ASSERT_NE(far, nullptr);
+    for (std::size_t i = 0; i < far->size; ++i) {
+        const ncx2_row& r = far->rows[i];
+        double lower, upper, log_density;
+        ASSERT_EQ(ncx2_log_tails(r.x, r.df, r.ncp, &lower, &upper), 0) << "row " << i;
+        ASSERT_EQ(ncx2_log_density(r.x, r.df, r.ncp, &log_density), 0) << "row " << i;
+        const bool lower_smaller = r.log_lower_hi < r.log_upper_hi;
+        const double hi = lower_smaller ? r.log_lower_hi : r.log_upper_hi;
+        const double rel = lower_smaller ? r.log_lower_rel : r.log_upper_rel;
+        const double got = lower_smaller ? lower : upper;
+        EXPECT_LE(ncx2_log_error(got, hi, rel) / std::fmax(1.0, std::fabs(hi)), 1e-15)
+            << "row " << i << ": x " << r.x << " df " << r.df << " ncp " << r.ncp;
+        EXPECT_LE(ncx2_log_error(log_density, r.log_density_hi, r.log_density_rel)
+                      / std::fmax(1.0, std::fabs(r.log_density_hi)),
+                  1e-15)
+            << "row " << i << ": x " << r.x << " df " << r.df << " ncp " << r.ncp;
     }
 }
 
