@@ -80,12 +80,10 @@ int32_t chisq_ncp_interval(double chi2, double df, double confidence, int32_t al
     *upper = not_a_number;
     if (std::isnan(chi2) || std::isnan(df) || std::isnan(confidence))
         return fnonct_missing;
+    double alpha;
     if (!(chi2 >= 0.0) || !(df > 0x1p-10 && df <= 2147483647.0)
-        || !(confidence > 0.0 && confidence < 1.0)
-        || (alternative != ncp_two_sided && alternative != ncp_less
-            && alternative != ncp_greater))
+        || !confidence_tail_area(confidence, alternative, &alpha))
         return fnonct_invalid;
-    double alpha = alternative == ncp_two_sided ? 0.5 * (1.0 - confidence) : 1.0 - confidence;
     double lo = 0.0;
     double hi = std::numeric_limits<double>::infinity();
     if (alternative != ncp_less && limit_at(chi2, df, 1.0 - alpha, alpha, &lo) != fnonct_ok)

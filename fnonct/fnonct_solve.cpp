@@ -89,14 +89,11 @@ fnonct_outcome ncp_interval(double f, double df1, double df2, double confidence,
     *upper = not_a_number;
     if (std::isnan(f) || std::isnan(df1) || std::isnan(df2) || std::isnan(confidence))
         return fnonct_missing;
+    // The lower limit's probability is formed as 1 - alpha, the upper's as alpha.
+    double alpha;
     if (fnonct_argument_out_of_domain(f, df1, df2, confidence) != 0
-        || (alternative != ncp_two_sided && alternative != ncp_less
-            && alternative != ncp_greater))
+        || !confidence_tail_area(confidence, alternative, &alpha))
         return fnonct_invalid;
-
-    // The tail areas.  For two sides each is half of 1 - confidence; the
-    // lower limit's probability is formed as 1 - alpha, the upper's as alpha.
-    double alpha = alternative == ncp_two_sided ? 0.5 * (1.0 - confidence) : 1.0 - confidence;
     double lo = 0.0;
     double hi = std::numeric_limits<double>::infinity();
     if (alternative != ncp_less && ncp_limit(f, df1, df2, 1.0 - alpha, &lo) != fnonct_ok)

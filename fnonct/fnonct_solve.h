@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "numeric/confidence_tail.h"
+
 // What one FNONCT question came to.  The codes are stable: the bindings hand
 // them to their users.
 enum fnonct_outcome : int32_t {
@@ -30,9 +32,9 @@ fnonct_outcome fnonct_solve(double x, double df1, double df2, double p, double* 
 
 // Which side of the interval ncp_interval bounds.
 enum ncp_alternative : int32_t {
-    ncp_two_sided = 0,  // lower and upper limit, (1 - confidence)/2 in each tail
-    ncp_less = 1,       // an upper limit alone: lambda <= upper, lower = 0
-    ncp_greater = 2,    // a lower limit alone: lambda >= lower, upper = +inf
+    ncp_two_sided = confidence_two_sided,  // lower and upper limit, (1 - confidence)/2 in each tail
+    ncp_less = confidence_less,            // an upper limit alone: lambda <= upper, lower = 0
+    ncp_greater = confidence_greater,      // a lower limit alone: lambda >= lower, upper = +inf
 };
 
 // The confidence interval for lambda from an observed f (Steiger 2004): the

@@ -154,7 +154,7 @@ int32_t side_log(double x, double y, long double ln_x, long double ln_y, long do
     const long double ys = swapped ? static_cast<long double>(x) : 1.0L - x;
     long double factor;
     if (beta_fraction_log_factor(xs, ys, swapped ? b : a, swapped ? a : b, min_relative_tolerance,
-                                 beta_fraction_long_itrmax, &factor) != 0)
+                                 beta_fraction_long_itrmax, false, &factor) != 0)
         return 1;
     *w = (swapped ? ln_y : ln_x) + ld + factor;
     return 0;

@@ -31,14 +31,21 @@
 //    rescaled by 2^-8192 each time it passes 2^8192.
 //
 // 3. I_k and 1 - I_k come in logarithms from the continued fraction
-//    (ratio_at).  Where it does not settle within its 199 steps (both
-//    shapes some tens of thousands with x' near the mean of Beta(a + k, b))
-//    the start index moves
-//    away from the mode, up for the lower tail and down for the upper, in
-//    steps of 4 sqrt(lam) doubling, until the fraction settles.  Off the
-//    mode only the tail on the safe side keeps its accuracy, so the one
-//    judged smaller by the start ratio is kept and the other taken as
-//    ln(1 - e^w).
+//    (ratio_at).  Where it does not settle within its 199 steps the start
+//    index moves away from the mode, up for the lower tail and down for
+//    the upper, in steps of 4 sqrt(lam) doubling, until the fraction
+//    settles.  Off the mode only the tail on the safe side keeps its
+//    accuracy, so the one judged smaller by the start ratio is kept and
+//    the other taken as ln(1 - e^w).  For large shapes (one above 5000,
+//    the other above 100) the fraction runs on to
+//    beta_fraction_long_itrmax in the extended format, with the log
+//    density by Stirling's form: near the centre it needs some hundreds of
+//    steps, and moving k by 320 moves the mean of Beta(a + k, b) by only
+//    0.06 of its standard deviation at a = 1.5e6, b = 1e5.  Deviation: as
+//    first written the fraction stopped at 199 steps there too, in double,
+//    and the call failed (x = 0.998268, df1 = 3e6, df2 = 2e5, ncp = 50,
+//    where ncf_log_probs answers); with the double fraction it answered
+//    4.6e-14 off in ln P, and the direct log density gave 8.6e-14.
 //
 // Of the two logs the smaller tail's is kept and the larger formed from it
 // as ln(1 - e^w), as ncf_log_probs does.
@@ -141,8 +148,12 @@ struct start_ratio {
 // where the fraction converges (xs below (p + 1)/(p + q + 2), Numerical
 // Recipes' rule; the other side is the complement).  ln dens is summed in
 // extended precision with log_beta_extended: in doubles, with the double
-// ln B, it is 1e-11 off for shapes of some thousands near the centre.  The
-// fraction takes y' itself as 1 - xs on the exchanged side.
+// ln B, it is 1e-11 off for shapes of some thousands near the centre.  For
+// large shapes it comes from Stirling's form (beta_log_density_stirling),
+// and the fraction runs in the extended format on the smaller of x', y' and
+// 1 minus it: a double r = y'/x' moves the ratio by 358 of its units at
+// x' = 0.9374, a = 1.5e6, b = 1e5.  The fraction takes y' itself as 1 - xs
+// on the exchanged side.
 // ln xs and ln(1 - xs) come from x' and y', each formed directly: the
 // smaller's log directly, the larger's as ln(1 - smaller).
 bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
@@ -156,10 +167,15 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
     double q = exchange ? ak : b;
     long double ln_xs = xs <= ys ? elem_ln_table_ext(xs) : log_one_minus_extended(ys);
     long double ln_ys = xs <= ys ? log_one_minus_extended(xs) : elem_ln_table_ext(ys);
-    long double log_dens = (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
+    const bool large_shapes = beta_large_shapes(p, q);
+    long double log_dens = large_shapes
+        ? beta_log_density_stirling(xs, ys, ln_xs, ln_ys, p, q)
+        : (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
     long double tail;
-    out->settled = beta_fraction_log_factor(xs, ys, p, q, fraction_tolerance, beta_fraction_itrmax,
-                                            &tail) == 0;
+    out->settled = beta_fraction_log_factor(xs, ys, p, q, fraction_tolerance,
+                                            large_shapes ? beta_fraction_long_itrmax
+                                                         : beta_fraction_itrmax,
+                                            large_shapes, &tail) == 0;
     if (!out->settled)
         return true;
     long double sum = ln_xs + log_dens + tail;

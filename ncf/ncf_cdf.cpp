@@ -52,9 +52,12 @@
 // (beta_inc_given_logs): where x' rounds near 1 (df1 x / df2 beyond about
 // 2^45), 1 - x' has lost y''s digits, and at x' = 1 the ratio would be 1
 // exactly and the derivative the search takes vanish (x = 1e16, df1 = 5,
-// df2 = 0.2 gave 1.0 for 0.979419727).  Deviation: as first written,
-// beta_inc saw x' alone; the results are as before wherever 1 - x' carries
-// y' to 2^-45 (complement_lost).
+// df2 = 0.2 gave 1.0 for 0.979419727).  There ln x' is ln(1 - y') and the
+// fraction's r is y'/x' (beta_argument_logs): ln of the rounded x', half an
+// ulp from 1 - y', times a first shape of 5e6 left P 6.2e-10 off with
+// status 0 (x = 1.01351, df1 = 1e7, df2 = 150, ncp = 10).  Deviation: as
+// first written, beta_inc saw x' alone; the results are as before wherever
+// 1 - x' carries y' to 2^-45 (complement_lost).
 //
 // Range of the recurrences.  The start weight and term are normal doubles,
 // but their product can lie far below the double range (down to about
@@ -114,11 +117,13 @@ constexpr int32_t step_limit = 1000;
 constexpr double start_factor = 1.16;
 
 // Shape sums a + k + b from which the start term and weight are formed
-// without double roundings of their large logarithms: ln B(a + k, b) and
-// ln k! have units of 2.3e-13 and more from 1024 on, and at k = 3500 ln k!
-// alone (2.5e4) has 3.6e-12, which the start weight carries whole.  Below,
-// the doubles of ln B and ln k! are used as such, so every design of
-// modest size (the benchmark grid reaches sums of 121) keeps its bits.
+// without double roundings of their large logarithms: at k = 3500 ln k!
+// (2.5e4) has a unit of 3.6e-12, which the start weight carries whole.
+// Below, the doubles of ln B and ln k! are used as such, so every design of
+// modest size (the benchmark grid reaches sums of 121) keeps its bits.  The
+// price is up to half a unit of ln k! in P, and that unit is 2.3e-13 from
+// k = 231 on (ln 231! = 1030), 9.1e-13 at k = 1000: P(F' <= 48.36; 3, 12,
+// 400), with k = 231, is 1.6e-13 off.
 constexpr double extended_start_shapes = 1024.0;
 
 // Relative tolerance of the summation: 2^-53 plus two units in the last place.
@@ -157,25 +162,17 @@ __attribute__((noinline)) static void prepare_point(double x, double df1, double
     point->b = df2 * 0.5;
 
     // ln x' and ln y' for the start term: ln(1 + t) of the one nearer to 1.
-    // beta_inc takes ln x' and ln(1 - x') = log1p_rel(-x') at 0 < x' < 1;
-    // when x' is the smaller, those are the same two values.
     if (yp < xp) {
         point->ln_xp = log1p_rel(-yp);
         point->ln_yp = elem_ln_table_ext(yp);
-        if (yp > 0.0) {
-            // ln(1 - x') from y' itself where 1 - x' has lost its digits
-            // (x' rounded near 1: for x' = 1 the complement is all in y').
-            point->beta.ln_x = elem_ln_table_ext(xp);
-            point->beta.ln_1mx = complement_lost(xp, yp) ? static_cast<double>(point->ln_yp)
-                                                         : log1p_rel(-xp);
-        }
     } else {
         point->ln_xp = elem_ln_table_ext(xp);
-        double ln_1mx = log1p_rel(-xp);
-        point->ln_yp = ln_1mx;
-        point->beta.ln_x = point->ln_xp;
-        point->beta.ln_1mx = ln_1mx;
+        point->ln_yp = log1p_rel(-xp);
     }
+    // beta_inc's two, from y' where 1 - x' has lost its digits (x' rounded
+    // near 1), else the values it takes itself at x'.
+    if (xp > 0.0 && yp > 0.0)
+        beta_argument_logs(xp, yp, &point->beta);
 }
 
 // ln u_k without the double roundings of ln B(a + k, b): for shapes of 15

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "numeric/confidence_tail.h"
+
 // Statuses.
 constexpr int32_t nct_ok = 0;
 constexpr int32_t nct_invalid = 1;  // an argument outside its domain, or NaN
@@ -43,9 +45,9 @@ int32_t nct_quantile(double p, int32_t tail, double df, double delta, double* t)
 
 // Which side of an interval nct_ncp_interval bounds (the codes of
 // ncp_interval's alternatives).
-constexpr int32_t nct_two_sided = 0;  // both limits, (1 - confidence)/2 in each tail
-constexpr int32_t nct_less = 1;       // an upper limit alone: delta <= upper, lower = -inf
-constexpr int32_t nct_greater = 2;    // a lower limit alone: delta >= lower, upper = +inf
+constexpr int32_t nct_two_sided = confidence_two_sided;  // both limits, (1 - confidence)/2 in each tail
+constexpr int32_t nct_less = confidence_less;        // an upper limit alone: delta <= upper, lower = -inf
+constexpr int32_t nct_greater = confidence_greater;  // a lower limit alone: delta >= lower, upper = +inf
 
 // The confidence interval for delta from an observed t (Steiger and Fouladi
 // 1997): the lower limit solves P(T > t; lower) = alpha and the upper

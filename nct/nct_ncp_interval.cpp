@@ -18,10 +18,9 @@ int32_t nct_ncp_interval(double t, double df, double confidence, int32_t alterna
     const double infinity = std::numeric_limits<double>::infinity();
     *lower = nan;
     *upper = nan;
-    if (!(confidence > 0.0 && confidence < 1.0)
-        || !(alternative == nct_two_sided || alternative == nct_less || alternative == nct_greater))
+    double alpha;
+    if (!confidence_tail_area(confidence, alternative, &alpha))
         return nct_invalid;
-    double alpha = alternative == nct_two_sided ? 0.5 * (1.0 - confidence) : 1.0 - confidence;
     double lo = -infinity, hi = infinity;
     if (alternative != nct_less) {
         int32_t status = nct_ncp(t, df, alpha, nct_upper_tail, &lo);

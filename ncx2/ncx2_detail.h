@@ -45,6 +45,7 @@ inline double ncx2_peak_index(double a, double y, double h)
 //     D  = sum_j p_j (P_j - P_k)            (P = P_k + D, Q = Q_k - D),
 //     E1 = sum_j p_j u_j                    (dP/d ncp = -E1/2),
 //     E2 = sum_j p_j u_(j+1)                (d2P/d ncp2 = (E1 - E2)/4),
+//     E3 = sum_j p_j u_(j+2)                (d3P/d ncp3 = (-E1 + 2 E2 - E3)/8),
 //
 // u_j = P_j - P_(j+1) = y^(a+j) e^-y / Gamma(a + j + 1) (A&S 6.5.21).  All
 // three are scaled by p_k u_k, the sum running on p_k = u_k = 1: the true
@@ -53,6 +54,7 @@ struct ncx2_sum {
     long double difference;  // D / (p_k u_k 2^(8192 scale))
     long double slope;       // E1, scaled alike
     long double curvature;   // E2, scaled alike
+    long double torsion;     // E3, scaled alike
     int32_t scale;           // the factors of 2^-8192 taken out
     int32_t steps;           // recurrence steps taken
 };
@@ -76,6 +78,7 @@ struct ncx2_evaluation {
     double log_upper;        // ln P(X > x)
     double log_slope;        // ln(-dP/d ncp) = ln(E1/2); -inf for ncp = 0 not formed
     double curvature_ratio;  // E2/E1: d2P/d ncp2 = -(1/2)(1 - E2/E1) dP/d ncp
+    double torsion_ratio;    // E3/E1: d3P/d ncp3 = (1/4)(1 - 2 E2/E1 + E3/E1) dP/d ncp
     int32_t steps;           // the sum's steps (0: one gamma ratio)
 };
 
@@ -125,3 +128,60 @@ int32_t ncx2_bessel_log_density(double x, double df, double ncp, double* out);
 
 // Whether (df, ncp) lie in the domain of the routines (NaN does not).
 bool ncx2_parameters_valid(double df, double ncp);
+
+// The most gamma terms a forward sum from index 0 holds
+// (ncx2_direct_sum.cpp): they reach max(h, y - a) and some nine standard
+// deviations of the wider of the two laws beyond it; 512 cover a Poisson
+// mean of 150 with y - a up to about 300.
+constexpr int32_t ncx2_direct_terms = 512;
+
+// What x and df alone give the forward sum from index 0: a = df/2,
+// y = x/2, the gamma terms u_j = y^(a+j) e^-y/Gamma(a + j + 1), their
+// running sums U_j = u_0 + ... + u_(j-1) and their tails
+// P_j = P(a + j, y) = u_j + u_(j+1) + ..., P_0 = P(a, y) and Q_0 = Q(a, y).
+// The record belongs to the caller; ncx2_direct_sum extends its terms.
+struct ncx2_direct_point {
+    int32_t valid;   // the forward sum serves this point (u_0 not tiny)
+    int32_t tails;   // the tails its sums may form (above is formed for the lower)
+    int32_t filled;  // term, below and above hold j < filled
+    double a, y;
+    double peak;     // the largest term
+    double floor;    // the tails P_j are exact to 2^-53 of the smaller of themselves and this
+    double lower0, upper0;
+    int32_t upper0_complement;  // Q_0 is 1 - P_0 (at least 1/64), not formed directly
+    double term[ncx2_direct_terms + 1];  // and a 0 after the last, with the lower tails
+    double below[ncx2_direct_terms];
+    double above[ncx2_direct_terms];
+};
+
+// The tails a forward sum completes: the lower, the upper, or both.
+constexpr int32_t ncx2_direct_lower = 1;
+constexpr int32_t ncx2_direct_upper = 2;
+
+// Fills *point for x > 0 (finite) and df in range, for sums of the tails
+// named by `tails`: P_0 to full relative accuracy, the tails P_j (for the
+// lower tail) to 2^-53 of the smaller of themselves and `floor` (the least
+// lower tail the caller expects; the sums extend them where a lower tail
+// falls below it), and Q_0 to full relative accuracy where `tails` names
+// the upper tail (else as 1 - P_0).  0, with valid set where the sum
+// serves; 1 where the point is outside the domain or a gamma ratio fails.
+int32_t ncx2_direct_prepare(double x, double df, double floor, int32_t tails,
+                            ncx2_direct_point* point);
+
+// The sums of ncx2_direct_sum, unscaled: P and Q, each a sum of positive
+// terms, and E_m = sum_j p_j u_(j+m), m = 0, 1, 2, the slopes:
+//     dP/dncp = -E_0/2,  d2P/dncp2 = (E_0 - E_1)/4,
+//     d3P/dncp3 = (-E_0 + 2 E_1 - E_2)/8.
+struct ncx2_direct_moments {
+    double lower, upper;
+    double slope, curvature, torsion;  // E_0, E_1, E_2
+    int32_t steps;
+};
+
+// The forward sum at ncp from a prepared point, in double: the tails named
+// by `tails` (among those the point was prepared for), each to full
+// relative accuracy, and the three slopes.  0 on success; 1 where the
+// point or the Poisson mean lies outside the sum's domain or its terms
+// outrun ncx2_direct_terms (the sum from the mode serves there).
+int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
+                        ncx2_direct_moments* out);

@@ -91,6 +91,7 @@ int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
         upper = log_q;
         out->log_slope = log_term - ln_2;
         out->curvature_ratio = y / (s + 1.0);
+        out->torsion_ratio = out->curvature_ratio * (y / (s + 2.0));
         out->steps = 0;
     } else {
         double log_weight;
@@ -116,6 +117,7 @@ int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
         }
         out->log_slope = static_cast<double>(log_scale + elem_ln_fyl2x_ext(sum.slope)) - ln_2;
         out->curvature_ratio = static_cast<double>(sum.curvature / sum.slope);
+        out->torsion_ratio = static_cast<double>(sum.torsion / sum.slope);
         out->steps = sum.steps;
     }
     if (lower < upper) {

@@ -21,8 +21,10 @@
 //
 //     dP/d ncp = -(1/2) sum_j p_j u_j = -E1/2,
 //     d2P/d ncp2 = (1/4) sum_j p_j (u_j - u_(j+1)) = (E1 - E2)/4,
+//     d3P/d ncp3 = (1/8) sum_j p_j (-u_j + 2 u_(j+1) - u_(j+2)) = (-E1 + 2 E2 - E3)/8,
 //
-// so that one sum serves a Newton or Halley step of the inversion.
+// so that one sum serves a Halley step of the inversion and its predicted
+// error.
 //
 // The sum runs on p_k = u_k = 1 (all three sums are linear in p_k u_k, which
 // the caller adds in logarithms).  A direction stops for good when its last
@@ -93,8 +95,10 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
     real sb = 0, sf = 0;  // P_jb - P_k, P_jf - P_k
     real v = 0, w = 0;    // the last difference terms
     real s = 0;
-    real uf_next = y / (a + (k + 1));   // u_(jf+1)/u_k
-    real e1 = 1, e2 = uf_next;          // the terms of j = k
+    real uf_next = y / (a + (k + 1));            // u_(jf+1)/u_k
+    real uf_next2 = uf_next * (y / (a + (k + 2)));  // u_(jf+2)/u_k
+    real e1 = 1, e2 = uf_next, e3 = uf_next2;    // the terms of j = k
+    real ub_above = uf_next;                     // u_(jb+1)/u_k: E3's term at jb - 1
     int32_t n = 0, scale = 0;
     bool back = k > 0, forth = true;
 
@@ -109,13 +113,15 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
             real t = pb * ub;
             e1 = e1 + t;
             e2 = e2 + pb * u_above;
+            e3 = e3 + pb * ub_above;
+            ub_above = u_above;
             jb = jb - 1;
             ++n;
             back = jb > 0 && (std::fabs(v) > std::fabs(s) * tol || t > e1 * tol);
             if (sb > bound) {
                 if (!rescaled)
                     return sum_left_range;
-                for (real* q : {&ub, &sb, &pf, &v, &w, &s, &e1, &e2})
+                for (real* q : {&ub, &ub_above, &sb, &pf, &v, &w, &s, &e1, &e2, &e3})
                     *q = *q * factor;
                 ++scale;
             }
@@ -124,6 +130,7 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
                     return sum_left_range;
                 pb = pb * bound;
                 ub = ub * factor;
+                ub_above = ub_above * factor;
                 sb = sb * factor;
             }
         }
@@ -133,17 +140,19 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
             sf = sf - uf;        // P_jf - P_k
             w = sf * pf;
             s = s + w;
-            uf = uf_next;                        // u_jf
-            uf_next = uf * (y / (a + (jf + 1)));  // u_(jf+1)
+            uf = uf_next;                              // u_jf
+            uf_next = uf_next2;                        // u_(jf+1)
+            uf_next2 = uf_next * (y / (a + (jf + 2)));  // u_(jf+2)
             real t = pf * uf;
             e1 = e1 + t;
             e2 = e2 + pf * uf_next;
+            e3 = e3 + pf * uf_next2;
             ++n;
             forth = std::fabs(w) > std::fabs(s) * tol || t > e1 * tol;
-            if (-sf > bound || uf_next > bound) {
+            if (-sf > bound || uf_next2 > bound) {
                 if (!rescaled)
                     return sum_left_range;
-                for (real* q : {&uf, &uf_next, &sf, &pb, &v, &w, &s, &e1, &e2})
+                for (real* q : {&uf, &uf_next, &uf_next2, &sf, &pb, &v, &w, &s, &e1, &e2, &e3})
                     *q = *q * factor;
                 ++scale;
             }
@@ -153,6 +162,7 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
                 pf = pf * bound;
                 uf = uf * factor;
                 uf_next = uf_next * factor;
+                uf_next2 = uf_next2 * factor;
                 sf = sf * factor;
             }
         }
@@ -160,9 +170,10 @@ int32_t sum_in(double a_in, double y_in, double h_in, int32_t k, int32_t step_li
     out->difference = s;
     out->slope = e1;
     out->curvature = e2;
+    out->torsion = e3;
     out->scale = scale;
     out->steps = n;
-    if (back || forth || !finite(s) || !finite(e1) || !finite(e2) || !(e1 > 0))
+    if (back || forth || !finite(s) || !finite(e1) || !finite(e2) || !finite(e3) || !(e1 > 0))
         return 1;
     return 0;
 }

@@ -22,7 +22,7 @@ nchisq_ncp_status(x, df, p)
   \eqn{\lambda} grows, so a root exists exactly when \code{p} is at most
   \code{pchisq(x, df)}.  It is found by Halley's method on the logarithm
   of the smaller tail, every step one Poisson sum that gives the tail and
-  its first two derivatives in \eqn{\lambda}, inside a bracket; the root
+  its first three derivatives in \eqn{\lambda}, inside a bracket; the root
   is good to about \eqn{10^{-12}\kappa} relative,
   \eqn{\kappa = |p/(\lambda\, \partial P/\partial\lambda)|} its condition
   number.  Roots above \eqn{10^7} are not searched for.

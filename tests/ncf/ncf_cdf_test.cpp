@@ -150,6 +150,10 @@ const ncf_table tables[] = {
     NCF_TABLE(ncf_cdf_rows, 2.5e-13, 0),           // df1 1..20, df2 5..200, ncp 0..200
     NCF_TABLE(ncf_cdf_large_rows, 3e-12, 0),       // ncp 500..5000
     NCF_TABLE(ncf_cdf_extended_rows, 3e-12, 1),    // first terms below the double range
+    // df1 1e6..1e7 beside df2 10..200: x' rounds near 1 and y' carries it.
+    // ln x' of the rounded x' left up to 6.2e-10 (df1 = 1e7, df2 = 150),
+    // the direct log density of I_k 6.4e-13; now 2.2e-14 (df2 = 10).
+    NCF_TABLE(ncf_cdf_wide_rows, 5e-14, 0),
 };
 
 TEST(NcfCdf, AgreesWithHighPrecisionReference)

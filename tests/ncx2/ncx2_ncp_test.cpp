@@ -1,6 +1,7 @@
 // ncx2_ncp: the noncentrality against the mpmath roots
-// (tests/reference/gen_ncx2_ncp.py) to 1e-12 kappa, the sums it takes, and
-// its outcomes.
+// (tests/reference/gen_ncx2_ncp.py) to 1e-12 kappa, the sums it takes, the
+// noncentralities of the distribution's reference tables given back from
+// their tails, and its outcomes.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <limits>
 
 #include "ncx2/ncx2.h"
+#include "support/ncx2_tables.h"
 
 namespace {
 
@@ -64,6 +66,32 @@ TEST(Ncx2Ncp, ReferenceTable)
                 n, w.x, w.df, w.p, worst, w.kappa, double(total_sums) / roots, most_sums);
 }
 
+// Every row of the distribution's reference tables with ncp > 0 is a root:
+// its smaller tail T, given in its own tail, gives back ncp to 1e-12 of
+// the root's condition number kappa = max(1, T/(ncp |dT/dncp|)), with
+// |dT/dncp| = f(x; df + 2, ncp) (the density with two more degrees of
+// freedom, from ncx2_log_density: it scales the allowance, the root it is
+// held to is the table's).  Tails below the normal range are left out
+// (their doubles carry fewer digits).
+TEST(Ncx2Ncp, InvertsTheReferenceTables)
+{
+    ncx2_check_tables("ncx2_ncp", [](const ncx2_row& r) {
+        bool lower = r.log_lower_hi < r.log_upper_hi;
+        double log_t = lower ? r.log_lower_hi : r.log_upper_hi;
+        if (r.ncp == 0.0 || log_t < -708.3964185)
+            return -1.0;
+        double lambda, log_slope;
+        if (ncx2_ncp(r.x, r.df, std::exp(log_t), lower ? ncx2_lower_tail : ncx2_upper_tail,
+                     &lambda, nullptr)
+                != ncx2_ncp_found
+            || ncx2_log_density(r.x, r.df + 2.0, r.ncp, &log_slope) != 0)
+            return std::nan("");
+        double kappa = std::exp(log_t - log_slope - std::log(r.ncp));
+        double allowed = ncx2_table_tolerance * (kappa > 1.0 ? kappa : 1.0);
+        return std::fabs(lambda - r.ncp) / r.ncp / allowed;
+    });
+}
+
 TEST(Ncx2Ncp, Outcomes)
 {
     struct case_row {
@@ -95,6 +123,26 @@ TEST(Ncx2Ncp, Outcomes)
     ASSERT_EQ(ncx2_ncp(10.0, 3.0, p0 * (1.0 - 1e-14), ncx2_lower_tail, &lambda, nullptr),
               ncx2_ncp_found);
     EXPECT_LT(lambda, 1e-11);
+}
+
+// Points whose start terms lie below the forward sum's range (y near 715,
+// 2565), with far lower-tail targets: the central slope is far below the
+// double range, so that Halley's step from 0 is infinite and must give way
+// to the approximation's start (it once took the step, clamped to 1e7, and
+// failed there).  Each root is found, and the lower tail there (from
+// ncx2_log_tails, held to the tables) gives back p.
+TEST(Ncx2Ncp, FarTargetsBeyondTheForwardSum)
+{
+    const double rows[][3] = {{1429.618203180243, 2.3679232503811818, 9.1424196535322e-72},
+                              {1414.5955756055555, 0.022281675701024507, 2.4668036543793828e-24},
+                              {5130.5741021193189, 1838.2014014014924, 2.8012795104065353e-05}};
+    for (const auto& r : rows) {
+        double lambda, lower, upper;
+        ASSERT_EQ(ncx2_ncp(r[0], r[1], r[2], ncx2_lower_tail, &lambda, nullptr), ncx2_ncp_found)
+            << r[0] << " " << r[1] << " " << r[2];
+        ASSERT_EQ(ncx2_log_tails(r[0], r[1], lambda, &lower, &upper), 0);
+        EXPECT_NEAR(lower, std::log(r[2]), 1e-12 * std::fabs(std::log(r[2])));
+    }
 }
 
 // The two tails name the same root: P(X > x) = 1 - p given directly keeps

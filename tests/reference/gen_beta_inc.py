@@ -17,13 +17,25 @@ shape 3e4 or more and the other above 100, x from 30 standard deviations
 below the mean to 30 above, where near the mean the fraction needs more
 than 199 steps).
 
-Usage: gen_beta_inc.py [--check]   (about 20 minutes of one core, most of
-it in the series at a = 1e8, b = 3e4 and a = 250, b = 5e6, whose terms
-fall slowly: too slow for the CI stage of quick generators.)
+and beta_inc_complement_rows: a first shape of 5e5 to 5e6 beside a second
+of 2.5 to 100, with the complement y given (a double, 12 significant
+digits, from 8 standard deviations below its mean to 8 above) and x the
+double nearest 1 - y, as the noncentral F forms x' and y' when x' rounds
+near 1; the references are at the point 1 - y exactly:
+    {x, y, a, b, I_(1-y)(a, b), 1 - I_(1-y)(a, b), density},
+1 - I by the series of the complement (ncf_mp.ratio_lower) and I as 1 minus it
+(ncf_mp.upper_by_series), each checked against mpmath.betainc to 1e-30
+relative.
+
+Usage: gen_beta_inc.py [--check]   (about 50 seconds of one core, since
+ncf_mp.incomplete_beta takes the smaller shape's series for shapes 1000
+times apart (it was 20 minutes in the larger's at a = 1e8, b = 3e4 and
+a = 250, b = 5e6); two minutes on a busy machine, so it stays out of the
+CI stage of quick generators.)
 """
 import os
 import mpmath as mp
-from ncf_mp import incomplete_beta, log_beta
+from ncf_mp import incomplete_beta, log_beta, ratio_lower
 from rows import open_output, run
 
 mp.mp.dps = 50
@@ -35,6 +47,23 @@ def row(x, a, b):
     dens = mp.exp((A - 1) * mp.log(X) + (B - 1) * mp.log1p(-X) - log_beta(A, B))
     return "    {%r, %r, %r, %s, %s}," % (x, a, b, mp.nstr(w, 17, min_fixed=0, max_fixed=0),
                                          mp.nstr(dens, 17, min_fixed=0, max_fixed=0))
+
+
+def complement_row(y, a, b):
+    """The row at the point 1 - y, with x the double nearest it."""
+    Y, A, B = mp.mpf(y), mp.mpf(a), mp.mpf(b)
+    X = 1 - Y
+    w = incomplete_beta(X, A, B)
+    with mp.workdps(mp.mp.dps + 10):
+        upper = ratio_lower(Y, B, A)
+    with mp.workdps(mp.mp.dps + 20):
+        their_upper = mp.betainc(B, A, 0, Y, regularized=True)
+        their_lower = mp.betainc(A, B, 0, X, regularized=True)
+    for mine, theirs in ((w, their_lower), (upper, their_upper)):
+        assert abs(mine - theirs) <= abs(theirs) * mp.mpf(10) ** -30, (y, a, b, mine, theirs)
+    dens = mp.exp((A - 1) * mp.log(X) + (B - 1) * mp.log(Y) - log_beta(A, B))
+    cells = [mp.nstr(v, 17, min_fixed=0, max_fixed=0) for v in (w, upper, dens)]
+    return "    {%r, %r, %r, %r, %s}," % (float(X), y, a, b, ", ".join(cells))
 
 
 def mean_sd(a, b):
@@ -70,8 +99,18 @@ def main():
             if 0.0 < x < 1.0:
                 large_shapes.append((x, a, b))
 
+    complement = []
+    for a, b in ((5e5, 50.0), (5e5, 100.0), (1.5e6, 75.0), (5e6, 2.5), (5e6, 10.0), (5e6, 50.0),
+                 (5e6, 75.0), (5e6, 100.0)):
+        m, sd = mean_sd(b, a)  # of 1 - x
+        for k in (-8, -3, -1, 0, 1, 3, 8):
+            y = float(mp.nstr(mp.mpf(m + k * sd), 12))
+            if 0.0 < y < 1.0:
+                complement.append((y, a, b))
+
     fraction_rows = [row(*r) for r in fraction]
     large_rows = [row(*r) for r in large_shapes]
+    complement_rows = [complement_row(*r) for r in complement]
 
     here = os.path.dirname(os.path.abspath(__file__))
     with open_output(os.path.join(here, "..", "data", "beta_inc.inc")) as f:
@@ -85,7 +124,11 @@ def main():
         f.write("// One shape 3e4 or more and the other above 100, x from 30 standard deviations\n"
                 "// below the mean to 30 above.\n")
         f.write("static const beta_inc_reference beta_inc_large_rows[] = {\n")
-        f.write("\n".join(large_rows) + "\n};\n")
+        f.write("\n".join(large_rows) + "\n};\n\n")
+        f.write("// A first shape of 5e5 to 5e6 and a second of 2.5 to 100 at the point 1 - y,\n"
+                "// y given and x the double nearest 1 - y.  Rows: {x, y, a, b, I, 1 - I, density}.\n")
+        f.write("static const beta_inc_complement_reference beta_inc_complement_rows[] = {\n")
+        f.write("\n".join(complement_rows) + "\n};\n")
 
 
 if __name__ == "__main__":

@@ -223,6 +223,8 @@ TAIL_POINTS = [
     (999.0, 10.0, 10.0, 20000.0, "beyond the direct sum's step limit"),
     (1.0, 10.0, 10.0, 100000.0, "start beta term below e^-708, lam = 5e4"),
     (50.0, 900.0, 1e5, 1e6, "lam = 1e6"),
+    (0.998268, 3e6, 2e5, 50.0, "shapes 1.5e6 and 1e5 near the centre: the start ratio's fraction "
+     "needs about 260 steps"),
 ]
 
 

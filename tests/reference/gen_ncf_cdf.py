@@ -11,7 +11,10 @@ Tables:
   ncf_cdf_large_rows    ncp 500..5000 near the bulk of the distribution;
   ncf_cdf_extended_rows arguments whose first summation terms lie below the
                         double range (start weight times start beta term
-                        below 2^-969) while the sum converges.
+                        below 2^-969) while the sum converges;
+  ncf_cdf_wide_rows     df1 1e6..1e7 beside df2 10..200, ncp 0..1000, x at
+                        0.7 to 1.4 times the mean: x' rounds near 1 (1 - x'
+                        of 1e-5 to 1e-3, carried by y').
 """
 import os
 import mpmath as mp
@@ -53,9 +56,16 @@ def main():
         (72.6, 1000.0, 1000.0, 5000.0),
     ]
 
+    wide = []
+    for df1, df2 in ((1e6, 100.0), (1e6, 150.0), (3e6, 200.0), (1e7, 10.0), (1e7, 100.0),
+                     (1e7, 150.0), (1e7, 200.0)):
+        for ncp in (0.0, 10.0, 100.0, 1000.0):
+            for f in (0.7, 0.9, 1.0, 1.1, 1.4):
+                wide.append((float(mp.nstr(mp.mpf(f * mean(df1, df2, ncp)), 6)), df1, df2, ncp))
+
     tables = [(name, [row(*r) for r in rows]) for name, rows in
               (("ncf_cdf_rows", grid), ("ncf_cdf_large_rows", large),
-               ("ncf_cdf_extended_rows", extended))]
+               ("ncf_cdf_extended_rows", extended), ("ncf_cdf_wide_rows", wide))]
 
     here = os.path.dirname(os.path.abspath(__file__))
     with open_output(os.path.join(here, "..", "data", "ncf_cdf.inc")) as f:
