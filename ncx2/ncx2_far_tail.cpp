@@ -7,10 +7,10 @@
 //
 //     Q = sum_j p_j Q(a + j, y),   Q(a + j + 1, y) = Q(a + j, y) + u_j,
 //     P = sum_j p_j P(a + j, y),   P(a + j - 1, y) = P(a + j, y) + u_(j-1),
-//     E1 = sum_j p_j u_j,  E2 = sum_j p_j u_(j+1)   (dP/d ncp = -E1/2, as in
-//                                                    ncx2_poisson_sum.cpp).
+//     E1 = sum_j p_j u_j,  E2 = sum_j p_j u_(j+1),  E3 = sum_j p_j u_(j+2)
+//     (dP/d ncp = -E1/2, as in ncx2_poisson_sum.cpp).
 //
-// The terms of all four peak near the index j* of ncx2_peak_index.  Where
+// The terms of all five peak near the index j* of ncx2_peak_index.  Where
 // j* lies far above the mode (x beyond the bulk) the upper tail is the
 // smaller; far below (x below the bulk, a large ncp), the lower.  The sum
 // from the mode (ncx2_evaluate) would walk |j* - h| steps to reach them,
@@ -40,7 +40,7 @@
 // Gamma(s, y) <= y^s e^-y/(y - s + 1) for s >= 1, y > s - 1 (the integrand's
 // log-slope is at most (s - 1)/y - 1 beyond y), or <= y^(s-1) e^-y for
 // s < 1; S_j <= (s + 1)/(s + 1 - y) by the series of A&S 6.5.29 bounded by
-// a geometric one.  So the ratios of successive terms of all four sums fall
+// a geometric one.  So the ratios of successive terms of all five sums fall
 // as j moves away from the window's start (p_j, u_j and the products of
 // falling ratios are log-concave), and
 //   - once the ratio r of the next term to the last one t is below 1, what
@@ -80,8 +80,9 @@
 // is below 3e-10 there: the tail's relative error stays below 1e-12 (the
 // terms after the first are at most 5e-3 of it), far inside its condition
 // number, which is at least x/4 > 1e11.  The derivatives likewise:
-// E1/2 = f(x; df + 2, ncp) = f(x; df) sqrt(x/ncp) r_nu, and
-// E2/E1 = f(x; df + 4)/f(x; df + 2) = sqrt(x/ncp) r_(nu+1).
+// E1/2 = f(x; df + 2, ncp) = f(x; df) sqrt(x/ncp) r_nu,
+// E2/E1 = f(x; df + 4)/f(x; df + 2) = sqrt(x/ncp) r_(nu+1), and
+// E3/E1 = (x/ncp) r_(nu+1) r_(nu+2).
 
 #include "ncx2/ncx2_detail.h"
 
@@ -129,10 +130,10 @@ constexpr double ln_2 = 0.6931471805599453;
 
 bool finite(long double v) { return v - v == 0; }
 
-// The three sums of a window, in units of p_j0 u_j0.
+// The four sums of a window, in units of p_j0 u_j0.
 struct window_sums {
     long double tail;  // the smaller tail
-    long double e1, e2;
+    long double e1, e2, e3;
     int32_t steps;
 };
 
@@ -142,43 +143,48 @@ constexpr int32_t window_settled = 0;
 constexpr int32_t window_failed = 1;
 constexpr int32_t window_too_narrow = 2;
 
-// The terms of one index: of the tail, of E1 (w = p_j u_j) and of E2.
-void add_terms(window_sums* s, long double t, long double w, long double t2)
+// The terms of one index: of the tail, of E1 (w = p_j u_j), E2 and E3.
+void add_terms(window_sums* s, long double t, long double w, long double t2, long double t3)
 {
     s->tail += t;
     s->e1 += w;
     s->e2 += t2;
+    s->e3 += t3;
     ++s->steps;
 }
 
-// Whether the rest after a term t, whose successor is r t, is at most
-// `neglected` of the sum s: r < 1 and t r/(1 - r) <= neglected s.
+// Whether the rest after a term t, whose successor is r t and the terms
+// beyond falling faster, is at most `neglected` of the sum s: r < 1 and
+// t r/(1 - r) <= neglected s.  (The same bound serves what lies beyond a
+// window's start, its first term t.)
 bool rest_negligible(long double t, long double r, long double s)
 {
     return r < 1 && t * r <= neglected * (1 - r) * s;
 }
 
-// Whether all that follows the terms (t, w, t2), whose successors are
-// (rt t, r1 w, r2 t2), is negligible in every sum.
+// Whether all that follows the terms (t, w, t2, t3), whose successors are
+// (rt t, r1 w, r2 t2, r3 t3), is negligible in every sum.
 bool rests_negligible(const window_sums& s, long double t, long double rt, long double w,
-                      long double r1, long double t2, long double r2)
+                      long double r1, long double t2, long double r2, long double t3,
+                      long double r3)
 {
     return rest_negligible(t, rt, s.tail) && rest_negligible(w, r1, s.e1)
-           && rest_negligible(t2, r2, s.e2);
+           && rest_negligible(t2, r2, s.e2) && rest_negligible(t3, r3, s.e3);
 }
 
 // The status of a window whose loop ended: what lies beyond its start is
 // at most ratio rho/(1 - rho) of the tail (the start ratio times E1's part
-// there), rho/(1 - rho) of E1 and e2_start rho2/(1 - rho2) of E2, rho and
-// rho2 the ratios of E1's and E2's terms at the start, away from the window.
+// there), rho/(1 - rho) of E1, e2_start rho2/(1 - rho2) of E2 and
+// e3_start rho3/(1 - rho3) of E3, rho, rho2 and rho3 the ratios of E1's,
+// E2's and E3's terms at the start, away from the window.
 int32_t window_status(const window_sums& s, bool settled, long double ratio, long double rho,
-                      long double rho2, long double e2_start)
+                      long double rho2, long double e2_start, long double rho3,
+                      long double e3_start)
 {
-    if (!settled || !finite(s.tail) || !finite(s.e1) || !finite(s.e2))
+    if (!settled || !finite(s.tail) || !finite(s.e1) || !finite(s.e2) || !finite(s.e3))
         return window_failed;
-    long double m = rho > rho2 ? rho : rho2;
-    if (!(m < 1) || ratio * rho > neglected * (1 - rho) * s.tail
-        || rho > neglected * (1 - rho) * s.e1 || e2_start * rho2 > neglected * (1 - rho2) * s.e2)
+    if (!rest_negligible(ratio, rho, s.tail) || !rest_negligible(1, rho, s.e1)
+        || !rest_negligible(e2_start, rho2, s.e2) || !rest_negligible(e3_start, rho3, s.e3))
         return window_too_narrow;
     return window_settled;
 }
@@ -189,26 +195,30 @@ int32_t upper_window(double a, double y, double h, double j0, long double r0, in
 {
     const long double al = a, yl = y, hl = h;
     long double r = r0, w = 1, j = j0;
-    *out = window_sums{0, 0, 0, 0};
+    *out = window_sums{0, 0, 0, 0, 0};
     bool settled = false;
     while (out->steps < cap && !settled) {
         long double u_next = yl / (al + j + 1);  // u_(j+1)/u_j
-        long double t = w * r, t2 = w * u_next;
-        add_terms(out, t, w, t2);
+        long double u_after = yl / (al + j + 2);  // u_(j+2)/u_(j+1)
+        long double t = w * r, t2 = w * u_next, t3 = t2 * u_after;
+        add_terms(out, t, w, t2, t3);
         long double pw = hl / (j + 1);      // p_(j+1)/p_j
         long double rt = pw * (1 + 1 / r);  // Q_(j+1)/Q_j = 1 + 1/R_j
         long double r1 = pw * u_next;
-        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * (yl / (al + j + 2)));
+        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * u_after, t3,
+                                   pw * (yl / (al + j + 3)));
         r = (r + 1) * (al + j + 1) / yl;
         w = w * r1;
         j = j + 1;
     }
     if (j0 == 0)  // nothing below
-        return window_status(*out, settled, 0, 0, 0, 0);
-    // Below j0, each step down: E1's terms fall by rho, E2's by rho2.
-    const long double j0l = j0;
+        return window_status(*out, settled, 0, 0, 0, 0, 0, 0);
+    // Below j0, each step down: E1's terms fall by rho, E2's by rho2, E3's
+    // by rho3.
+    const long double j0l = j0, e2_start = yl / (al + j0l + 1);
     return window_status(*out, settled, r0, j0l * (al + j0l) / (hl * yl),
-                         j0l * (al + j0l + 1) / (hl * yl), yl / (al + j0l + 1));
+                         j0l * (al + j0l + 1) / (hl * yl), e2_start,
+                         j0l * (al + j0l + 2) / (hl * yl), e2_start * yl / (al + j0l + 2));
 }
 
 // The lower tail's window from j0 downward to 0 at most, the start ratio
@@ -218,11 +228,11 @@ int32_t lower_window(double a, double y, double h, double j0, long double s0, in
 {
     const long double al = a, yl = y, hl = h;
     long double s = s0, w = 1, j = j0;
-    *out = window_sums{0, 0, 0, 0};
+    *out = window_sums{0, 0, 0, 0, 0};
     bool settled = false;
     while (out->steps < cap && !settled) {
-        long double t = w * s, t2 = w * (yl / (al + j + 1));
-        add_terms(out, t, w, t2);
+        long double t = w * s, t2 = w * (yl / (al + j + 1)), t3 = t2 * (yl / (al + j + 2));
+        add_terms(out, t, w, t2, t3);
         if (j == 0) {
             settled = true;
             break;
@@ -231,15 +241,17 @@ int32_t lower_window(double a, double y, double h, double j0, long double s0, in
         long double ub = (al + j) / yl;      // u_(j-1)/u_j
         long double rt = pw * (1 + ub / s);  // P_(j-1)/P_j = 1 + u_(j-1)/P_j
         long double r1 = pw * ub;
-        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * ((al + j + 1) / yl));
+        settled = rests_negligible(*out, t, rt, w, r1, t2, pw * ((al + j + 1) / yl), t3,
+                                   pw * ((al + j + 2) / yl));
         s = s * yl / (al + j) + 1;
         w = w * r1;
         j = j - 1;
     }
-    // Above j0, each step up: E1's terms fall by rho, E2's by less.
-    const long double j0l = j0;
+    // Above j0, each step up: E1's terms fall by rho, E2's and E3's by less.
+    const long double j0l = j0, e2_start = yl / (al + j0l + 1);
     const long double rho = hl * yl / ((j0l + 1) * (al + j0l + 1));
-    return window_status(*out, settled, s0, rho, rho, yl / (al + j0l + 1));
+    return window_status(*out, settled, s0, rho, rho, e2_start, rho,
+                         e2_start * yl / (al + j0l + 2));
 }
 
 // The start ratio R_j0 = Q(s, y)/u_j0 (upper) or S_j0 = P(s, y)/u_j0, s =
@@ -287,6 +299,7 @@ int32_t window_tail(double a, double y, double h, double peak, bool upper, doubl
         *log_tail = static_cast<double>(log_start + elem_ln_fyl2x_ext(sums.tail));
         out->log_slope = static_cast<double>(log_start + elem_ln_fyl2x_ext(sums.e1)) - ln_2;
         out->curvature_ratio = static_cast<double>(sums.e2 / sums.e1);
+        out->torsion_ratio = static_cast<double>(sums.e3 / sums.e1);
         out->steps = sums.steps;
         return 0;
     }
@@ -327,7 +340,9 @@ int32_t bessel_tail(double x, double df, double ncp, double* log_tail, ncx2_eval
         return 1;
     *log_tail = static_cast<double>(ln_2 + static_cast<long double>(log_density) + elem_ln_fyl2x_ext(sum));
     out->log_slope = static_cast<double>(log_density - half_log_ratio + elem_ln_fyl2x_ext(r_nu));
-    out->curvature_ratio = static_cast<double>(bessel_ratio(nu + 1, z) / q);
+    const long double r_above = bessel_ratio(nu + 1, z);
+    out->curvature_ratio = static_cast<double>(r_above / q);
+    out->torsion_ratio = static_cast<double>(r_above * bessel_ratio(nu + 2, z) / (q * q));
     out->steps = m;
     return 0;
 }

@@ -25,8 +25,9 @@ int32_t far_evaluate(double x, double df, double ncp, ncx2_evaluation* e)
 }
 
 // From 8 to 40 standard deviations from the mean, short of the far
-// regions, both sums apply: the smaller tail and the slope agree to
-// 1e-12 of their size (the larger of 1 and the logarithm's).
+// regions, both sums apply: the smaller tail, the slope and the ratios of
+// the higher derivatives' sums agree to 1e-12 of their size (the larger of
+// 1 and the logarithm's).
 TEST(Ncx2FarTail, MeetsTheSumFromTheMode)
 {
     struct point {
@@ -54,6 +55,8 @@ TEST(Ncx2FarTail, MeetsTheSumFromTheMode)
         EXPECT_NEAR(far.log_slope, mode.log_slope, 1e-12 * std::fmax(1.0, std::fabs(mode.log_slope)))
             << x << " " << pt.df << " " << pt.ncp;
         EXPECT_NEAR(far.curvature_ratio, mode.curvature_ratio, 1e-12 * mode.curvature_ratio)
+            << x << " " << pt.df << " " << pt.ncp;
+        EXPECT_NEAR(far.torsion_ratio, mode.torsion_ratio, 1e-12 * mode.torsion_ratio)
             << x << " " << pt.df << " " << pt.ncp;
     }
 }
