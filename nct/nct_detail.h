@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "numeric/halley_root.h"
+
 // How an evaluation was reached.
 constexpr int32_t nct_method_none = 0;      // failure
 constexpr int32_t nct_method_origin = 1;    // t = 0: P = Phi(-delta) in closed form
@@ -25,6 +27,37 @@ struct nct_evaluation {
     int32_t steps;       // series steps or integrand nodes
 };
 
+// What every evaluation at one (t, df) shares, so that a search in delta
+// forms it once: |t| and the forward series' start terms at x = t^2/(t^2 +
+// df), and the one incomplete beta ratio it may need, formed on first use.
+struct nct_point {
+    double t, df;
+    double abs_t, log_abs_t;
+    int32_t forward_ready;     // 1 when the forward series may run at |t|
+    double x, y, b;            // x, 1 - x, df/2
+    double u_half;             // u(1/2) = 2/sqrt(pi) Gamma(b + 1/2)/Gamma(b) x^(1/2) y^b
+    double u_one;              // u(1) = b x y^b
+    double y_b;                // y^b
+    int32_t complement_state;  // 0 not yet formed, 1 formed, 2 not a normal double
+    double complement;         // 1 - I_x(1/2, b)
+};
+
+// The point at (t, df), t finite, 0 < df <= nct_max_df (forward_ready 0
+// where the start terms leave the double range).
+void nct_point_prepare(double t, double df, nct_point* point);
+
+// 1 - I_x(1/2, b) of the point into *out: 0, or 1 where it is not a normal
+// double.
+int32_t nct_point_complement(nct_point* point, double* out);
+
+// nct_evaluate at the prepared point's (t, df).
+int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out);
+
+// The curvature (d^2 P/d(delta)^2)/(-dP/d(delta)) = delta - t f(t)/(-dP/d(delta))
+// from the slope and the density: with P = E[Phi(t S - delta)],
+// d^2 P/d(delta)^2 = -E[v phi(v)], v = t S - delta, = delta E[phi(v)] - t E[S phi(v)].
+double nct_curvature(double t, double delta, double log_slope, double log_density);
+
 // The largest degrees of freedom taken: twice the largest beta shape of the
 // library's incomplete beta ratio.
 constexpr double nct_max_df = 4294967294.0;
@@ -34,13 +67,37 @@ constexpr double nct_max_df = 4294967294.0;
 // of no use; 0 on success).
 int32_t nct_evaluate(double t, double df, double delta, nct_evaluation* out);
 
-// The series for t > 0 and delta >= 0 (the caller reflects the other
-// signs), with delta^2/2 at most nct_series_max_mean: 128 (delta up to 16),
-// where its two chains take some 2 x 2 x 9.5 sqrt(128) = 430 steps, about
-// what the integral's nodes cost; beyond it the integral is the cheaper.
+// The series from the Poisson mode in extended precision for t > 0 and
+// delta >= 0 (the caller reflects the other signs), with delta^2/2 at most
+// nct_series_max_mean: 128 (delta up to 16), where its two chains take some
+// 2 x 2 x 9.5 sqrt(128) = 430 steps, about what the integral's nodes cost;
+// beyond it the integral is the cheaper.  The forward series shares the
+// bound (its steps, lam + 9.5 sqrt(lam) per chain, are fewer below it).
 // 0 or 1.
 constexpr double nct_series_max_mean = 128.0;
 int32_t nct_series(double t, double df, double delta, nct_evaluation* out);
+
+// The series summed forward from j = 0 in double precision, each tail a sum
+// of positive terms (nct/nct_series_forward.cpp), for t > 0 (the point's
+// |t|) and delta >= 0 with delta^2/2 <= nct_series_max_mean: the method of
+// ordinary designs.  0, or 1 where it cannot answer (the caller then takes
+// nct_series).
+int32_t nct_series_forward(nct_point* point, double delta, nct_evaluation* out);
+
+// x = t^2/(t^2 + df), y = df/(t^2 + df) and their logs, each formed
+// directly in extended precision: b ln y is of the size of b x, and a
+// double's rounding of x would show there b times over (1e-13 at df = 1e6).
+// Inside an extended-precision stretch; 0, or 1 where x or y is not a
+// normal double.
+struct nct_beta_argument {
+    double x, y;
+    long double ln_x, ln_y;
+};
+int32_t nct_beta_argument_of(double t, double df, nct_beta_argument* arg);
+
+// ln I_x(a, b) and ln(1 - I_x(a, b)) (y = 1 - x): 0, or 1 where the ratio
+// fails.
+int32_t nct_beta_ratio_logs(double x, double y, double a, double b, double* log_i, double* log_j);
 
 // The integral for any t != 0 and delta (the method of the far tails and of
 // the large noncentralities).  0 or 1.
@@ -59,6 +116,16 @@ double nct_log_subtract(double u, double v);
 // e^w of a log probability or density, 0 for the log of 0 (-inf or
 // -DBL_MAX); below the normal range a subnormal or 0.
 double nct_exp_of_log(double w);
+
+// e^w of a log ratio, 0 below the normal range and DBL_MAX above it.
+double nct_exp_bounded(double w);
+
+// The sample of Halley's iteration (numeric/halley_root.h) for
+// g = sign (ln T - ln q), sign = +1 or -1 as makes g fall, from the tail's
+// derivatives relative to itself, r1 = T'/T, r2 = T''/T, r3 = T'''/T; its
+// noise is the rounding of a tail given in logarithms, 2^-50 (|ln T| + 1).
+void nct_halley_sample(double log_tail, double log_q, double sign, double r1, double r2, double r3,
+                       halley_sample* out);
 
 // The standard normal deviate z with Phi(-z) = q, from ln q (0 < q <= 1/2).
 double nct_normal_deviate(double log_q);

@@ -25,17 +25,21 @@
 //
 // written so that nothing of size a cancels: K(a) by Stirling's series for
 // a >= 15 (ln 2 + ln(a)/2 - ln sqrt(2 pi) - lgamma_corr(a)), e^(2u) - 1 - 2u
-// by its Taylor series near 0, and v = c (e^u - 1) + (c - d).  g is smooth
+// by (e^u - 1)^2 + 2 (e^u - 1 - u) from one e^u - 1 (chi_terms), and
+// v = c (e^u - 1) + (c - d).  g is smooth
 // and unimodal; its peak u* is found by Newton's method on g' (started at
 // u = 0, the peak of f_S(s) s), and sigma = 1/sqrt(-g''(u*)) sets the step.
 //
 // The trapezoidal rule on the whole line in u converges geometrically for an
 // integrand analytic in a strip, faster still for one of Gaussian decay
-// (Trefethen and Weideman 2014, SIAM Review 56, 385-458): from h = sigma the
-// step is halved, each level adding the midpoints of the last, until the
-// three sums change by at most 1e-9 relative from one level to the next,
-// when the finer one is good to about the square of that.  Each side of a
-// level stops where two successive nodes fall below 2^-64 of the sum.
+// (Trefethen and Weideman 2014, SIAM Review 56, 385-458): from h = 0.7 sigma
+// the step is halved, each level adding the midpoints of the last, until
+// the three sums change by at most 1e-9 relative from one level to the
+// next, when the finer one is good to about the square of that.  Each side
+// of a level stops where two successive nodes fall below 2^-64 of the sum.
+// A node's normal tail comes from Cody's erfc, below v = -0.66 as
+// phi(v) times the Mills ratio (erfc_scaled), so that the node's one
+// exponential carries both its chi part and the normal density.
 
 #include "nct/nct_detail.h"
 
@@ -54,8 +58,14 @@ constexpr int32_t peak_steps = 60;
 constexpr double peak_max_move = 1.0;
 constexpr double peak_settled = 1e-6;
 
-// Halvings of the step (from h = sigma, 2^-8 sigma at the last) and the
-// relative change of the sums accepted between two levels.
+// The first level's step, in units of sigma: for an integrand of Gaussian
+// shape the trapezoidal rule's error at step h is 2 e^(-2 pi^2 sigma^2/h^2),
+// 6e-18 at h = 0.7 sigma (5e-9 at h = sigma), so that the first halving
+// already confirms the sums where the integrand is near its Gaussian limit.
+constexpr double first_step = 0.7;
+
+// Halvings of the step (from h = 0.7 sigma, 2^-8 of that at the last) and
+// the relative change of the sums accepted between two levels.
 constexpr int32_t max_levels = 9;
 constexpr double level_agreement = 1e-9;
 
@@ -65,38 +75,53 @@ constexpr double level_agreement = 1e-9;
 constexpr double negligible = 0x1p-64;
 constexpr int32_t max_side_nodes = 40000;
 
-// Below |u| = 1/4 the Taylor series of e^(2u) - 1 - 2u; 30 terms take
-// (1/2)^n/n! below 2^-64 of the leading term.
-constexpr double taylor_from = 0.25;
-constexpr int32_t taylor_terms = 30;
+// Below |u| = 2^-10 the chi scale's terms e^u - 1 - u and e^(2u) - 1 - 2u
+// come from Taylor's series (five terms: the sixth is below 2^-60 of the
+// first); above it from e^u - 1 at the 64-bit significand, whose difference
+// with u keeps 2^-63/|u| <= 2^-53 relative.  From |u| = 1/2 on, e^u itself.
+constexpr double taylor_below = 0x1p-10;
+constexpr double extended_below = 0.5;
 
 // A node's log may exceed the peak's (u* being approximate) by at most this
 // much before the sums, scaled by the peak, could overflow.
 constexpr double max_excess = 600.0;
 
-constexpr double log2_e = 1.4426950408889634;
+// Below v = -0.46875 sqrt 2 (where Cody's small range of erfc ends) the
+// normal tail is phi(v) times the Mills ratio sqrt(pi/2) erfc_scaled(-v/sqrt 2),
+// its exponential folded into the node's; above it Phi(v) = erfc(-v/sqrt 2)/2.
+constexpr double mills_below = -0.66291260736238837;
+// sqrt(pi/2), the Mills ratio per unit of erfc_scaled.
+constexpr double sqrt_half_pi = 1.2533141373155002512;
+// 1/sqrt(2 pi), the normal density at 0.
+constexpr double one_over_sqrt_2pi = 0.39894228040143267794;
 
-// e^(2u) - 1 - 2u without cancellation.
-double exp2u_minus_linear(double u)
+constexpr long double log2_e_ext = elem_log2_e_ext;
+
+// s = e^u, e^u - 1 and e^(2u) - 1 - 2u, each without cancellation:
+// e^(2u) - 1 - 2u = (e^u - 1)^2 + 2 (e^u - 1 - u).
+void chi_terms(double u, double* s, double* s_minus_one, double* quadratic)
 {
-    if (elem_abs(u) < taylor_from) {
-        double x = 2.0 * u, term = x * x * 0.5, sum = 0.0;
-        for (int32_t n = 3; n < taylor_terms && term != 0.0; ++n) {
-            sum += term;
-            term *= x / n;
-        }
-        return sum;
+    double a = elem_abs(u);
+    if (a < taylor_below) {
+        // e^u - 1 - u = u^2/2 (1 + u/3 (1 + u/4 (1 + u/5 (1 + u/6)))).
+        double d = 0.5 * u * u * (1.0 + u / 3.0 * (1.0 + 0.25 * u * (1.0 + 0.2 * u * (1.0 + u / 6.0))));
+        double m = u + d;
+        *s_minus_one = m;
+        *s = 1.0 + m;
+        *quadratic = m * m + 2.0 * d;
+    } else if (a < extended_below) {
+        long double m = elem_exp2m1_ext(static_cast<long double>(u) * log2_e_ext);
+        long double d = m - static_cast<long double>(u);
+        *s_minus_one = static_cast<double>(m);
+        *s = static_cast<double>(1.0L + m);
+        *quadratic = static_cast<double>(m * m + 2.0L * d);
+    } else {
+        double e = u > log_max_double ? max_double : exp_fast(u);
+        *s = e;
+        *s_minus_one = e - 1.0;
+        double e2 = 2.0 * u > log_max_double ? max_double : e * e;
+        *quadratic = (e2 - 1.0) - 2.0 * u;
     }
-    double e = 2.0 * u > log_max_double ? max_double : exp_fast(2.0 * u);
-    return (e - 1.0) - 2.0 * u;
-}
-
-// e^u - 1 without cancellation near 0.
-double exp_minus_one(double u)
-{
-    if (elem_abs(u) < 0.5)
-        return static_cast<double>(elem_exp2m1_ext(static_cast<long double>(u) * log2_e));
-    return exp_fast(u) - 1.0;
 }
 
 struct integrand {
@@ -107,23 +132,53 @@ struct integrand {
 };
 
 struct node {
-    double g;    // log integrand
+    double w;    // the integrand relative to e^g_ref (with_weight)
     double rho;  // phi(v)/Phi(v)
     double v;
     double s;
+    double g;    // log integrand (with_log)
 };
 
-bool evaluate(const integrand& f, double u, node* out)
+// What evaluate forms beyond v, s and rho.
+enum node_part { slopes_only, with_log, with_weight };
+
+// The node at u: v, s and rho, and with_log its log integrand g, or
+// with_weight the integrand scaled by e^-g_ref.  False where the scaled
+// value would overflow.
+bool evaluate(const integrand& f, double u, double g_ref, node_part part, node* out)
 {
-    double lower, upper, log_phi;
-    double v = f.c * exp_minus_one(u) + f.c_minus_d;
-    if (normal_log_tails(v, &lower, &upper, &log_phi) != 0)
-        return false;
+    double s, m, q;
+    chi_terms(u, &s, &m, &q);
+    double v = f.c * m + f.c_minus_d;
+    double chi = f.k_a - f.a * q;
     out->v = v;
-    out->s = exp_fast(u);
-    out->g = f.k_a - f.a * exp2u_minus_linear(u) + lower;
-    double r = log_phi - lower;
-    out->rho = r > log_max_double ? max_double : exp_fast(r);
+    out->s = s;
+    double log_v2 = -0.5 * v * v;
+    if (v < mills_below) {
+        double mills = sqrt_half_pi * erfc_scaled(-v * one_over_sqrt_2);
+        double log_phi = log_v2 - ln_sqrt_2pi;
+        out->rho = 1.0 / mills;
+        if (part == with_log) {
+            out->g = chi + log_phi + elem_ln(mills);
+        } else if (part == with_weight) {
+            double excess = chi + log_phi - g_ref;
+            if (excess > max_excess)
+                return false;
+            out->w = excess < log_min_normal ? 0.0 : exp_fast(excess) * mills;
+        }
+    } else {
+        double tail = 0.5 * erfc_value(-v * one_over_sqrt_2);
+        double density = log_v2 < log_min_normal ? 0.0 : one_over_sqrt_2pi * exp_fast(log_v2);
+        out->rho = density / tail;
+        if (part == with_log) {
+            out->g = chi + elem_ln(tail);
+        } else if (part == with_weight) {
+            double excess = chi - g_ref;
+            if (excess > max_excess)
+                return false;
+            out->w = excess < log_min_normal ? 0.0 : exp_fast(excess) * tail;
+        }
+    }
     return true;
 }
 
@@ -145,13 +200,10 @@ bool walk(const integrand& f, double g_ref, double u0, double step, sums* total,
     int32_t small = 0;
     for (int32_t i = 0; i < max_side_nodes; ++i) {
         node n;
-        if (!evaluate(f, u0 + i * step, &n))
+        if (!evaluate(f, u0 + i * step, g_ref, with_weight, &n))
             return false;
         ++*nodes;
-        double excess = n.g - g_ref;
-        if (excess > max_excess)
-            return false;
-        double w = excess < log_min_normal ? 0.0 : exp_fast(excess);
+        double w = n.w;
         total->s0 += w;
         total->s1 += w * n.rho;
         total->s2 += w * n.v * n.rho;
@@ -195,7 +247,7 @@ int32_t integral_of_tail(double t, double df, double delta, bool lower_smaller,
     double below = -max_double, above = max_double;  // g' > 0 at below, < 0 at above
     for (int32_t i = 0; i < peak_steps; ++i) {
         node n;
-        if (!evaluate(f, u, &n))
+        if (!evaluate(f, u, 0.0, slopes_only, &n))
             return 1;
         double cs = f.c * n.s;
         double g1 = 2.0 * f.a * (1.0 - n.s * n.s) + cs * n.rho;
@@ -221,14 +273,14 @@ int32_t integral_of_tail(double t, double df, double delta, bool lower_smaller,
     }
     double sigma = curvature < 0.0 ? 1.0 / elem_sqrt(-curvature) : 1.0;
     node peak;
-    if (!evaluate(f, u, &peak))
+    if (!evaluate(f, u, 0.0, with_log, &peak))
         return 1;
     const double g_ref = peak.g;
 
     // Level 0: every node u + j sigma; level n adds the midpoints of level n-1.
     sums total{0.0, 0.0, 0.0, 0.0};
     int32_t nodes = 0;
-    double step = sigma;
+    double step = first_step * sigma;
     if (!walk(f, g_ref, u, step, &total, &nodes) || !walk(f, g_ref, u - step, -step, &total, &nodes))
         return 1;
     sums previous{step * total.s0, step * total.s1, step * total.s2, step * total.s3};

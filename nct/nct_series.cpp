@@ -66,9 +66,6 @@ constexpr double steps_per_root = 100.0;
 // stopping test saturates (the long double range ends near e^11356).
 constexpr long double max_log_ratio = 11000.0L;
 
-// Relative tolerance of the start ratio's continued fraction.
-constexpr double fraction_tolerance = min_relative_tolerance;
-
 struct argument {
     double x, y;
     long double ln_x, ln_y;
@@ -98,23 +95,6 @@ long double exp_ext_bounded(long double t)
     return elem_scale2_ext(elem_exp2m1_ext(z - n) + 1.0L, n);
 }
 
-// ln I_x(a, b) and ln(1 - I_x(a, b)), the ratio taken on the side of the
-// smaller of x and y so that its argument keeps its digits.
-bool start_ratio(const argument& arg, double a, double* log_i, double* log_j)
-{
-    beta_log_record r{};
-    bool exchange = arg.y < arg.x;
-    r.x = exchange ? arg.y : arg.x;
-    r.a = exchange ? arg.b : a;
-    r.b = exchange ? a : arg.b;
-    r.tolerance = fraction_tolerance;
-    if (beta_inc_log(&r) != 0)
-        return false;
-    *log_i = exchange ? r.log_upper : r.log_lower;
-    *log_j = exchange ? r.log_lower : r.log_upper;
-    return *log_i <= 0.0 && *log_j <= 0.0;
-}
-
 // One chain: weights pi_(m0 + j)(lam), shapes m0 + j + 1/2.
 bool sum_chain(const argument& arg, double m0, chain_result* out)
 {
@@ -133,7 +113,7 @@ bool sum_chain(const argument& arg, double m0, chain_result* out)
     long double log_term = ak * arg.ln_x + b * arg.ln_y - elem_ln_table_ext(ak)
                          - log_beta_extended(ak, b);
     double log_i, log_j;
-    if (!start_ratio(arg, ak, &log_i, &log_j))
+    if (nct_beta_ratio_logs(arg.x, arg.y, ak, b, &log_i, &log_j) != 0)
         return false;
 
     // The stopping test's view of I_k and 1 - I_k in units of u_k.
@@ -229,41 +209,16 @@ bool sum_chain(const argument& arg, double m0, chain_result* out)
     return true;
 }
 
-double exp_bounded(double t)
-{
-    return t < log_min_normal ? 0.0 : exp_fast(t);
-}
-
-// x, y = 1 - x and their logs from t and df, each formed directly, in
-// extended precision: b ln y is of the size of b x, and a double's rounding
-// of x would show there b times over (1e-13 at df = 1e6).
-bool make_argument(double t, double df, argument* arg)
-{
-    long double ln_t2 = 2.0L * elem_ln_table_ext(t), ln_df = elem_ln_table_ext(df);
-    long double tt = t, dd = df;
-    if (t * t <= df) {
-        long double q = tt * tt / dd;
-        long double x = q / (1.0L + q);
-        arg->x = static_cast<double>(x);
-        arg->y = static_cast<double>(1.0L / (1.0L + q));
-        arg->ln_y = log_one_minus_extended(x);
-        arg->ln_x = ln_t2 - ln_df + arg->ln_y;
-    } else {
-        long double r = dd / tt / tt;
-        long double y = r / (1.0L + r);
-        arg->x = static_cast<double>(1.0L / (1.0L + r));
-        arg->y = static_cast<double>(y);
-        arg->ln_x = log_one_minus_extended(y);
-        arg->ln_y = ln_df - ln_t2 + arg->ln_x;
-    }
-    return arg->x >= 0x1p-1022 && arg->y >= 0x1p-1022;
-}
-
 int32_t series_extended(double t, double df, double delta, nct_evaluation* out)
 {
     argument arg;
-    if (!make_argument(t, df, &arg))
+    nct_beta_argument beta;
+    if (nct_beta_argument_of(t, df, &beta) != 0)
         return 1;
+    arg.x = beta.x;
+    arg.y = beta.y;
+    arg.ln_x = beta.ln_x;
+    arg.ln_y = beta.ln_y;
     arg.b = 0.5 * df;
     arg.lam = 0.5 * delta * delta;
     chain_result c[2];
@@ -287,11 +242,11 @@ int32_t series_extended(double t, double df, double delta, nct_evaluation* out)
     // phi(delta) y^b and delta G/2.
     double log_edge = log_phi + static_cast<double>(arg.b * arg.ln_y);
     double log_slope = delta > 0.0 ? nct_log_add(log_edge, elem_ln(0.5 * delta) + log_g) : log_edge;
-    double curvature = delta * exp_bounded(log_edge - log_slope) * (1.0 - arg.b * arg.x);
+    double curvature = delta * nct_exp_bounded(log_edge - log_slope) * (1.0 - arg.b * arg.x);
     for (const chain_result& r : c) {
         if (!r.present)
             continue;
-        double e = exp_bounded(r.log_g - log_slope);
+        double e = nct_exp_bounded(r.log_g - log_slope);
         curvature -= 0.5 * e + 0.5 * delta * delta * e * r.h_over_g;
     }
     if (!(lower <= 0.0 && upper <= 0.0))
@@ -318,4 +273,43 @@ int32_t nct_series(double t, double df, double delta, nct_evaluation* out)
     int32_t status = series_extended(t, df, delta, out);
     elem_extended_end(precision);
     return status;
+}
+
+int32_t nct_beta_argument_of(double t, double df, nct_beta_argument* arg)
+{
+    long double ln_t2 = 2.0L * elem_ln_table_ext(t), ln_df = elem_ln_table_ext(df);
+    long double tt = t, dd = df;
+    if (t * t <= df) {
+        long double q = tt * tt / dd;
+        long double x = q / (1.0L + q);
+        arg->x = static_cast<double>(x);
+        arg->y = static_cast<double>(1.0L / (1.0L + q));
+        arg->ln_y = log_one_minus_extended(x);
+        arg->ln_x = ln_t2 - ln_df + arg->ln_y;
+    } else {
+        long double r = dd / tt / tt;
+        long double y = r / (1.0L + r);
+        arg->x = static_cast<double>(1.0L / (1.0L + r));
+        arg->y = static_cast<double>(y);
+        arg->ln_x = log_one_minus_extended(y);
+        arg->ln_y = ln_df - ln_t2 + arg->ln_x;
+    }
+    return arg->x >= 0x1p-1022 && arg->y >= 0x1p-1022 ? 0 : 1;
+}
+
+int32_t nct_beta_ratio_logs(double x, double y, double a, double b, double* log_i, double* log_j)
+{
+    // The ratio is taken on the side of the smaller of x and y, so that its
+    // argument keeps its digits.
+    beta_log_record r{};
+    bool exchange = y < x;
+    r.x = exchange ? y : x;
+    r.a = exchange ? b : a;
+    r.b = exchange ? a : b;
+    r.tolerance = min_relative_tolerance;
+    if (beta_inc_log(&r) != 0)
+        return 1;
+    *log_i = exchange ? r.log_upper : r.log_lower;
+    *log_j = exchange ? r.log_lower : r.log_upper;
+    return *log_i <= 0.0 && *log_j <= 0.0 ? 0 : 1;
 }

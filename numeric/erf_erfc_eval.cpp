@@ -28,6 +28,7 @@
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
 #include "numeric/erfc_asymptotic.h"
+#include "numeric/erfc_middle.h"
 #include "numeric/primitives.h"
 
 // Small range: numerator A1..A4 then the starting coefficient A5 (Horner in
@@ -41,23 +42,9 @@ constexpr double erf_b[] = {
     23.601290952344122, 244.02463793444417, 1282.6165260773723, 2844.236833439171,
 };
 
-// Middle range: numerator C1..C8 then the starting coefficient C9 (Horner in
-// y from C9 through C1..C7, C8 added last); denominator D1..D8 (leading
-// coefficient 1, D8 added last).
-constexpr double erf_c[] = {
-    0.5641884969886701, 8.883149794388377,  66.11919063714163,  298.6351381974001,
-    881.952221241769,   1712.0476126340707, 2051.0783778260716, 1230.3393547979972,
-    2.1531153547440383e-08,
-};
-constexpr double erf_d[] = {
-    15.744926110709835, 117.6939508913125,  537.1811018620099,  1621.3895745666903,
-    3290.7992357334597, 4362.619090143247,  3439.3676741437216, 1230.3393548037495,
-};
-
+// Middle range: erfc_middle.h.
 // Asymptotic range: erfc_asymptotic.h.
 
-constexpr double erf_small_bound = 0.46875;
-constexpr double erf_middle_bound = 4.0;
 constexpr double erf_tiny = 4.2e-16;
 // sqrt(2) * log_max_double.
 constexpr double erf_cutoff = 1003.7843389117924;
@@ -77,13 +64,9 @@ void erf_erfc_eval(double x, double* out, int32_t mode)
         else
             e = (one_over_sqrt_pi - r) * (exp_fast(minus_y2) / y);
     } else if (y > erf_small_bound) {
-        double xnum = erf_c[8] * y;
-        double xden = y;
-        for (int i = 0; i < 7; ++i) {
-            xnum = (xnum + erf_c[i]) * y;
-            xden = (xden + erf_d[i]) * y;
-        }
-        e = ((xnum + erf_c[7]) * exp_fast(-y * y)) / (xden + erf_d[7]);
+        double numerator, denominator;
+        erfc_middle_terms(y, &numerator, &denominator);
+        e = (numerator * exp_fast(-y * y)) / denominator;
     } else {
         double ysq = y > erf_tiny ? y * y : 0.0;
         double xnum = erf_a[4] * ysq;

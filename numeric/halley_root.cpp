@@ -37,6 +37,14 @@
 // as not converged), when t would pass the ceiling (no root below it), or
 // after halley_evaluation_limit evaluations.
 //
+// On the whole line (halley_root_line) neither end is known at the start:
+// while no positive g has been seen the growth runs down, by the mirror
+// image of the step up, and the tests measure t against max(|t|, scale)
+// so that a root near 0 is found to an absolute rather than a relative
+// precision; a point where g cannot be evaluated is replaced by the midpoint
+// between it and the last point that could be (the bounded form reports
+// the failure to its caller, which has another route).
+//
 // What it relies on: g's derivatives are those of the function it
 // evaluates.  A wrong derivative misplaces the steps, and where the
 // predicted error is small the root with them; the bracket and the jump
@@ -55,6 +63,11 @@ namespace {
 // from 1 in 10 passes.
 constexpr int32_t halley_evaluation_limit = 120;
 
+// On the whole line: growth from 1 reaches 1e308 in 256 passes (a quantile
+// of the heavy tails of small degrees of freedom, t^-df, lies that far out),
+// and the bisections and Halley's steps after it need far fewer.
+constexpr int32_t line_evaluation_limit = 400;
+
 // Largest Halley correction |c| trusted at all, and largest at which the
 // predicted error decides convergence.
 constexpr double correction_limit = 0.5;
@@ -63,6 +76,12 @@ constexpr double asymptotic_limit = 0x1p-8;
 // The predicted error that counts as converged, relative to the root:
 // half a unit in the last place.
 constexpr double converged_error = 0x1p-53;
+
+// On the whole line the prediction is trusted over steps of at most 1/16
+// of max(|t|, scale): a long step across a flat stretch (the far left of a
+// tail, where every derivative is tiny) says nothing of the function where
+// it lands.
+constexpr double trusted_step = 0x1p-4;
 
 // A bracket this wide relative to its upper end is closed: two units in
 // the last place.
@@ -80,23 +99,65 @@ constexpr double growth_factor = 16.0;
 
 }  // namespace
 
-int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
-                    double* root, halley_trace* trace)
+namespace {
+
+// Where a search may go: the bounded form's lower end (g > 0 there) and
+// ceiling, or the whole line; and the magnitude below which its tests are
+// absolute rather than relative.
+struct search_range {
+    double lower;    // -inf on the whole line
+    double ceiling;  // the bound of t, or of |t| on the whole line
+    double scale;    // 0 for the bounded form
+    int32_t limit;   // evaluations
+    bool retreat;    // a failed evaluation pulls back toward the last good one
+};
+
+// Growth away from t while one end of the bracket is unknown, by
+// (growth_factor - 1)|t| + 1: up to 16t + 1 from t >= 0 (the bounded form's
+// step, formed as it always was), down to its mirror image.
+double grown_up(double t)
+{
+    return t >= 0.0 ? growth_factor * t + 1.0 : (2.0 - growth_factor) * t + 1.0;
+}
+
+double grown_down(double t) { return -grown_up(-t); }
+
+// max(|t|, scale): the size against which the tests measure t.
+double size_of(double t, double scale)
+{
+    double a = elem_abs(t);
+    return a > scale ? a : scale;
+}
+
+int32_t search(halley_function g, void* context, double start, const search_range& range,
+               double* root, halley_trace* trace)
 {
     halley_trace local{};
     halley_trace& tr = trace != nullptr ? *trace : local;
     tr = halley_trace{};
     const double infinity = __builtin_inf();
-    double lo = lower, hi = infinity;
+    double lo = range.lower, hi = infinity;
     double g_lo = infinity, g_hi = -infinity;  // g at lo and hi (unknown at the start)
     double t = start;
-    for (int32_t n = 0; n < halley_evaluation_limit; ++n) {
+    bool have_good = false;
+    double good = 0.0;  // the last point that evaluated
+    for (int32_t n = 0; n < range.limit; ++n) {
         halley_sample s;
         ++tr.evaluations;
         if (g(context, t, &s) != 0 || !(s.g == s.g)) {
+            // On the whole line a step that went where the function cannot
+            // be evaluated (far out in a tail) is pulled back halfway to the
+            // last point that could.
+            if (range.retreat && have_good) {
+                ++tr.safeguarded;
+                t = good + 0.5 * (t - good);
+                continue;
+            }
             *root = t;
             return halley_evaluation_failed;
         }
+        have_good = true;
+        good = t;
         if (s.g == 0.0) {
             *root = t;
             return halley_converged;
@@ -124,22 +185,32 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             const double ad = elem_abs(d);
             const double predicted =
                 (half_ratio * half_ratio + elem_abs(s.g3 / (6.0 * s.g1))) * ad * ad * ad;
-            if (inside && elem_abs(c) <= asymptotic_limit && predicted <= converged_error * next) {
+            const double size = size_of(next, range.scale);
+            const bool trusted = range.scale == 0.0 || ad <= trusted_step * size;
+            if (inside && trusted && elem_abs(c) <= asymptotic_limit
+                && predicted <= converged_error * size) {
                 *root = next;
                 return halley_converged;
             }
         }
         // Safeguard: keep the next point inside the bracket and the growth
         // from t bounded.
-        const double grown = growth_factor * t + 1.0;
+        const double up = grown_up(t), down = grown_down(t);
         if (!(next > lo && next < hi)) {
             ++tr.safeguarded;
-            next = hi < infinity ? lo + 0.5 * (hi - lo) : grown;
-        } else if (hi == infinity && next > grown) {
+            if (hi < infinity && lo > -infinity)
+                next = lo + 0.5 * (hi - lo);
+            else
+                next = hi < infinity ? down : up;
+        } else if (hi == infinity && next > up) {
             ++tr.safeguarded;
-            next = grown;
+            next = up;
+        } else if (lo == -infinity && next < down) {
+            ++tr.safeguarded;
+            next = down;
         }
-        if (hi < infinity && hi - lo <= closed_bracket * hi) {
+        const double width_scale = size_of(elem_abs(lo) > elem_abs(hi) ? lo : hi, range.scale);
+        if (hi < infinity && lo > -infinity && hi - lo <= closed_bracket * width_scale) {
             // A root, unless g jumps across the bracket: its smaller end
             // must lie within a few times what the slope and the noise
             // allow over the bracket's width.
@@ -148,7 +219,7 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
             double allowed = jump_allowance * (s.noise + elem_abs(s.g1) * (hi - lo));
             return least <= allowed ? halley_converged : halley_not_converged;
         }
-        if (!(next <= ceiling)) {
+        if (!(next <= range.ceiling && next >= -range.ceiling)) {
             *root = t;
             return halley_not_converged;
         }
@@ -156,4 +227,18 @@ int32_t halley_root(halley_function g, void* context, double start, double lower
     }
     *root = t;
     return halley_not_converged;
+}
+
+}  // namespace
+
+int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
+                    double* root, halley_trace* trace)
+{
+    return search(g, context, start, search_range{lower, ceiling, 0.0, halley_evaluation_limit, false}, root, trace);
+}
+
+int32_t halley_root_line(halley_function g, void* context, double start, double scale,
+                         double ceiling, double* root, halley_trace* trace)
+{
+    return search(g, context, start, search_range{-__builtin_inf(), ceiling, scale, line_evaluation_limit, true}, root, trace);
 }

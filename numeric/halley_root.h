@@ -35,6 +35,15 @@ struct halley_trace {
 int32_t halley_root(halley_function g, void* context, double start, double lower, double ceiling,
                     double* root, halley_trace* trace);
 
+// The root of g on the whole line from `start`, for a parameter of either
+// sign (the noncentrality of the noncentral t): as halley_root with no
+// known end, growth running down as well as up until both signs of g are
+// seen, the tests relative to max(|t|, scale) (scale > 0: absolute below
+// it), a point where g cannot be evaluated pulled back halfway to the last
+// one that could, and no root beyond |t| = ceiling.
+int32_t halley_root_line(halley_function g, void* context, double start, double scale,
+                         double ceiling, double* root, halley_trace* trace);
+
 // The derivatives of ln T from those of a positive T relative to T itself
 // (r1 = T'/T, r2 = T''/T, r3 = T'''/T): (ln T)' = r1, (ln T)'' = r2 - r1^2,
 // (ln T)''' = r3 - 3 r1 r2 + 2 r1^3.

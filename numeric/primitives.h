@@ -37,6 +37,8 @@ double lgamma_corr(double x);
 void erf_erfc_eval(double x, double* out, int32_t mode);
 double erf_value(double x);
 double erfc_value(double x);
+// e^(y^2) erfc(y) for y >= 0 (numeric/erfc_scaled.cpp).
+double erfc_scaled(double y);
 
 // Standard normal distribution function.
 double normal_cdf(double x);

@@ -3,11 +3,7 @@
 // the slope in delta and the density, one driver loop per table, and the
 // inversion in delta and the quantile in t on the same rows.
 //
-// Tolerance 1e-12 kappa.  A tail T is measured by the error of ln T (its
-// relative error), kappa_T = max(1, |t| f/T, |delta| (-dT/d delta)/T), the
-// condition number of T in its arguments t and delta: the rounding of t to
-// a double moves T by that much relative.  The slope and the density are
-// held to the larger of the two tails' kappa.  The root delta of the
+// Tolerance 1e-12 kappa (tests/support/nct_tables.h).  The root delta of the
 // inversion is measured relative to max(1, |delta|) (absolute near 0) with
 // kappa = T/(max(1, |delta|) (-dT/d delta)), and the quantile likewise with
 // T/(max(1, |t|) f).
@@ -20,42 +16,13 @@
 
 #include "nct/nct.h"
 #include "nct/nct_detail.h"
+#include "support/nct_tables.h"
 
 namespace {
-
-struct nct_row {
-    double t, df, delta;
-    double lp, lp_rel, lq, lq_rel, ls, ls_rel, lf, lf_rel;
-};
-struct nct_ncp_row {
-    double t, df, p, delta, rel;
-};
 
 #include "data/nct.inc"
 
 constexpr double tolerance = 1e-12;
-
-double log_error(double got, double hi, double rel)
-{
-    return std::fabs((got - hi) - rel * hi);
-}
-
-struct row_kappa {
-    double lower, upper, both;
-};
-
-row_kappa kappa_of(const nct_row& r)
-{
-    auto one = [&](double log_tail) {
-        double k = 1.0;
-        k = std::fmax(k, std::fabs(r.t) * std::exp(r.lf - log_tail));
-        k = std::fmax(k, std::fabs(r.delta) * std::exp(r.ls - log_tail));
-        return k;
-    };
-    row_kappa k{one(r.lp), one(r.lq), 0.0};
-    k.both = std::fmax(k.lower, k.upper);
-    return k;
-}
 
 struct worst {
     double ratio = 0.0;
@@ -86,11 +53,11 @@ void check_table(const char* table, const nct_row (&rows)[N])
     int32_t most_evaluations = 0;
     for (size_t i = 0; i < N; ++i) {
         const nct_row& r = rows[i];
-        row_kappa k = kappa_of(r);
+        nct_kappa k = nct_kappa_of(r);
         nct_evaluation e;
         ASSERT_EQ(nct_evaluate(r.t, r.df, r.delta, &e), 0) << table << " row " << i;
-        double el = log_error(e.log_lower, r.lp, r.lp_rel), eu = log_error(e.log_upper, r.lq, r.lq_rel);
-        double es = log_error(e.log_slope, r.ls, r.ls_rel), ef = log_error(e.log_density, r.lf, r.lf_rel);
+        double el = nct_log_error(e.log_lower, r.lp, r.lp_rel), eu = nct_log_error(e.log_upper, r.lq, r.lq_rel);
+        double es = nct_log_error(e.log_slope, r.ls, r.ls_rel), ef = nct_log_error(e.log_density, r.lf, r.lf_rel);
         EXPECT_LE(el, tolerance * k.lower) << table << " ln P at row " << i;
         EXPECT_LE(eu, tolerance * k.upper) << table << " ln Q at row " << i;
         EXPECT_LE(es, tolerance * k.both) << table << " slope at row " << i;
@@ -139,6 +106,7 @@ TEST(NctCdf, LargeDelta) { check_table("large delta", nct_large_delta_rows); }
 TEST(NctCdf, LargeDf) { check_table("large df", nct_large_df_rows); }
 TEST(NctCdf, SmallDf) { check_table("small df", nct_small_df_rows); }
 TEST(NctCdf, FarTails) { check_table("far tails", nct_far_tail_rows); }
+TEST(NctCdf, OppositeSigns) { check_table("opposite signs", nct_opposite_sign_rows); }
 TEST(NctCdf, NamedCases) { check_table("named cases", nct_named_rows); }
 
 TEST(NctNcp, IntervalLimitsOtherToolsMiss)
@@ -214,3 +182,27 @@ TEST(NctCdf, Domain)
 }
 
 }  // namespace
+
+// Heavy tails of small df: the first Halley step from the normal start goes
+// where no method settles (the evaluation fails), and is pulled back toward
+// the start until one does; the root then holds P to the target.
+TEST(NctNcp, StepsWhereNoMethodSettlesArePulledBack)
+{
+    struct hard_case {
+        double t, df, p;
+        int32_t tail;
+    };
+    const hard_case cases[] = {
+        {-531.45659731520118, 0.14684555708486263, 4.5225979863804936e-12, nct_upper_tail},
+        {648.23743380869712, 0.17905636460861085, 1.7711626891535805e-30, nct_lower_tail},
+    };
+    for (const hard_case& c : cases) {
+        double d;
+        ASSERT_EQ(nct_ncp(c.t, c.df, c.p, c.tail, &d), nct_ok) << c.t << ", " << c.df;
+        nct_evaluation e;
+        ASSERT_EQ(nct_evaluate(c.t, c.df, d, &e), 0);
+        double log_tail = c.tail == nct_lower_tail ? e.log_lower : e.log_upper;
+        double kappa = std::fmax(1.0, std::fabs(d) * std::exp(e.log_slope - log_tail));
+        EXPECT_LE(std::fabs(log_tail - std::log(c.p)), 1e-12 * kappa) << c.t << ", " << c.df;
+    }
+}

@@ -91,3 +91,59 @@ TEST(HalleyRoot, JumpsAndPlateausAreNotRoots)
               halley_evaluation_failed);
     EXPECT_EQ(root, 3.0);
 }
+
+namespace {
+
+// g(t) = ln c - ln(1 + e^t): decreasing on the whole line, root ln(c - 1)
+// (negative for c < 2), linear far to the right and flat far to the left.
+int32_t softplus_sample(void* context, double t, halley_sample* out)
+{
+    const double c = *static_cast<double*>(context);
+    const double s = 1.0 / (1.0 + std::exp(-t));  // the logistic, -g'
+    const double soft = t > 0.0 ? t + std::log1p(std::exp(-t)) : std::log1p(std::exp(t));
+    *out = halley_sample{std::log(c) - soft, -s, -s * (1.0 - s), -s * (1.0 - s) * (1.0 - 2.0 * s),
+                         0x1p-52 * (1.0 + std::fabs(std::log(c)))};
+    return 0;
+}
+
+// g(t) = r - t: a root near 0, found to an absolute precision below scale 1.
+int32_t line_sample(void* context, double t, halley_sample* out)
+{
+    *out = halley_sample{*static_cast<double*>(context) - t, -1.0, 0.0, 0.0, 0x1p-53};
+    return 0;
+}
+
+}  // namespace
+
+// The whole line: roots below the start (growth downward while g < 0), far
+// below it, and at 0 to an absolute precision.
+TEST(HalleyRootLine, RootsOfEitherSign)
+{
+    struct line_case {
+        double c, start, root;
+    };
+    const line_case cases[] = {
+        {1.5, 2.0, std::log(0.5)},  // below a start of the other sign
+        // Far below: downward growth (c - 1 is 1.0000889e-12 in doubles).
+        {1.0 + 1e-12, 3.0, std::log((1.0 + 1e-12) - 1.0)},
+        // Above a negative start, beyond a flat stretch whose derivatives
+        // predict nothing of where a long step lands.
+        {11.0, -5.0, std::log(10.0)},
+    };
+    for (const line_case& c : cases) {
+        SCOPED_TRACE(c.c);
+        double context = c.c, root = 0.0;
+        halley_trace trace;
+        ASSERT_EQ(halley_root_line(softplus_sample, &context, c.start, 1.0, 1e150, &root, &trace),
+                  halley_converged);
+        EXPECT_NEAR(root, c.root, 1e-11 * std::fmax(1.0, std::fabs(c.root)));
+        EXPECT_LE(trace.evaluations, 40);
+    }
+    double r = 1e-30, root = 1.0;
+    ASSERT_EQ(halley_root_line(line_sample, &r, 1.0, 1.0, 1e150, &root, nullptr), halley_converged);
+    EXPECT_NEAR(root, r, 0x1p-52);
+    // c = 1/2: g = ln(1/2) - ln(1 + e^t) < 0 everywhere, no root above -1e6.
+    double c = 0.5;
+    EXPECT_EQ(halley_root_line(softplus_sample, &c, 0.0, 1.0, 1e6, &root, nullptr),
+              halley_not_converged);
+}

@@ -94,6 +94,10 @@ def cases():
     # digits (df1 or df2 of 1e4 and more).
     rows += [(1.0, 1e4, 1e3, 0.0), (0.997, 1e6, 200.0, 50.0), (0.70707424, 1e7, 200.0, 50.0),
              (0.9982679491924311, 3e6, 2e5, 50.0)]
+    # Wide designs whose smaller tail is the upper one, about 1e-9, where
+    # the cross-check against the direct sum's P must allow its rounding.
+    rows += [(1.4183423243140816, 3284496.1372795673, 662.0596708409815, 0.04725205405013132),
+             (1.2420660028475392, 1477.9762720660053, 2192040.3235851577, 18.859130179527376)]
     # Far tails, far below the double range.
     rows += [(30.0, 10.0, 1000.0, 5e4), (9000.0, 10.0, 1000.0, 5e4), (1e-3, 4.0, 20.0, 3000.0),
              (1.0, 2e5, 2e5, 2e4), (1.4, 2e5, 2e5, 1.0), (0.5, 50.0, 5e4, 1e4),

@@ -26,7 +26,9 @@ Tables (rows {t, df, delta, ln P, ln Q, ln(-dP/d delta), ln f}, each log a
 pair): nct_ordinary_rows (df 2-200, |t| <= 8, |delta| <= 10),
 nct_large_delta_rows (|delta| from 37.62 to 1e4, t about delta),
 nct_large_df_rows (df 1e4-1e7), nct_small_df_rows (df 0.1-2),
-nct_far_tail_rows (the smaller tail below 1e-12), nct_named_rows (the
+nct_far_tail_rows (the smaller tail below 1e-12), nct_opposite_sign_rows
+(t and delta of opposite signs, the smaller tail from about 2e-4 to 1/2,
+where the series' chains cancel), nct_named_rows (the
 arguments of the intervals that other tools get wrong: t = 55 and 56 at
 df = 1e6, t = 80 at df = 4555555, and their 95% limits); and
 nct_ncp_rows, the noncentralities with P(T <= t) = p for those cases, found
@@ -141,6 +143,21 @@ def far_tail(rng, n):
     return out
 
 
+def opposite_signs(rng, n):
+    """t and delta of opposite signs with the smaller tail from about 2e-4 to
+    1/2 by the normal approximation (|z| <= 3.5), ordinary designs: where the
+    series' two chains cancel by up to some thousands."""
+    out = []
+    while len(out) < n:
+        df = float("%.6g" % (10 ** rng.uniform(mp.log10(2), mp.log10(200))))
+        t = float("%.6g" % rng.uniform(-8, 8))
+        delta = float("%.6g" % (-rng.uniform(0, 10) if t > 0 else rng.uniform(0, 10)))
+        z = (t * (1 - 1 / (4 * df)) - delta) / (1 + t * t / (2 * df)) ** 0.5
+        if abs(z) <= 3.5:
+            out.append((t, df, delta))
+    return out
+
+
 # The intervals that other tools get wrong, at 95%: t = 55 and 56 at
 # df = 1e6 and t = 80 at df = 4555555; the cdf at the limits SciPy finds.
 NAMED = [
@@ -175,6 +192,7 @@ def main():
         ("nct_large_df_rows", large_df(rng, 16)),
         ("nct_small_df_rows", small_df(rng, 28)),
         ("nct_far_tail_rows", far_tail(rng, 28)),
+        ("nct_opposite_sign_rows", opposite_signs(rng, 40)),
     ]
     path = os.path.join(OUT, "nct.inc")
     with open_output(path) as out:

@@ -193,9 +193,24 @@ def normal_cdf_table(rng):
     write("normal_cdf", "reference = ncdf(x) = erfc(-x / sqrt 2) / 2.", ["x"], rows)
 
 
+def erfc_scaled_table(rng):
+    # y >= 0 over the three ranges and far into the asymptotic one, where
+    # erfc itself underflows and the scaled function falls as 1/(y sqrt pi).
+    xs = [rng.uniform(0, 6) for _ in range(150)]
+    xs += [rng.uniform(4, 40) for _ in range(60)]
+    xs += [log_uniform(rng, -300, -0.33) for _ in range(20)]
+    xs += [log_uniform(rng, 1.6, 8) for _ in range(30)]
+    for b in (0.46875, 4.0):
+        xs += [b, math.nextafter(b, 0), math.nextafter(b, 10)]
+    xs += [0.0, 1.0, 26.6, 1e8]
+    rows = [((x,), mpmath.exp(mpf(x) ** 2) * mpmath.erfc(mpf(x))) for x in dedupe(xs)]
+    write("erfc_scaled", "reference = exp(y^2) erfc(y).", ["y"], rows)
+
+
 def main():
     for seed, make in enumerate((exp_table, pow_table, log1p_table, log_gamma_table, log_beta_table,
-                                 lgamma_corr_table, erf_table, erfc_table, normal_cdf_table)):
+                                 lgamma_corr_table, erf_table, erfc_table, normal_cdf_table,
+                                 erfc_scaled_table)):
         make(random.Random(20240 + seed))
 
 
