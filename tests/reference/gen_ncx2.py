@@ -13,6 +13,10 @@ ln P(X <= x), ln P(X > x) and the log density, by region:
                         largest double) and far lower tails of ncp above 6e6
                         (reference_far: the series over a window about the
                         terms' peak, or the Bessel-form series)
+    ncx2_large_df.inc   df 1e3 to 1e6, ncp 0 to 2e6, x within 8 sd, and
+                        far tails at df 1e3 (from df 1e4 the quadrature
+                        integrates over the normal component instead,
+                        ncx2_mp.tail_quadrature_normal; some 9 minutes)
 
 Each row: {x, df, ncp, ln P, rel, ln Q, rel, ln f, rel, kappa_tail, rel,
 kappa_density, rel} (rows.py's hi + rel pairs).  References at mp.dps = 40:
@@ -41,19 +45,27 @@ import mpmath
 from mpmath import mp, mpf
 
 from ncx2_mp import BESSEL_ORDER_MAX, density_bessel, density_series, log_density_bessel, \
-    peak_index, smaller_tail_window, tail_quadrature, tail_quadrature_far, tails_series, \
-    upper_tail_bessel
+    peak_index, smaller_tail_window, tail_quadrature, tail_quadrature_far, tail_quadrature_normal, \
+    tails_series, upper_tail_bessel
 from rows import dedupe, log_uniform, mpmath_line, run, write_table
 
 DPS = 40
 AGREE = mpf(10) ** -24
+
+# Degrees of freedom from which the check by quadrature integrates over the
+# normal component (ncx2_mp.tail_quadrature_normal): 1e4.
+NORMAL_QUADRATURE_DF = 1e4
 
 
 def reference(x, df, ncp):
     P, Q = tails_series(x, df, ncp)
     lower_smaller = P < Q
     s = P if lower_smaller else Q
-    q = tail_quadrature(x, df, ncp, upper=not lower_smaller)
+    # The Bessel form's quadrature evaluates the series density at every
+    # node; from df = 1e4 the integral over the normal component, whose
+    # integrand is one central gamma ratio, takes its place.
+    quadrature = tail_quadrature_normal if df >= NORMAL_QUADRATURE_DF else tail_quadrature
+    q = quadrature(x, df, ncp, upper=not lower_smaller)
     assert abs(q - s) <= AGREE * s, (x, df, ncp, q, s)
     f = density_series(x, df, ncp)
     if mpf(df) / 2 - 1 > BESSEL_ORDER_MAX and ncp > 0:
@@ -160,18 +172,15 @@ def small_df(rng):
     return rows
 
 
-# The rows of df 1e3 to 1e6 (ncp to 2e6, x within 8 sd of the mean), not
-# yet a table: the rows of df above 5e5 and small ncp, (1e6, 1e6, 1e-3) and
-# (559580, 557520, 80.58), ran for more than five minutes each without
-# finishing (the quadrature; the series takes a second), where
-# (1003000, 1e6, 5000) takes 48 s and the rows of df 1e3 a few.
+# The rows of df 1e3 to 1e6 (ncp to 2e6, x within 8 sd of the mean, and
+# far tails at df 1e3).  The check by the normal component's quadrature
+# takes some three minutes a row at df 1e6 (a central gamma ratio of shape
+# 5e5 at every node), the series a second.
 def large_df(rng):
     rows = [(1e6, 1e6, 1e-3), (999000.0, 1e6, 0.0), (100.0, 1e3, 10.0), (1003000.0, 1e6, 5000.0),
             (2e6, 1e3, 2e6), (1001000.0, 1e3, 1e6), (995000.0, 1e3, 1e6)]
-    # Each row with df above 1e3 takes some 30 s (the quadrature's density
-    # at every node is the series, of some 2000 terms); the random rows of
-    # df above 1e5 are left out, their quadrature above x running for many
-    # minutes (the fixed rows of df 1e6 stand for them).
+    # The random rows of df above 1e5 are left out for the time their
+    # check takes; the fixed rows of df 1e6 stand for them.
     for _ in range(5):
         df = float("%.5g" % log_uniform(rng, 3, 6))
         ncp = 0.0 if rng.random() < 0.2 else float("%.5g" % log_uniform(rng, 0, 4))
@@ -221,7 +230,8 @@ TABLES = [("ncx2_ordinary.inc", ordinary, "df 1 to 100, ncp 0 to 100, x within 3
           ("ncx2_far_tails.inc", far_tails, "the smaller tail below e^-691"),
           ("ncx2_rmsea.inc", rmsea, "chi-square 10 to 5000 on 1 to 500 df, ncp about chi2 - df"),
           ("ncx2_far_regions.inc", far_regions,
-           "x far beyond the bulk (ncp x/4 above 1e13) and far lower tails of ncp above 6e6")]
+           "x far beyond the bulk (ncp x/4 above 1e13) and far lower tails of ncp above 6e6"),
+          ("ncx2_large_df.inc", large_df, "df 1e3 to 1e6, ncp 0 to 2e6, x within 8 sd")]
 
 
 def main(only=None):

@@ -22,6 +22,9 @@ const ncx2_row rmsea[] = {
 const ncx2_row far_regions[] = {
 #include "data/ncx2_far_regions.inc"
 };
+const ncx2_row large_df[] = {
+#include "data/ncx2_large_df.inc"
+};
 
 template <std::size_t N>
 constexpr ncx2_table table(const char* name, const ncx2_row (&rows)[N])
@@ -34,6 +37,6 @@ constexpr ncx2_table table(const char* name, const ncx2_row (&rows)[N])
 const ncx2_table ncx2_tables[] = {
     table("ordinary", ordinary),   table("large ncp", large_ncp), table("small df", small_df),
     table("far tails", far_tails), table("RMSEA", rmsea),
-    table("far regions", far_regions),
+    table("far regions", far_regions), table("large df", large_df),
 };
 const std::size_t ncx2_table_count = sizeof ncx2_tables / sizeof ncx2_tables[0];
