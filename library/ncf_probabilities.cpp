@@ -80,10 +80,6 @@ namespace {
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
-// The smallest normal double, 2^-1022: below it ln P of a subnormal P has
-// lost digits.
-constexpr double min_normal = 0x1p-1022;
-
 // The smallest complement 1 - P kept when P > 1/2 comes from ncf_cdf alone
 // (step 3 of the method): 1/16.
 constexpr double min_kept_complement = 0x1p-4;

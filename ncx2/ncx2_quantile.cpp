@@ -117,7 +117,7 @@ int32_t ncx2_quantile(double p, int32_t tail, double df, double ncp, double* x)
         if (next < log_min_normal) {
             // Below the normal range (df far below 1 puts mass p within
             // e^-800 of 0): a quantile below 2^-1022 is flushed to 0.
-            double tiny = 0x1p-1022, ll, lu;
+            double tiny = min_normal, ll, lu;
             if (ncx2_log_tails(tiny, df, ncp, &ll, &lu) != 0)
                 return 1;
             if ((upper ? target - lu : ll - target) >= 0.0) {

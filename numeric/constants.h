@@ -9,6 +9,9 @@ constexpr double log_min_normal = -708.3964185;
 constexpr double log_max_double = 709.782712893384;
 
 constexpr double max_double = 1.7976931348623157e308;
+// 2^-1022 = 2.2250738585072014e-308, the smallest normal double: below it a
+// value has lost digits, and its log those digits with them.
+constexpr double min_normal = 0x1p-1022;
 // Largest double that converts to a 32-bit signed integer; doubles that
 // become indices or integer exponents are compared with it first.
 constexpr double int32_max_double = 2147483647.0;
