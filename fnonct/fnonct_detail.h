@@ -20,11 +20,16 @@ struct fnonct_phase1_trace {
 double fnonct_phase1(double x, double df1, double df2, double p, double bound,
                      fnonct_phase1_trace* trace);
 
-// The root of the same normal approximation by the secant method, for the
-// library's solver: near that root (a last step below 2^-5 of it), at or above B, at most
-// fnonct_start_ceiling (phase 1's start max(B, 1) where the secant leaves
-// those bounds).
+// The root of the same normal approximation by Newton's method, for the
+// library's solver: near that root (a last step below 2^-5 of it), at or
+// above B, at most fnonct_start_ceiling (the point it last reached where a
+// step leaves those bounds); 0 where the approximation has no root above B.
 double fnonct_normal_start(double x, double df1, double df2, double p, double bound);
+
+// A start where the normal approximation has none, from the power law of
+// the upper tail in lam for a denominator of fewer than 2 degrees of
+// freedom, given P0 (max(B, 1) where that law does not serve).
+double fnonct_heavy_tail_start(double df1, double df2, double p, double p0, double bound);
 
 // The largest start fnonct_normal_start gives, 2^40 (as the solver's ceiling).
 constexpr double fnonct_start_ceiling = 0x1p40;

@@ -24,22 +24,27 @@
 // Steps.  P0 (one incomplete beta ratio, which the sum then reuses as its
 // start ratio while the Poisson mean stays below 1), the bound B = 2
 // ln(P0/p) as in the callback's search, and the root of phase 1's normal
-// approximation by the secant method (fnonct_normal_start: within 0.65% of
-// the root at the median of the benchmark grid, 3.8% in nine cases of
-// ten); then Halley's
+// approximation by Newton's method (fnonct_normal_start: within 0.64% of
+// the root at the median of the benchmark grid, 3.8% in nine cases of ten),
+// or where it has no root the power law of the upper tail for a denominator
+// below 2 degrees of freedom (fnonct_heavy_tail_start); then Halley's
 // iteration, which from such a start meets its predicted-error test after
 // its second sum.  The start ratio I_k is computed once while the start
 // index the sum holds still serves (ncf_cdf_slopes_at).
 //
 // Routes.  Where the prepared sum cannot answer (Poisson means beyond its
 // step limit of 1000, start terms below the double range, P or Q or the
-// derivative rounding to 0) the iteration takes the log-space sum from the
-// Poisson mode (ncf_log_tails_slopes), whose derivatives come from its own
-// sum in the same way; from a failure of the prepared sum on, for every
-// larger lam, as its failures come with larger lam.  Where that fails too, or the iteration does not
-// finish, the bracketed log-space search of the callback's second route
+// derivative rounding to 0, Q below 2^-26 P) the iteration takes the
+// log-space sum from the Poisson mode (ncf_log_tails_slopes), whose
+// derivatives come from its own sum in the same way; from a failure of the
+// prepared sum on, for every larger lam, as its failures come with larger
+// lam.  Where that fails too, or the iteration does not finish, the
+// bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
 // integration behind it.  No root (p above P0) is decided from P0 alone.
+// Where the search's first sum is a log-space one, it is provisional: in
+// doubles, a tenth of the cost and some 1e-12 relative, steering the first
+// step and deciding nothing (halley_root).
 //
 // Noise.  The iteration also stops where |g| is within the rounding of the
 // tail it is formed from: 2^-46 relative for P from the prepared sum
@@ -85,6 +90,14 @@ constexpr double zero_start_share = 0x1p-4;
 // sum's few units in the last place.
 constexpr double direct_noise = 0x1p-46;
 
+// The largest rounding error of g the prepared sum's tail may carry, 2^-20:
+// beyond it (Q = 1 - P below 2^-26 P) the log-space sum forms Q to full
+// relative accuracy instead.  A Q near P's rounding (1e-16 where the root's
+// is 1e-12) carries a noise as large as g itself, and a step taken from
+// there on the strength of that noise was once reported as the root (1 - P
+// 4.4 times the target at p = 1 - 6.2e-13).
+constexpr double direct_noise_limit = 0x1p-20;
+
 // The rounding error of a tail given in logarithms, per unit of |ln T| + 1:
 // four units in the last place.
 constexpr double log_noise = 0x1p-51;
@@ -111,15 +124,20 @@ void fill_sample(const tail_problem* f, double g, double rate, double curvature,
     else
         log_derivatives(-rate, curvature * rate, torsion * rate, &l1, &l2, &l3);
     const double sign = f->upper ? -1.0 : 1.0;
-    *out = halley_sample{g, sign * l1, sign * l2, sign * l3, noise};
+    *out = halley_sample{g, sign * l1, sign * l2, sign * l3, noise, 0};
 }
 
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 {
+    // The search's first sum, at its start, in doubles: it only steers the
+    // first step (the start lies some 1e-4 of lam off at large lam, where
+    // the log-space sum takes thousands of steps), and costs a tenth.
+    const int32_t provisional = f->trace->direct_sums == 0 && f->trace->log_sums == 0;
     ++f->trace->log_sums;
     double log_lower, log_upper;
     ncf_log_slopes s;
-    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
+    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s, provisional)
+        != 0)
         return 1;
     const double log_tail = f->upper ? log_upper : log_lower;
     // The rate |d ln T/dlam| may lie below the double range far from the
@@ -131,6 +149,7 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
     const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
     fill_sample(f, g, rate, s.curvature, s.torsion, log_noise * (1.0 + elem_abs(log_tail)), out);
+    out->provisional = provisional;
     return 0;
 }
 
@@ -145,7 +164,9 @@ int32_t sample(void* context, double lam, halley_sample* out)
             f->direct_reach = lam;
         } else if (s.descent > 0.0) {
             const double tail = f->upper ? 1.0 - prob : prob;
-            if (tail > 0.0 && prob > 0.0) {
+            const bool resolved = tail > 0.0 && prob > 0.0
+                               && (!f->upper || direct_noise * prob <= direct_noise_limit * tail);
+            if (resolved) {
                 const double g = f->upper ? -elem_ln(tail / (1.0 - f->p)) : elem_ln(prob / f->p);
                 const double noise = f->upper ? direct_noise * (prob / tail) : direct_noise;
                 fill_sample(f, g, s.descent / tail, s.curvature, s.torsion, noise, out);
@@ -169,6 +190,10 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
 
     tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, &t};
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
+    // An upper tail below the prepared sum's resolution at the root itself
+    // is the log-space sum's from the start.
+    if (f.upper && direct_noise * p > direct_noise_limit * (1.0 - p))
+        f.direct_reach = 0.0;
     ncf_cdf_prepare(x, df1, df2, &f.point);
 
     // P0, and from it no root, the root 0, or the bound B = 2 ln(P0/p).
@@ -206,7 +231,7 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
 
     double lam = fnonct_normal_start(x, df1, df2, p, bound);
     if (!(lam > 0.0))
-        lam = 1.0;
+        lam = fnonct_heavy_tail_start(df1, df2, p, t.central, bound);
     t.start = lam;
 
     halley_trace h;

@@ -53,7 +53,13 @@
 // ncf_log_tails_slopes adds the derivatives in the noncentrality from the
 // same sum (the moments of ncf_poisson_sum.h), -dP/dncp in logarithms, so
 // that a root search in the noncentrality takes Halley steps at the cost of
-// one sum each where ncf_cdf cannot answer.
+// one sum each where ncf_cdf cannot answer.  Asked for a provisional value,
+// it runs the sum in doubles where its terms stay finite: 2.4 ns a step
+// against 22.7 (with the derivatives; 17 without), and some 1e-12 relative
+// in D against the mpmath-checked extended sum (measured: up to 1.4e-12 at
+// Poisson means of 1e5 to 4e5, from the rounding of the recurrences over
+// their 7000 to 11000 steps), enough to steer a search's first step from
+// a start far off, not to decide a root.
 
 #include "library/ncf_log.h"
 
@@ -195,7 +201,7 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
 
 __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
                                                  double* log_lower, double* log_upper,
-                                                 ncf_log_slopes* slopes)
+                                                 ncf_log_slopes* slopes, bool provisional)
 {
     if (!(df1 > ncf_log_tails_min_degrees && df1 <= int32_max_double)
         || !(df2 > ncf_log_tails_min_degrees && df2 <= int32_max_double)
@@ -265,9 +271,27 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
                 // The derivatives from the same sum, in ncp = 2 lam: -dP/dncp =
                 // (1/2) p_k u_k T0 2^(8192 scale), the ratios free of the scale.
                 ncf_sum_moments<long double> m;
-                n = ncf_sum_differences<long double, long double, false, true, true>(
-                    a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit), &d,
-                    &scale, &m, to_zero);
+                n = -1;
+                if (provisional) {
+                    // The sum in doubles, where it stays finite: some 1e-12
+                    // relative (rounding carried through thousands of steps)
+                    // at a tenth of the cost.
+                    double dd;
+                    ncf_sum_moments<double> md;
+                    n = ncf_sum_differences<double, double, false, false, true>(
+                        a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit),
+                        &dd, nullptr, &md, to_zero);
+                    d = dd;
+                    m = ncf_sum_moments<long double>{md.t0, md.m1, md.m2};
+                    if (n >= static_cast<int32_t>(limit)
+                        || !(elem_abs(dd) <= max_double && md.t0 > 0.0 && md.t0 <= max_double
+                             && elem_abs(md.m1) <= max_double && elem_abs(md.m2) <= max_double))
+                        n = -1;
+                }
+                if (n < 0)
+                    n = ncf_sum_differences<long double, long double, false, true, true>(
+                        a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit),
+                        &d, &scale, &m, to_zero);
                 if (!(m.t0 > 0) || m.t0 - m.t0 != 0)
                     return 1;
                 slopes->log_descent = static_cast<double>(log_weight + log_term
@@ -333,16 +357,17 @@ int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_
                       double* log_upper)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, nullptr);
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, nullptr, false);
     elem_extended_end(precision);
     return status;
 }
 
 int32_t ncf_log_tails_slopes(double x, double df1, double df2, double ncp, double* log_lower,
-                             double* log_upper, ncf_log_slopes* slopes)
+                             double* log_upper, ncf_log_slopes* slopes, int32_t provisional)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, slopes);
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, slopes,
+                                    provisional != 0);
     elem_extended_end(precision);
     return status;
 }

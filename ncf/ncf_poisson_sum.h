@@ -38,10 +38,23 @@
 // -M1/lam and -(M2 - M1 - lam T0)/lam^2 in the moments T0 = sum t_j,
 // M1 = sum d_j t_j, M2 = sum d_j^2 t_j, which a caller asking for them
 // (`with_moments`, into *moments) receives: the loop forms u_j and p_j at every index
-// it visits, t_k included, so they cost a few multiplications a step and
-// no second sum.  (Moments about lam rather than about 0 leave the
-// cancellation of the weights' bulk, of relative size 1/sqrt(lam), to the
-// terms themselves.)  They share the scaling of D (p_k = u_k = 1 gives them
+// it visits, t_k included, so they cost one multiplication and three
+// additions a step and no second sum.  Each direction keeps the running
+// sum R of its terms and the running sums S1 of R and S2 of S1; after n
+// steps, with s = |j - k| the step at which t_j was added,
+//
+//     sum s t = (n + 1) R - S1,   sum s^2 t = (n + 1)^2 R - (2n + 3) S1 + 2 S2,
+//
+// (S1 = sum (n - s + 1) t, S2 = sum (n - s + 1)(n - s + 2)/2 t), and the
+// moments about k move to lam by d_j = (j - k) + (k - lam), |k - lam| < 1.
+// The differences lose the bits of about n/sqrt(lam) and (n/sqrt(lam))^2
+// (the terms' spread against the steps taken), a few of the extended
+// format's and, for the double sums of ncf_cdf (tens of steps), of the
+// double's: the derivatives steer a root search, whose last step is some
+// 1e-7 of lam or less, so that 1e-12 in them leaves 1e-19 in the root.
+// (Moments about lam rather than about 0 leave the cancellation of the
+// weights' bulk, of relative size 1/sqrt(lam), to the terms themselves.)
+// They share the scaling of D (p_k = u_k = 1 gives them
 // relative to p_k u_k) and the stopping rule of D: every term t_j the sum
 // leaves out is at most its own last difference term, so they are as
 // complete as D is, relative to |D|.
@@ -136,14 +149,11 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
     real v = 1, w = 1;
     accum s = 0;
     int32_t n = 0;
-    // The moments, where asked for, from t_k on.
-    real t0 = 0, m1 = 0, m2 = 0;
-    if constexpr (with_moments) {
-        const real t = pb * ub, d = jb - lam;
-        t0 = t;
-        m1 = d * t;
-        m2 = d * d * t;
-    }
+    // The moments, where asked for: t_k, and each direction's running sums.
+    real tk = 0;
+    real rb = 0, s1b = 0, s2b = 0, rf = 0, s1f = 0, s2f = 0;
+    if constexpr (with_moments)
+        tk = pb * ub;
 
     while (((backward_to_zero && jb > 0)
             || std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol))
@@ -161,15 +171,14 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             jb = jb - 1;
             ++n;
             if constexpr (with_moments) {
-                const real t = pb * ub, d = jb - lam;  // t_jb
-                t0 += t;
-                m1 += d * t;
-                m2 += d * d * t;
+                rb += pb * ub;  // t_jb
+                s1b += rb;
+                s2b += s1b;
             }
             if (rescaled && std::fabs(sb) > ncf_sum_rescale_bound) {
                 // The backward beta terms grow fastest (by 1/x' a step):
                 // scale them, and the forward terms through their weight.
-                for (real* q : {&ub, &sb, &pf, &v, &w, &t0, &m1, &m2})
+                for (real* q : {&ub, &sb, &pf, &v, &w, &tk, &rb, &s1b, &s2b, &rf, &s1f, &s2f})
                     *q = *q * ncf_sum_rescale_factor;
                 s = s * ncf_sum_rescale_factor;
                 ++*scale;
@@ -197,17 +206,26 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             uf = uf * ((ab + (jf - 1)) * x / (a + jf));  // u_jf
             ++n;
             if constexpr (with_moments) {
-                const real t = pf * uf, d = jf - lam;  // t_jf
-                t0 += t;
-                m1 += d * t;
-                m2 += d * d * t;
+                rf += pf * uf;  // t_jf
+                s1f += rf;
+                s2f += s1f;
             }
         } else {
             w = 0;
         }
     }
     *sum = s;
-    if constexpr (with_moments)
-        *moments = ncf_sum_moments<real>{t0, m1, m2};
+    if constexpr (with_moments) {
+        // sum s t and sum s^2 t of each direction (see above), then the
+        // moments about k and about lam.
+        const real nb1 = (k - jb) + 1, nf1 = (jf - k) + 1;
+        const real first_b = nb1 * rb - s1b, first_f = nf1 * rf - s1f;
+        const real second_b = (nb1 * rb - 2 * s1b) * nb1 - s1b + 2 * s2b;
+        const real second_f = (nf1 * rf - 2 * s1f) * nf1 - s1f + 2 * s2f;
+        const real t0 = tk + rb + rf;
+        const real m1k = first_f - first_b, m2k = second_f + second_b;
+        const real dk = static_cast<real>(k) - lam;
+        *moments = ncf_sum_moments<real>{t0, m1k + dk * t0, m2k + (2 * m1k + dk * t0) * dk};
+    }
     return n;
 }

@@ -152,7 +152,7 @@ void nct_halley_sample(double log_tail, double log_q, double sign, double r1, do
     double l1, l2, l3;
     log_derivatives(r1, r2, r3, &l1, &l2, &l3);
     *out = halley_sample{sign * (log_tail - log_q), sign * l1, sign * l2, sign * l3,
-                         log_noise * (1.0 + elem_abs(log_tail))};
+                         log_noise * (1.0 + elem_abs(log_tail)), 0};
 }
 
 double nct_log_add(double u, double v)

@@ -20,10 +20,10 @@ constexpr double ncx2_min_degrees = 0x1p-10;
 // routines with an exact integer part.
 constexpr double ncx2_max_degrees = 2147483647.0;
 // The largest noncentrality, 1e7 (Poisson mean 5e6): the sum from the mode
-// takes some 200 sqrt(ncp/2) steps about the mode, and in a far tail the
-// walk from the mode to the peak of the terms beside them, within a cap of
-// 3e6 steps: a far lower tail above ncp = 6e6, or an x far beyond the bulk
-// (ncp x/4 above about 1e13), fails rather than runs on.
+// takes some 200 sqrt(ncp/2) steps about the mode; where x lies far from
+// the bulk the smaller tail is summed about the peak of its terms instead,
+// some 20 sqrt of its index, or beyond an index of 2^30 (x beyond the bulk,
+// ncp x/4 above about 1e18) taken from the Bessel form of the density.
 constexpr double ncx2_max_noncentrality = 1e7;
 
 // ln P(X <= x) and ln P(X > x), each to full relative accuracy, far below

@@ -19,9 +19,10 @@
 // tails the smaller is kept and the larger formed as ln(1 - e^w).
 //
 // The sum's step limit allows, beyond some 200 sqrt(h) steps about the mode,
-// the walk from the mode to the index j* where p_j u_j peaks,
-// (j* + 1)(a + j*) = h y, which the far tails reach (y far from a + h), up
-// to 3e6 steps in all.
+// the walk from the mode to the index j* where the terms peak
+// (ncx2_peak_index), which the tails reach where y lies away from a + h.
+// Where that walk is long (ncx2_far_from_mode: the smaller tail below some
+// e^-100) the smaller tail is summed about j* instead (ncx2_far_evaluate).
 
 #include "ncx2/ncx2_detail.h"
 
@@ -29,7 +30,6 @@
 #include <limits>
 
 #include "library/densities.h"
-#include "library/log_complement.h"
 #include "ncx2/ncx2.h"
 #include "numeric/constants.h"
 #include "numeric/elementary.h"
@@ -43,9 +43,9 @@ namespace {
 constexpr double steps_per_root = 100.0;
 constexpr double base_steps = 1000.0;
 
-// The most steps one sum takes, 3e6 (some 0.3 s at most): beyond it, where x lies
-// so far beyond the bulk that the mass sits near j* far above the mode
-// (x of 1e12 with a Poisson mean of 1e6), the sum fails rather than run on.
+// The most steps one sum takes, 3e6 (some 0.3 s at most), a guard: short
+// of the far regions the walk is at most 24 sqrt(max(h, j*)) + 200, and
+// the limit some 3e5 at the largest Poisson mean.
 constexpr double max_steps = 3e6;
 
 // ln 2^8192, one rescaling of the sum.
@@ -64,14 +64,13 @@ double log_add(double u, long double v, double sign)
     return static_cast<double>(elem_ln_fyl2x_ext(sum) + m);
 }
 
-// ln(1 - e^w); -e^w, to all its digits, where e^w lies below the normal
-// range (a subnormal, or -0 below half the smallest).
-double complement_of(double w) { return w >= log_min_normal ? log_complement(w) : -ncx2_exp_tail(w); }
-
 int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
                           ncx2_start* start)
 {
     const double a = 0.5 * df, y = 0.5 * x, h = 0.5 * ncp;
+    const double peak = ncx2_peak_index(a, y, h);
+    if (h > 0.0 && ncx2_far_from_mode(peak, h))
+        return ncx2_far_evaluate(x, df, ncp, out);
     const int32_t k = static_cast<int32_t>(h);
     const double s = a + k;
     if (start->k != k) {
@@ -98,10 +97,6 @@ int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
         double log_weight;
         if (gamma_log_density(h, k + 1.0, &log_weight) != 0)
             return 1;
-        double root = elem_sqrt((a - 1.0) * (a - 1.0) + 4.0 * h * y);
-        double peak = 0.5 * (root - (a + 1.0));
-        if (peak < 0.0)
-            peak = 0.0;
         double walk = elem_abs(peak - k);
         double limit = walk + base_steps + steps_per_root * elem_sqrt(peak > h ? peak : h);
         if (!(limit <= max_steps))
@@ -129,12 +124,12 @@ int32_t evaluate_extended(double x, double df, double ncp, ncx2_evaluation* out,
         if (!(lower <= 0.0))
             return 1;
         out->log_lower = lower;
-        out->log_upper = complement_of(lower);
+        out->log_upper = ncx2_log_complement(lower);
     } else {
         if (!(upper <= 0.0))
             return 1;
         out->log_upper = upper;
-        out->log_lower = complement_of(upper);
+        out->log_lower = ncx2_log_complement(upper);
     }
     return 0;
 }

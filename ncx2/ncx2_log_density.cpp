@@ -15,7 +15,9 @@
 // ln t_(j*) is the sum of two gamma log densities (shape j* + 1 at h, and
 // a + j* at y), each in Stirling's form near its mode, so that the density
 // keeps its relative accuracy far below the double range.  No term exceeds
-// the first, so the sum needs no rescaling.
+// the first, so the sum needs no rescaling.  Beyond j* = 2^31 - 1 (x of
+// 1e19 and more) the density is its Bessel form itself
+// (ncx2_bessel_log_density).
 
 #include "ncx2/ncx2.h"
 
@@ -46,8 +48,8 @@ int32_t density_extended(double y, double a, double h, double* out)
     double peak = elem_floor(0.5 * (root - (a + 1.0))) + 1.0;
     if (!(peak >= 0.0) || h == 0.0)
         peak = 0.0;
-    if (!(peak <= int32_max_double))
-        return 1;
+    if (!(peak <= int32_max_double))  // beyond the indices: the Bessel form
+        return ncx2_bessel_log_density(2.0 * y, 2.0 * a, 2.0 * h, out);
     double log_weight = 0.0, log_gamma_term;
     if (h > 0.0 && gamma_log_density(h, peak + 1.0, &log_weight) != 0)
         return 1;

@@ -124,10 +124,10 @@ void fill_sample(const tail_target* t, double log_tail, double r1, double r2, do
     double l1, l2, l3;
     if (t->upper) {
         log_derivatives(-r1, -r2, -r3, &l1, &l2, &l3);
-        *out = halley_sample{t->log_target - log_tail, -l1, -l2, -l3, noise};
+        *out = halley_sample{t->log_target - log_tail, -l1, -l2, -l3, noise, 0};
     } else {
         log_derivatives(r1, r2, r3, &l1, &l2, &l3);
-        *out = halley_sample{log_tail - t->log_target, l1, l2, l3, noise};
+        *out = halley_sample{log_tail - t->log_target, l1, l2, l3, noise, 0};
     }
 }
 

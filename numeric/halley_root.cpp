@@ -25,7 +25,15 @@
 // order 1e-6 relative, the second's prediction is then below 1e-16.
 // Where the function's rounding hides its sign (|g| at most the noise the
 // caller states), the step from t is as far as any evaluation can say, and
-// t + d is returned as well.
+// t + d is returned as well, provided the step's own predicted error lies
+// within what that noise leaves of the root, noise / |g'|: a noise as large
+// as g itself, as for a tail near the rounding of the sum it is formed
+// from, would otherwise end the iteration on an extrapolation far from the
+// root (a root 11% off was reported found at p = 1 - 1.1e-11, where the
+// complement of P was 1e-15 at the third sample).  A provisional sample (a
+// cheaper, less accurate evaluation the caller offers for a start far off)
+// only steers its step: neither test is made on it, nor does it narrow the
+// bracket.
 //
 // Safeguard.  Every evaluation narrows a bracket (lo, hi): g > 0 at lo,
 // g < 0 at hi, hi infinite until a negative g is seen.  A step that leaves
@@ -158,14 +166,15 @@ int32_t search(halley_function g, void* context, double start, const search_rang
         }
         have_good = true;
         good = t;
-        if (s.g == 0.0) {
+        const bool decisive = s.provisional == 0;
+        if (decisive && s.g == 0.0) {
             *root = t;
             return halley_converged;
         }
-        if (s.g > 0.0) {
+        if (decisive && s.g > 0.0) {
             lo = t;
             g_lo = s.g;
-        } else {
+        } else if (decisive) {
             hi = t;
             g_hi = s.g;
         }
@@ -177,14 +186,15 @@ int32_t search(halley_function g, void* context, double start, const search_rang
             const double c = dn * half_ratio;
             const double d = elem_abs(c) <= correction_limit ? dn / (1.0 + c) : dn;
             next = t + d;
-            const bool inside = next >= lo && next <= hi;
-            if (inside && elem_abs(s.g) <= s.noise) {
-                *root = next;
-                return halley_converged;
-            }
+            const bool inside = decisive && next >= lo && next <= hi;
             const double ad = elem_abs(d);
             const double predicted =
                 (half_ratio * half_ratio + elem_abs(s.g3 / (6.0 * s.g1))) * ad * ad * ad;
+            if (inside && elem_abs(s.g) <= s.noise && elem_abs(c) <= correction_limit
+                && predicted <= s.noise / -s.g1) {
+                *root = next;
+                return halley_converged;
+            }
             const double size = size_of(next, range.scale);
             const bool trusted = range.scale == 0.0 || ad <= trusted_step * size;
             if (inside && trusted && elem_abs(c) <= asymptotic_limit
@@ -210,7 +220,7 @@ int32_t search(halley_function g, void* context, double start, const search_rang
             next = down;
         }
         const double width_scale = size_of(elem_abs(lo) > elem_abs(hi) ? lo : hi, range.scale);
-        if (hi < infinity && lo > -infinity && hi - lo <= closed_bracket * width_scale) {
+        if (decisive && hi < infinity && lo > -infinity && hi - lo <= closed_bracket * width_scale) {
             // A root, unless g jumps across the bracket: its smaller end
             // must lie within a few times what the slope and the noise
             // allow over the bracket's width.

@@ -8,10 +8,14 @@
 
 // g and its first three derivatives at one point, and a bound of the
 // rounding error of g there.  g must decrease through its root (a caller
-// with an increasing function passes -g).
+// with an increasing function passes -g).  A provisional sample (nonzero)
+// is one of lower accuracy, good enough to steer a step from a start far
+// off but not to decide the root: it neither narrows the bracket nor ends
+// the iteration.
 struct halley_sample {
     double g, g1, g2, g3;
     double noise;
+    int32_t provisional;
 };
 
 // Evaluates g at t >= 0 into *out: 0, or nonzero where it cannot.

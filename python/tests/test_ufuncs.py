@@ -124,9 +124,13 @@ FNONCT_CASES = [
     # The evaluate callback's search stops at p = 0.9999999; the library's
     # solver answers above it.
     ("p above the callback's limit, below P0", (1000.0, 3.0, 10.0, 0.99999995), kelbrant.FNONCT_OK),
-    # A root exists (p below P0) but a numerator of 1e-6 degrees of freedom
-    # gives shapes below the 2^-20 the incomplete beta ratio takes.
-    ("a root the search cannot reach", (1e8, 1e-6, 0.01, 1e-12), kelbrant.FNONCT_FAILED),
+    # A root exists (p below P0) but a numerator of 5e-7 degrees of freedom
+    # lies below the 2^-20 the log-space sum takes, and the root beyond the
+    # prepared sum's reach.  At 1e-6 degrees of freedom the root is found:
+    # 386845.3656, where mpmath's P is 1.0e-12.
+    ("a root the search cannot reach", (1e8, 5e-7, 0.01, 1e-12), kelbrant.FNONCT_FAILED),
+    ("a root at a numerator of 1e-6 degrees of freedom", (1e8, 1e-6, 0.01, 1e-12),
+     kelbrant.FNONCT_OK),
 ]
 
 

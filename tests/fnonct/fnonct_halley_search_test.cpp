@@ -65,6 +65,17 @@ const outcome_case outcome_cases[] = {
     // (P0 = 1 - 1.1e-12) and is found.
     {"p above the callback's limit", 1000.0, 3.0, 10.0, 0.99999995, fnonct_search_found},
     {"upper tail of 1e-11", 1000.0, 3.0, 10.0, 1.0 - 1e-11, fnonct_search_found},
+    // From a start far below (0.11 against the root 18.7359071702, mpmath),
+    // the third sample's upper tail 1 - P was some 1e-15, below P's
+    // rounding: its noise hid g = 9.6, and the step from there was once
+    // taken for the root (20.83, where 1 - P = 5.3e-11).
+    {"upper tail of 1.1e-11 through a sample below P's rounding", 217989.69115916319,
+     0.00058072131446527584, 669.21448148973593, 0.99999999998856104, fnonct_search_found},
+    // The start's 1 - P (4.6e-16) lay at P's rounding, whose noise (32)
+    // covered g = 7.2: its step (77.7, where 1 - P = 2.7e-12) was once
+    // returned after one sum; the log-space sum resolves such tails.
+    {"upper tail of 6.2e-13 from a start at P's rounding", 1643125.0020945675,
+     0.00014950363438294033, 53682.776403914431, 0.9999999999993785, fnonct_search_found},
     // P0 itself: the root 0, without an iteration.
     {"p = P0", 2.0, 3.0, 10.0, -1.0, fnonct_search_found},
 };

@@ -22,7 +22,26 @@ int32_t log_power_sample(void* context, double t, halley_sample* out)
     ++f->calls;
     const double u = 1.0 + t;
     *out = halley_sample{std::log(f->c) - 2.0 * std::log1p(t), -2.0 / u, 2.0 / (u * u),
-                         -4.0 / (u * u * u), 0x1p-52 * std::fabs(std::log(f->c))};
+                         -4.0 / (u * u * u), 0x1p-52 * std::fabs(std::log(f->c)), 0};
+    return 0;
+}
+
+// The same function whose first sample is provisional and off by `error`
+// in g (a cheaper evaluation that only steers the first step).
+struct steered_log_power {
+    log_power f;
+    double error;
+};
+
+int32_t steered_sample(void* context, double t, halley_sample* out)
+{
+    auto* s = static_cast<steered_log_power*>(context);
+    const bool first = s->f.calls == 0;
+    log_power_sample(&s->f, t, out);
+    if (first) {
+        out->g += s->error;
+        out->provisional = 1;
+    }
     return 0;
 }
 
@@ -32,7 +51,7 @@ int32_t log_power_sample(void* context, double t, halley_sample* out)
 int32_t jump_sample(void*, double t, halley_sample* out)
 {
     const double e = std::exp(-t);
-    *out = halley_sample{t < 0.6 ? e : e - 1.0, -e, e, -e, 0x1p-53};
+    *out = halley_sample{t < 0.6 ? e : e - 1.0, -e, e, -e, 0x1p-53, 0};
     return 0;
 }
 
@@ -41,7 +60,7 @@ int32_t jump_sample(void*, double t, halley_sample* out)
 int32_t plateau_sample(void*, double t, halley_sample* out)
 {
     const double u = 1.0 / (1.0 + t);
-    *out = halley_sample{1.0 + u, -u * u, 2.0 * u * u * u, -6.0 * u * u * u * u, 0x1p-53};
+    *out = halley_sample{1.0 + u, -u * u, 2.0 * u * u * u, -6.0 * u * u * u * u, 0x1p-53, 0};
     return 0;
 }
 
@@ -92,6 +111,56 @@ TEST(HalleyRoot, JumpsAndPlateausAreNotRoots)
     EXPECT_EQ(root, 3.0);
 }
 
+// A provisional sample steers one step and decides nothing: at the root
+// itself with g = 0, or just above it with the wrong sign (which, taken as
+// a bracket end, would shut the root out), the root still comes from the
+// decisive samples that follow, to their accuracy.
+TEST(HalleyRoot, ProvisionalSampleNeitherEndsNorBrackets)
+{
+    const double c = 100.0, root = std::expm1(0.5 * std::log(c));
+    struct steered_case {
+        const char* what;
+        double start, error;
+    };
+    const steered_case cases[] = {
+        {"g = 0 at the root", root, 0.0},
+        {"positive just above the root", root * (1.0 + 1e-9), 1e-6},
+        {"off by 1e-12 from 1% below", root * 0.99, 1e-12},
+    };
+    for (const steered_case& k : cases) {
+        SCOPED_TRACE(k.what);
+        steered_log_power s{{c, 0}, k.error};
+        double found = -1.0;
+        halley_trace trace;
+        ASSERT_EQ(halley_root(steered_sample, &s, k.start, 0.0, 0x1p40, &found, &trace),
+                  halley_converged);
+        EXPECT_GE(trace.evaluations, 2);
+        EXPECT_NEAR(found, root, 0x1p-50 * root);
+    }
+}
+
+// A noise as large as g itself far from the root (as for a tail formed as
+// 1 - P where P rounds near 1) does not end the iteration on the step
+// from there: that step's own error is far above what the noise leaves of
+// the root, and the root comes from samples where g is well resolved.
+int32_t coarse_far_sample(void* context, double t, halley_sample* out)
+{
+    log_power_sample(context, t, out);
+    if (t < 100.0)
+        out->noise = 2.0 * std::fabs(out->g);
+    return 0;
+}
+
+TEST(HalleyRoot, NoiseFarFromTheRootDoesNotEndTheIteration)
+{
+    log_power f{1e6, 0};  // root 999
+    double root = -1.0;
+    halley_trace trace;
+    ASSERT_EQ(halley_root(coarse_far_sample, &f, 9.0, 0.0, 0x1p40, &root, &trace), halley_converged);
+    EXPECT_NEAR(root, 999.0, 1e-9);
+    EXPECT_GE(trace.evaluations, 2);
+}
+
 namespace {
 
 // g(t) = ln c - ln(1 + e^t): decreasing on the whole line, root ln(c - 1)
@@ -102,14 +171,14 @@ int32_t softplus_sample(void* context, double t, halley_sample* out)
     const double s = 1.0 / (1.0 + std::exp(-t));  // the logistic, -g'
     const double soft = t > 0.0 ? t + std::log1p(std::exp(-t)) : std::log1p(std::exp(t));
     *out = halley_sample{std::log(c) - soft, -s, -s * (1.0 - s), -s * (1.0 - s) * (1.0 - 2.0 * s),
-                         0x1p-52 * (1.0 + std::fabs(std::log(c)))};
+                         0x1p-52 * (1.0 + std::fabs(std::log(c))), 0};
     return 0;
 }
 
 // g(t) = r - t: a root near 0, found to an absolute precision below scale 1.
 int32_t line_sample(void* context, double t, halley_sample* out)
 {
-    *out = halley_sample{*static_cast<double*>(context) - t, -1.0, 0.0, 0.0, 0x1p-53};
+    *out = halley_sample{*static_cast<double*>(context) - t, -1.0, 0.0, 0.0, 0x1p-53, 0};
     return 0;
 }
 

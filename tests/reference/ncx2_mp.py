@@ -145,6 +145,11 @@ def _pieces(lo, hi, df, ncp):
     return sorted(p for p in pts if lo <= p <= hi)
 
 
+# The working precision of the quadrature: 30 digits, for an agreement of
+# 1e-24 with the series.
+QUADRATURE_DPS = 30
+
+
 def tail_quadrature(x, df, ncp, upper):
     """P (upper false) or Q (upper true) by quadrature of the Bessel form."""
     lo, hi = (mpf(x), mpmath.inf) if upper else (mpf(0), mpf(x))
@@ -153,12 +158,17 @@ def tail_quadrature(x, df, ncp, upper):
     mu = mpf(df) + ncp
     scale = density_bessel(mu if lo < mu < hi else x, df, ncp)
     pieces = _pieces(lo, hi, df, ncp)
-    if upper:
-        return scale * mpmath.quad(lambda t: density_bessel(t, df, ncp) / scale, pieces)
-    # Below x, in v = t^a (a = df/2): f(t) dt = f(t) t^(1-a)/a dv takes out
-    # the density's t^(a-1) at 0, which tanh-sinh does not resolve to 1e-24
-    # for a far below 1.
     a = mpf(df) / 2
+    if upper or a >= 1:
+        # The integrand at the precision of the agreement required (1e-24)
+        # and a few digits beyond: the series density's terms stop there.
+        with mp.workdps(QUADRATURE_DPS):
+            return scale * mpmath.quad(lambda t: density_bessel(t, df, ncp) / scale, pieces)
+    # Below x for a < 1, in v = t^a (a = df/2): f(t) dt = f(t) t^(1-a)/a dv
+    # takes out the density's t^(a-1) at 0, which tanh-sinh does not resolve
+    # to 1e-24 for a far below 1.  (For a >= 1 the density is bounded at 0,
+    # and for large a the transformation itself crowds the mass of t into
+    # the top of [0, x^a], so t serves there.)
 
     def integrand(v):
         if v == 0:
@@ -184,3 +194,114 @@ def density_bessel(t, df, ncp):
     if mpf(df) / 2 - 1 > BESSEL_ORDER_MAX and ncp > 0:
         return density_series(t, df, ncp)
     return _density_bessel(t, df, ncp)
+
+
+def peak_index(x, df, ncp):
+    """The index j* where the terms p_j g(y; a + j) of the mixture peak."""
+    a, y, h = mpf(df) / 2, mpf(x) / 2, mpf(ncp) / 2
+    return max(mpf(0), (mpmath.sqrt((a - 1) ** 2 + 4 * h * y) - (a + 1)) / 2)
+
+
+def smaller_tail_window(x, df, ncp, upper):
+    """Q (upper) or P by the Poisson series summed over a window about the
+    peak j* alone, for x far from the bulk, where the series from the mode
+    (tails_series) would walk |j* - ncp/2| terms: every term p_j Q(a + j, y)
+    (or p_j P(a + j, y)) positive, the gamma ratio recurring from the
+    window's start, computed there by gen_gamma_band.smaller_tail, in the
+    direction in which it adds (Q(s + 1) = Q(s) + u, P(s - 1) = P(s) + u).
+    The window runs 14 standard deviations of the terms' spread each side
+    of j*, and the terms at both its ends must lie below 1e-45 of the sum."""
+    a, y, h = mpf(df) / 2, mpf(x) / 2, mpf(ncp) / 2
+    jstar = peak_index(x, df, ncp)
+    spread = mpmath.sqrt(1 / (1 / (jstar + 1) + 1 / (a + jstar + 1)))
+    reach = int(14 * spread) + 40
+    lo = max(0, int(jstar) - reach)
+    hi = int(jstar) + reach
+    j0 = lo if upper else hi
+    s = a + j0
+    with mp.workdps(mp.dps + 10):
+        t, t_is_lower = smaller_tail(s, y)
+        G = (1 - t if t_is_lower else t) if upper else (t if t_is_lower else 1 - t)
+    log_p0 = j0 * mpmath.log(h) - h - mpmath.loggamma(j0 + 1)
+    log_u0 = s * mpmath.log(y) - y - mpmath.loggamma(s + 1)
+    p, u, j = mpmath.exp(log_p0), mpmath.exp(log_u0), j0
+    first = p * G
+    total = first
+    while True:
+        if upper:
+            G = G + u                      # Q(a + j + 1, y)
+            u = u * y / (a + j + 1)
+            j += 1
+            p = p * h / j
+            if j > hi:
+                break
+        else:
+            if j == 0:
+                break
+            u = u * (a + j) / y            # u_(j-1)
+            G = G + u                      # P(a + j - 1, y)
+            p = p * j / h
+            j -= 1
+            if j < lo:
+                break
+        total += p * G
+    last = p * G
+    eps = mpf(10) ** -45
+    assert first <= eps * total and (last <= eps * total or (not upper and j == 0)), \
+        (x, df, ncp, first / total, last / total)
+    return total
+
+
+def upper_tail_bessel(x, df, ncp):
+    """Q far beyond the bulk (the peak j* far above ncp/2) by the Bessel
+    forms of the densities of df, df - 2, df - 4, ...:
+        Q(x; df, ncp) = 2 sum_m f(x; df - 2m, ncp),
+    from Q(s, y) = Q(s - 1, y) + y^(s-1) e^-y / Gamma(s) in each term of the
+    mixture; the terms fall by about ncp/(2 j*), and the sum stops at 1e-45."""
+    total, m = mpf(0), 0
+    while True:
+        term = 2 * _density_bessel_signed(x, mpf(df) - 2 * m, ncp)
+        total += term
+        if abs(term) < mpf(10) ** -45 * total:
+            return total
+        m += 1
+
+
+def _density_bessel_signed(t, df, ncp):
+    """The Bessel form at any real df, the order nu = df/2 - 1 negative
+    included (I_nu of the power series, mpmath's besseli)."""
+    t, df, ncp = mpf(t), mpf(df), mpf(ncp)
+    nu = df / 2 - 1
+    z = mpmath.sqrt(ncp * t)
+    return mpmath.exp(-(t + ncp) / 2 + nu / 2 * mpmath.log(t / ncp)) * mpmath.besseli(nu, z) / 2
+
+
+def log_density_bessel(t, df, ncp):
+    """ln of the Bessel form, for arguments where the density underflows
+    even mpmath's patience with the series."""
+    t, df, ncp = mpf(t), mpf(df), mpf(ncp)
+    nu = df / 2 - 1
+    z = mpmath.sqrt(ncp * t)
+    return -(t + ncp) / 2 + nu / 2 * mpmath.log(t / ncp) + mpmath.log(mpmath.besseli(abs(nu), z)) \
+        - mpmath.log(2)
+
+
+def tail_quadrature_far(x, df, ncp):
+    """Q far beyond the bulk by quadrature of the Bessel-form density above
+    x, relative to its value at x: ln f(x + v) - ln f(x) falls about
+    linearly in v, at the rate (1 - sqrt(ncp/x))/2.  The integrand is
+    formed at a precision carrying the digits of x besides, so that x + v
+    keeps those of v; the quadrature itself runs at QUADRATURE_DPS."""
+    x = mpf(x)
+    l0 = log_density_bessel(x, df, ncp)
+    rate = (1 - mpmath.sqrt(mpf(ncp) / x)) / 2
+    pieces = [mpf(0)] + [mpf(2) ** i / rate for i in range(-4, 8)] + [mpmath.inf]
+    wide = mp.dps + max(0, int(mpmath.log10(x)))
+
+    def integrand(s):
+        with mp.workdps(wide):
+            return mpmath.exp(log_density_bessel(x + s, df, ncp) - l0)
+
+    with mp.workdps(QUADRATURE_DPS):
+        v = mpmath.quad(integrand, pieces)
+    return l0 + mpmath.log(v)

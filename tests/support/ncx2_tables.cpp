@@ -19,6 +19,9 @@ const ncx2_row far_tails[] = {
 const ncx2_row rmsea[] = {
 #include "data/ncx2_rmsea.inc"
 };
+const ncx2_row far_regions[] = {
+#include "data/ncx2_far_regions.inc"
+};
 
 template <std::size_t N>
 constexpr ncx2_table table(const char* name, const ncx2_row (&rows)[N])
@@ -31,5 +34,6 @@ constexpr ncx2_table table(const char* name, const ncx2_row (&rows)[N])
 const ncx2_table ncx2_tables[] = {
     table("ordinary", ordinary),   table("large ncp", large_ncp), table("small df", small_df),
     table("far tails", far_tails), table("RMSEA", rmsea),
+    table("far regions", far_regions),
 };
 const std::size_t ncx2_table_count = sizeof ncx2_tables / sizeof ncx2_tables[0];

@@ -11,11 +11,11 @@ test_that("fnonct agrees with the mpmath roots to 1e-12", {
 test_that("every outcome is told apart, with NA where there is no answer", {
   # The last two: p above the evaluate callback's limit of 0.9999999,
   # which the library's solver answers, and a root the search cannot reach
-  # (a numerator of 1e-6 degrees of freedom: shapes below the 2^-20 the
-  # incomplete beta ratio takes).
+  # (a numerator of 5e-7 degrees of freedom, below the 2^-20 the log-space
+  # sum takes, with the root beyond the prepared sum's reach).
   cases <- data.frame(
     x      = c(2,    NA,        NaN,       -1,        2,         2,         2,         0.5,       1000,       1e8),
-    df1    = c(3,    3,         3,         3,         0,         3,         3,         3,         3,          1e-6),
+    df1    = c(3,    3,         3,         3,         0,         3,         3,         3,         3,          5e-7),
     df2    = c(10,   10,        10,        10,        10,        -1,        10,        10,        10,         0.01),
     p      = c(0.5,  0.5,       0.5,       0.5,       0.5,       0.5,       1,         0.9,       0.99999995, 1e-12),
     status = c("ok", "missing", "missing", "invalid", "invalid", "invalid", "invalid", "no_root", "ok",
