@@ -329,7 +329,7 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
     // integrated again as the other, so that the smaller is never formed
     // as the complement of the larger.  A named tail may also not settle
     // because it is the larger: near 1, its slope and density (of the size
-    // of the other tail, e^-5000 at t = -900, df = 0.2, delta = 107) vanish
+    // of the other tail, e^-5780 at t = -900, df = 0.2, delta = 107) vanish
     // beside it.  The other is then integrated, and taken where it is the
     // smaller.
     double z0 = t * (1.0 - 0.25 / df) - delta;
