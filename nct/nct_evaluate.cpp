@@ -22,7 +22,14 @@
 //   otherwise (a large noncentrality, where a sum would take some
 //           sqrt(lam) steps per chain, a cancellation beyond that, or a
 //           series that did not settle):  the integral over the chi scale
-//           (nct_integral).
+//           (nct_integral);
+//   t > 0 with a large noncentrality where the integral does not settle:
+//           the series from the mode after all, whose terms are all
+//           positive there.  At small df (below about 1/2) with large
+//           delta and t, the integrand in ln s is a plateau of some 6 units
+//           (the chi scale's density, nearly flat there) ending in the
+//           normal tail's edge of width 1/delta, which the step set by the
+//           peak's curvature does not resolve; the series needs no step.
 //
 // The quantities of one (t, df) that every evaluation shares (the series'
 // argument and start terms, and the one incomplete beta ratio it may need)
@@ -250,6 +257,8 @@ int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out)
         }
         if (status != 0)
             status = nct_integral(t, df, delta, out);
+        if (status != 0 && t > 0.0 && 0.5 * delta * delta > nct_series_max_mean)
+            status = nct_series(t, df, delta, out);
     }
     if (status != 0 || !reflected)
         return status;

@@ -327,19 +327,24 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
     // t (1 - 1/(4 df)).  Below df = 1/4 its factor turns negative, and for
     // small df it may name the larger tail: a tail found above 1/2 is
     // integrated again as the other, so that the smaller is never formed
-    // as the complement of the larger.
+    // as the complement of the larger.  A named tail may also not settle
+    // because it is the larger: near 1, its slope and density (of the size
+    // of the other tail, e^-5780 at t = -900, df = 0.2, delta = 107) vanish
+    // beside it.  The other is then integrated, and taken where it is the
+    // smaller.
     double z0 = t * (1.0 - 0.25 / df) - delta;
     bool lower_smaller = z0 < 0.0;
     int32_t status = integral_of_tail(t, df, delta, lower_smaller, out);
     double small = lower_smaller ? out->log_lower : out->log_upper;
-    if (status == 0 && small > -elem_ln2_ext) {
+    if (status != 0 || small > -elem_ln2_ext) {
         nct_evaluation other;
         int32_t steps = out->steps;
         if (integral_of_tail(t, df, delta, !lower_smaller, &other) == 0) {
             double other_small = lower_smaller ? other.log_upper : other.log_lower;
-            if (other_small < small) {
+            if (status == 0 ? other_small < small : other_small <= -elem_ln2_ext) {
                 *out = other;
                 out->steps += steps;
+                status = 0;
             }
         }
     }

@@ -267,7 +267,7 @@ int32_t nct_series(double t, double df, double delta, nct_evaluation* out)
     out->method = nct_method_none;
     out->steps = 0;
     if (!(t > 0.0 && t <= max_double && df > 0.0 && df <= nct_max_df && delta >= 0.0
-          && 0.5 * delta * delta <= nct_series_max_mean))
+          && 0.5 * delta * delta <= nct_series_largest_mean))
         return 1;
     uint16_t precision = elem_extended_begin();
     int32_t status = series_extended(t, df, delta, out);

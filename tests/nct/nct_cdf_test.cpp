@@ -108,6 +108,9 @@ TEST(NctCdf, SmallDf) { check_table("small df", nct_small_df_rows); }
 TEST(NctCdf, FarTails) { check_table("far tails", nct_far_tail_rows); }
 TEST(NctCdf, OppositeSigns) { check_table("opposite signs", nct_opposite_sign_rows); }
 TEST(NctCdf, NamedCases) { check_table("named cases", nct_named_rows); }
+// Small df with large delta and t: the chi scale's integrand is a plateau
+// ending in the normal tail's edge of width 1/delta.
+TEST(NctCdf, SmallDfEdge) { check_table("small df edge", nct_small_df_edge_rows); }
 
 TEST(NctNcp, IntervalLimitsOtherToolsMiss)
 {

@@ -30,7 +30,14 @@ nct_far_tail_rows (the smaller tail below 1e-12), nct_opposite_sign_rows
 (t and delta of opposite signs, the smaller tail from about 2e-4 to 1/2,
 where the series' chains cancel), nct_named_rows (the
 arguments of the intervals that other tools get wrong: t = 55 and 56 at
-df = 1e6, t = 80 at df = 4555555, and their 95% limits); and
+df = 1e6, t = 80 at df = 4555555, and their 95% limits),
+nct_small_df_edge_rows (df 0.1 to 0.36 with |delta| 41 to 316 and |t| 170
+to 3360, where the chi scale's integrand is a plateau ending in an edge of
+width 1/|delta|: the quadrature of the tail that is truly the smaller,
+checked where t and delta share a sign by the series, its extra digits
+raised until the two agree, and where they differ, the smaller tail far
+below the double range, by an integral over the normal, nct_mp.opposite_lower_tail;
+each row says how it was made); and
 nct_ncp_rows, the noncentralities with P(T <= t) = p for those cases, found
 by mpmath.findroot on the quadrature, {t, df, p, delta, rel}.
 """
@@ -172,6 +179,83 @@ NAMED = [
 NCP_CASES = [(55.0, 1e6), (56.0, 1e6), (80.0, 4555555.0), (3.0, 20.0), (-2.5, 7.0), (0.3, 0.5)]
 
 
+# Small df with large delta and t (df 0.1 to 0.36, |delta| 41 to 316, |t|
+# 170 to 3360), designs a random sweep found unanswered: of the same sign,
+# where both tails are of order 1/2, and of opposite signs, where the
+# smaller tail is far below the double range.
+EDGE_SAME_SIGN = [
+    (1134.899337624939, 0.13093620562957572, 114.04237753015232),
+    (-1122.4201682287862, 0.15265472286645373, -89.7730173645928),
+    (-3360.2031575627857, 0.3139277736311777, -310.70502000950427),
+    (2010.133110375676, 0.15627564678340378, 188.2175011908843),
+    (-2492.3837679179596, 0.35643467645693339, -290.08800078541549),
+    (1960.2392906055522, 0.15818253485223766, 315.6235903346564),
+]
+EDGE_OPPOSITE_SIGNS = [
+    (-901.5789128246356, 0.19726344038163382, 107.48631395642435),
+    (-169.88139147456428, 0.14601704887231429, 41.312640493893888),
+    (-1118.5583396567104, 0.11010472454657462, 97.461830067404421),
+    (410.21216854104352, 0.20054356867083784, -73.916151787981761),
+]
+# The series' extra digits are raised by this step, at most this often,
+# until it agrees with the quadrature.
+EDGE_EXTRA_STEP = 20
+EDGE_EXTRA_TRIES = 4
+
+
+def _smaller_tail_quadrature(t, df, delta):
+    """The quadrature of the tail that is the smaller: the normal
+    approximation's choice (smaller_lower) names the larger at small df, and
+    the larger's complement would lose the smaller's digits."""
+    named = nct_mp.smaller_lower(mp.mpf(t), mp.mpf(df), mp.mpf(delta))
+    refs = nct_mp.quadrature(t, df, delta)
+    if min(refs[0], refs[1]) > -mp.log(2):
+        other = nct_mp.quadrature(t, df, delta, lower=not named)
+        if min(other[0], other[1]) < min(refs[0], refs[1]):
+            return other, not named
+    return refs, named
+
+
+def _edge_row_text(case):
+    """One row of nct_small_df_edge_rows and the agreement of its two methods,
+    with a comment saying how it was made (run in a worker)."""
+    t, df, delta = case
+    mp.mp.dps = DPS
+    if (t < 0) != (delta < 0):
+        # The smaller tail (the lower for t < 0 < delta) by the chi scale's
+        # quadrature, checked by the integral over the normal.
+        lower = t < 0
+        refs = nct_mp.quadrature(t, df, delta, lower=lower)
+        check = nct_mp.opposite_lower_tail(t, df, delta) if lower \
+            else nct_mp.opposite_lower_tail(-t, df, -delta)
+        small = refs[0] if lower else refs[1]
+        agreement = abs(small - check) / max(1, abs(small))
+        how = "chi-scale quadrature of the %s tail; the integral over the normal agrees to %s" % (
+            "lower" if lower else "upper", mp.nstr(agreement, 2))
+    else:
+        refs, lower = _smaller_tail_quadrature(t, df, delta)
+        small = min(refs[0], refs[1])
+        extra = 10 + int(-small / mp.log(10))
+        for _ in range(EDGE_EXTRA_TRIES):
+            p, q, f = nct_mp.series(t, df, delta, extra_digits=extra)
+            agreement = max(abs(mp.log(v) - r) / max(1, abs(r))
+                            for v, r in ((p, refs[0]), (q, refs[1]), (f, refs[3])))
+            if agreement <= mp.mpf(10) ** -14:
+                break
+            extra += EDGE_EXTRA_STEP
+        how = "chi-scale quadrature of the %s tail; the series at %d extra digits agrees to %s" % (
+            "lower" if lower else "upper", extra, mp.nstr(agreement, 2))
+    if agreement > mp.mpf(10) ** -14:
+        print("the two methods disagree at %r by %s: row left out" % ((t, df, delta), mp.nstr(agreement, 3)),
+              flush=True)
+        return None, 0.0
+    cells = [fmt(t), fmt(df), fmt(delta)]
+    for r in refs:
+        hi, rel = split(r)
+        cells += [fmt(hi), fmt(rel)]
+    return "    // %s\n    {%s},\n" % (how, ", ".join(cells)), float(agreement)
+
+
 def ncp_rows():
     lines = []
     mp.mp.dps = DPS
@@ -201,9 +285,11 @@ def main():
         body = []
         # Two worker processes; the rows keep their order.
         with multiprocessing.Pool(2) as pool:
-            for name, cases in tables + [("nct_named_rows", NAMED)]:
+            for name, cases, make in ([(n, c, _row_text) for n, c in tables + [("nct_named_rows", NAMED)]]
+                                      + [("nct_small_df_edge_rows", EDGE_SAME_SIGN + EDGE_OPPOSITE_SIGNS,
+                                          _edge_row_text)]):
                 body.append("static const nct_row %s[] = {\n" % name)
-                for text, agreement in pool.map(_row_text, cases):
+                for text, agreement in pool.map(make, cases):
                     if text is None:
                         _left_out[0] += 1
                         continue

@@ -91,12 +91,14 @@ def smaller_lower(t, df, delta):
     return t * (1 - mp.mpf(1) / (4 * df)) - delta < 0
 
 
-def quadrature(t, df, delta, tails_only=False):
+def quadrature(t, df, delta, tails_only=False, lower=None):
     """(ln P, ln Q, ln(-dP/d delta), ln f) by quadrature; with tails_only
-    (ln P, ln Q) alone."""
+    (ln P, ln Q) alone.  The tail integrated is the one the normal
+    approximation names as the smaller (smaller_lower), or with lower True
+    or False the lower or the upper."""
     t, df, delta = mp.mpf(t), mp.mpf(df), mp.mpf(delta)
     a = df / 2
-    low = smaller_lower(t, df, delta)
+    low = smaller_lower(t, df, delta) if lower is None else lower
     sign = 1 if low else -1
 
     def tail(s):
@@ -115,6 +117,29 @@ def quadrature(t, df, delta, tails_only=False):
     if tails_only:
         return lp, lq
     return lp, lq, _integrate(slope, a), _integrate(dens, a)
+
+
+def opposite_lower_tail(t, df, delta):
+    """ln P(T <= t) for t < 0 < delta as an integral over the normal: T <= t
+    where Z + delta = -w <= 0 and S <= w/|t|, so that
+
+        P(T <= t) = int_0^inf phi(delta + w) P(a, a w^2/t^2) dw,
+
+    P(a, x) the regularized lower incomplete gamma function (S^2 = V/df, a =
+    df/2), by mpmath.quad with phi(delta) taken out: a check of the chi
+    scale's quadrature independent of it (another variable, another special
+    function) in the far tails where the series' signs cancel past any
+    working precision."""
+    t, df, delta = mp.mpf(t), mp.mpf(df), mp.mpf(delta)
+    a = df / 2
+
+    def f(w):
+        return mp.exp(-delta * w - w * w / 2) * mp.gammainc(a, 0, a * w * w / (t * t), regularized=True)
+
+    scale = 1 / (delta + 1)
+    pts = [0] + [scale * k for k in (mp.mpf(2) ** -20, mp.mpf(2) ** -10, 1, 4, 16, 64)] + [mp.inf]
+    val = mp.quad(f, pts)
+    return mp.log(val) - delta * delta / 2 - mp.log(2 * mp.pi) / 2
 
 
 def _betainc(a, b, x):
