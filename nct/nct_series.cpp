@@ -294,7 +294,7 @@ int32_t nct_beta_argument_of(double t, double df, nct_beta_argument* arg)
         arg->ln_x = log_one_minus_extended(y);
         arg->ln_y = ln_df - ln_t2 + arg->ln_x;
     }
-    return arg->x >= 0x1p-1022 && arg->y >= 0x1p-1022 ? 0 : 1;
+    return arg->x >= min_normal && arg->y >= min_normal ? 0 : 1;
 }
 
 int32_t nct_beta_ratio_logs(double x, double y, double a, double b, double* log_i, double* log_j)
