@@ -76,7 +76,7 @@ constexpr double lambda_ceiling = fnonct_start_ceiling;
 // of 4000, where its 1000 steps no longer reach from the start index 1.16
 // lam (the backward direction crosses 0.16 lam = 640 indices to the mode,
 // then the width of the weights' bulk, about 9 sqrt(lam) = 570).
-constexpr double direct_reach = 8000.0;
+constexpr double direct_reach = 4000.0;
 
 // The sums start from the central ratio I_0 for Poisson means up to 16,
 // where the forward direction alone covers the weights' bulk in some 60
@@ -99,8 +99,10 @@ constexpr double direct_noise = 0x1p-46;
 constexpr double direct_noise_limit = 0x1p-20;
 
 // The rounding error of a tail given in logarithms, per unit of |ln T| + 1:
-// four units in the last place.
+// four units in the last place; and the relative error of a tail from the
+// log-space sum in doubles, 2^-42 (2.3e-13): twice the largest measured.
 constexpr double log_noise = 0x1p-51;
+constexpr double double_sum_noise = 0x1p-42;
 
 struct tail_problem {
     double x, df1, df2, p;
@@ -110,6 +112,7 @@ struct tail_problem {
                            // (its step limit, start terms below the double range;
                            // both come with larger lam), or the reach of its steps
     ncf_cdf_point point;
+    ncf_log_start log_start;  // the log-space sum's start, kept between its calls
     fnonct_halley_trace* trace;
 };
 
@@ -129,14 +132,16 @@ void fill_sample(const tail_problem* f, double g, double rate, double curvature,
 
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 {
-    // The search's first sum, at its start, in doubles: it only steers the
-    // first step (the start lies some 1e-4 of lam off at large lam, where
-    // the log-space sum takes thousands of steps), and costs a tenth.
+    // The search's first sum, at its start, to a loose tolerance: it only
+    // steers the first step (the start lies some 1e-4 of lam off at large
+    // lam, where the log-space sum takes thousands of steps).
     const int32_t provisional = f->trace->direct_sums == 0 && f->trace->log_sums == 0;
     ++f->trace->log_sums;
     double log_lower, log_upper;
     ncf_log_slopes s;
-    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s, provisional)
+    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s,
+                             provisional ? ncf_log_sum_provisional : ncf_log_sum_double,
+                             &f->log_start)
         != 0)
         return 1;
     const double log_tail = f->upper ? log_upper : log_lower;
@@ -148,7 +153,8 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
         return 1;
     const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
-    fill_sample(f, g, rate, s.curvature, s.torsion, log_noise * (1.0 + elem_abs(log_tail)), out);
+    fill_sample(f, g, rate, s.curvature, s.torsion,
+                double_sum_noise + log_noise * (1.0 + elem_abs(log_tail)), out);
     out->provisional = provisional;
     return 0;
 }
@@ -188,7 +194,8 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
     if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p > 0.0 && p < 1.0))
         return fnonct_search_no_root;
 
-    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, &t};
+    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, {}, &t};
+    f.log_start.k = -1;
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
     // An upper tail below the prepared sum's resolution at the root itself
     // is the log-space sum's from the start.

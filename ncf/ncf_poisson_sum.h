@@ -121,7 +121,7 @@ void ncf_moment_ratios(const ncf_sum_moments<real>& m, double lam, double* curva
 }
 
 template <typename real, typename accum, bool guarded, bool rescaled = false,
-          bool with_moments = false>
+          bool with_moments = false, bool divided = false>
 int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
                             double weight, double term, double tolerance, int32_t step_limit,
                             accum* sum, int32_t* scale = nullptr,
@@ -159,9 +159,14 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             || std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol))
            && n < step_limit) {
         if (jb > 0 && (backward_to_zero || std::fabs(v) > std::fabs(static_cast<real>(s) * tol))) {
-            ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
-            sb = sb + ub;                                    // I_(jb-1) - I_k
-            pb = jb * inv_lam * pb;                          // p_(jb-1)
+            if constexpr (divided) {
+                ub = ub * ((a + jb) / ((ab + (jb - 1)) * x));  // u_(jb-1)
+                pb = (jb / lam) * pb;                          // p_(jb-1)
+            } else {
+                ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;
+                pb = jb * inv_lam * pb;
+            }
+            sb = sb + ub;  // I_(jb-1) - I_k
             v = pb * sb;
             s = static_cast<accum>(static_cast<real>(s) + v);
             if (guarded && !(std::fabs(v) >= ncf_sum_floor)) {

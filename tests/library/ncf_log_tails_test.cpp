@@ -94,7 +94,8 @@ TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
         ncf_cdf_slopes direct;
         ncf_log_slopes logs;
         ASSERT_EQ(ncf_cdf_slopes_at(&point, c.ncp, &p, &direct), 0);
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &log_lower, &log_upper, &logs, 0),
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &log_lower, &log_upper, &logs,
+                                       ncf_log_sum_extended, nullptr),
                   0);
         EXPECT_NEAR(std::exp(logs.log_descent) / direct.descent, 1.0, 1e-13);
         EXPECT_NEAR(logs.curvature, direct.curvature, 1e-10 * std::fabs(direct.curvature) + 1e-14);
@@ -102,7 +103,8 @@ TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
     }
     double log_lower, log_upper;
     ncf_log_slopes logs;
-    EXPECT_NE(ncf_log_tails_slopes(2.0, 3.0, 10.0, 0.0, &log_lower, &log_upper, &logs, 0), 0);
+    EXPECT_NE(ncf_log_tails_slopes(2.0, 3.0, 10.0, 0.0, &log_lower, &log_upper, &logs,
+                                       ncf_log_sum_extended, nullptr), 0);
 }
 
 // The provisional sum (in doubles) beside the extended one, from Poisson
@@ -125,8 +127,10 @@ TEST(NcfLogTailsSlopes, ProvisionalSumSteersBesideTheExtendedOne)
         SCOPED_TRACE(c.ncp);
         double lower, upper, fast_lower, fast_upper;
         ncf_log_slopes exact, fast;
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &lower, &upper, &exact, 0), 0);
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &fast_lower, &fast_upper, &fast, 1),
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &lower, &upper, &exact,
+                                       ncf_log_sum_extended, nullptr), 0);
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &fast_lower, &fast_upper, &fast,
+                                       ncf_log_sum_double, nullptr),
                   0);
         EXPECT_NEAR(fast_lower, lower, 1e-10 * std::fabs(lower));
         EXPECT_NEAR(fast_upper, upper, 1e-10 * std::fabs(upper));
