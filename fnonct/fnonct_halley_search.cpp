@@ -32,9 +32,10 @@
 // its second sum.  The start ratio I_k is computed once while the start
 // index the sum holds still serves (ncf_cdf_slopes_at).
 //
-// Routes.  Where the prepared sum cannot answer (Poisson means beyond its
-// step limit of 1000, start terms below the double range, P or Q or the
-// derivative rounding to 0, Q below 2^-26 P) the iteration takes the
+// Routes.  Beyond lam 4000 (direct_reach), and where the prepared sum
+// cannot answer (its step limit of 1000, start terms below the double
+// range, P or Q or the derivative rounding to 0, Q below 2^-26 P) the
+// iteration takes the
 // log-space sum from the Poisson mode (ncf_log_tails_slopes), whose
 // derivatives come from its own sum in the same way; from a failure of the
 // prepared sum on, for every larger lam, as its failures come with larger
@@ -42,16 +43,20 @@
 // bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
 // integration behind it.  No root (p above P0) is decided from P0 alone.
-// Where the search's first sum is a log-space one, it is provisional: in
-// doubles, a tenth of the cost and some 1e-12 relative, steering the first
-// step and deciding nothing (halley_root).
+// The log-space sums run in doubles (ncf_log_sum_double: within 1.3e-13
+// of the extended sum, measured, at a seventh of its cost), from a start
+// the search keeps from one step to the next.  Where the search's first
+// sum is a log-space one, it is provisional: summed to 2^-30 only,
+// steering the first step and deciding nothing (halley_root).
 //
 // Noise.  The iteration also stops where |g| is within the rounding of the
 // tail it is formed from: 2^-46 relative for P from the prepared sum
 // (which sums to a few units in the last place), 2^-46 P/Q for Q = 1 - P
-// (whose absolute error is P's), and a few units of |ln T| + 1 for a tail
-// T given in logarithms.  A stop on that test leaves lam within 2^-46 kappa
-// of the root (the tail's own share of the error bound).
+// (whose absolute error is P's), and for a tail T given in logarithms
+// 2^-42 relative (twice the double sum's largest measured error) beside a
+// few units of |ln T| + 1.  A stop on that test leaves lam within 2^-46
+// kappa of the root from the prepared sum and 2^-42 kappa (2.3e-13) from
+// the log-space one, within the error bound of 1e-12 kappa.
 //
 // Domain.  Every 0 < p < 1: the callback's limit p <= 0.9999999 belongs to
 // its search alone.  x = 0 (P0 = 0) has no root.
@@ -72,11 +77,13 @@ namespace {
 // fnonct_log_search's bracket: far beyond the 1e6 a study reaches.
 constexpr double lambda_ceiling = fnonct_start_ceiling;
 
-// The noncentrality up to which the prepared sum is tried: a Poisson mean
-// of 4000, where its 1000 steps no longer reach from the start index 1.16
-// lam (the backward direction crosses 0.16 lam = 640 indices to the mode,
-// then the width of the weights' bulk, about 9 sqrt(lam) = 570).
-constexpr double direct_reach = 8000.0;
+// The noncentrality up to which the prepared sum is tried: 4000, a
+// Poisson mean of 2000.  Beyond it the log-space sum in doubles is the
+// cheaper (on the reference table's large rows from lam 5000 to 7000, 5.2
+// to 6.4 us a root against 6.6 to 7.6 for the prepared sum), and from
+// about lam 6000 the prepared sum's 1000 steps no longer reach from its
+// start index 1.16 lam across the weights' bulk, so that it fails first.
+constexpr double direct_reach = 4000.0;
 
 // The sums start from the central ratio I_0 for Poisson means up to 16,
 // where the forward direction alone covers the weights' bulk in some 60
@@ -99,8 +106,11 @@ constexpr double direct_noise = 0x1p-46;
 constexpr double direct_noise_limit = 0x1p-20;
 
 // The rounding error of a tail given in logarithms, per unit of |ln T| + 1:
-// four units in the last place.
+// four units in the last place; and the relative error of a tail from the
+// log-space sum in doubles, 2^-42 (2.3e-13): twice the largest measured
+// (ncf_log_tails.cpp).
 constexpr double log_noise = 0x1p-51;
+constexpr double double_sum_noise = 0x1p-42;
 
 struct tail_problem {
     double x, df1, df2, p;
@@ -110,6 +120,7 @@ struct tail_problem {
                            // (its step limit, start terms below the double range;
                            // both come with larger lam), or the reach of its steps
     ncf_cdf_point point;
+    ncf_log_start log_start;  // the log-space sum's start, kept between its calls
     fnonct_halley_trace* trace;
 };
 
@@ -129,14 +140,16 @@ void fill_sample(const tail_problem* f, double g, double rate, double curvature,
 
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 {
-    // The search's first sum, at its start, in doubles: it only steers the
-    // first step (the start lies some 1e-4 of lam off at large lam, where
-    // the log-space sum takes thousands of steps), and costs a tenth.
+    // The search's first sum, at its start, to a loose tolerance: it only
+    // steers the first step (the start lies some 1e-4 of lam off at large
+    // lam, where the log-space sum takes thousands of steps).
     const int32_t provisional = f->trace->direct_sums == 0 && f->trace->log_sums == 0;
     ++f->trace->log_sums;
     double log_lower, log_upper;
     ncf_log_slopes s;
-    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s, provisional)
+    if (ncf_log_tails_slopes(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s,
+                             provisional ? ncf_log_sum_provisional : ncf_log_sum_double,
+                             &f->log_start)
         != 0)
         return 1;
     const double log_tail = f->upper ? log_upper : log_lower;
@@ -148,7 +161,8 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
         return 1;
     const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
-    fill_sample(f, g, rate, s.curvature, s.torsion, log_noise * (1.0 + elem_abs(log_tail)), out);
+    fill_sample(f, g, rate, s.curvature, s.torsion,
+                double_sum_noise + log_noise * (1.0 + elem_abs(log_tail)), out);
     out->provisional = provisional;
     return 0;
 }
@@ -188,7 +202,8 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
     if (!(x > 0.0) || !(df1 > 0.0) || !(df2 > 0.0) || !(p > 0.0 && p < 1.0))
         return fnonct_search_no_root;
 
-    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, &t};
+    tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, {}, &t};
+    f.log_start.k = -1;
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
     // An upper tail below the prepared sum's resolution at the root itself
     // is the log-space sum's from the start.

@@ -53,13 +53,21 @@
 // ncf_log_tails_slopes adds the derivatives in the noncentrality from the
 // same sum (the moments of ncf_poisson_sum.h), -dP/dncp in logarithms, so
 // that a root search in the noncentrality takes Halley steps at the cost of
-// one sum each where ncf_cdf cannot answer.  Asked for a provisional value,
-// it runs the sum in doubles where its terms stay finite: 2.4 ns a step
-// against 22.7 (with the derivatives; 17 without), and some 1e-12 relative
-// in D against the mpmath-checked extended sum (measured: up to 1.4e-12 at
-// Poisson means of 1e5 to 4e5, from the rounding of the recurrences over
-// their 7000 to 11000 steps), enough to steer a search's first step from
-// a start far off, not to decide a root.
+// one sum each where ncf_cdf cannot answer.  Asked to (ncf_log_sum_double),
+// it runs the sum in doubles where its terms stay finite: about 2.6 ns a
+// step against 22.7 in the extended format.  Each step's ratios are
+// rounded afresh (the weights' backward ratio j/lam and the beta terms'
+// (a + j)/((a + b + j - 1) x') divided anew, where the extended loop
+// multiplies by 1/lam and 1/x', whose one rounding would compound to
+// n eps/2 over n steps, 2.8e-13 at 5000), so the rounding grows as the
+// square root of the steps: measured against the extended sum over 3000
+// random points (Poisson means 1e4 to 1e6, x to 8 standard deviations
+// out), the smaller tail within 1.3e-13 relative, and on the noncentrality
+// tables' reference roots within 3.5e-15.  A provisional sum
+// (ncf_log_sum_provisional) stops at 2^-30, for a search's first step from
+// a start far off.  A caller stepping through nearby noncentralities keeps
+// the start (ncf_log_start): the start ratio's fraction, hundreds of steps
+// for large shapes, then runs once.
 
 #include "library/ncf_log.h"
 
@@ -104,8 +112,19 @@ constexpr double head_slack = 1e-12;
 constexpr long double extended_unit = 0x1p-64L;
 constexpr double complement_tolerance = 1e-14;
 
-// Relative tolerance of the sum: 2^-53 plus two units in the last place.
+// Relative tolerance of the sum: 2^-53 plus two units in the last place;
+// of a provisional sum, 2^-30, which ends each direction about two standard
+// deviations of the weights sooner: 12 to 13 sqrt(lam) steps in all,
+// against 16 to 17 (measured at Poisson means of 3e4 to 2e5).
 constexpr double sum_tolerance = eps_53;
+constexpr double provisional_tolerance = 0x1p-30;
+
+// A kept start serves while the Poisson mode lies within a quarter of the
+// weights' standard deviation sqrt(lam) of the one it was chosen at: the
+// weights then still put about 0.4 of their mass on either side of it
+// (Phi(-1/4) = 0.401), so neither tail cancels by more than a factor of
+// about 2.5, as at the mode.
+constexpr double start_reuse = 0.25;
 
 // e^t for t <= 0, 0 below the normal double range (exp_fast checks nothing).
 double exp_nonpositive(double t)
@@ -135,17 +154,6 @@ long double log_beta_term(double xp, double yp, double ak, double b)
     return t - elem_ln_table_ext(ak) - log_beta_extended(ak, b);
 }
 
-struct start_ratio {
-    double log_ik, log_jk;  // ln I_k, ln(1 - I_k)
-    bool settled;           // the continued fraction converged
-    // The relative error of the ratio formed as the complement, ln(1 - e^w):
-    // w's error, about 2^-53 for the fraction and 2^-64 of its summands,
-    // over |w|.  Large where w is near 0, as for a second shape far below
-    // 1 with x' near 1.
-    double complement_error;
-    bool complement_is_lower;  // ln I_k is the complement (else ln(1 - I_k))
-};
-
 // ln I_x'(p, q) and ln(1 - I_x'(p, q)) from the continued fraction of the
 // incomplete beta ratio (beta_fraction), combined in extended precision:
 //     ln I_xs(p, q) = ln xs + ln dens + ln(V/p),
@@ -162,7 +170,7 @@ struct start_ratio {
 // on the exchanged side.
 // ln xs and ln(1 - xs) come from x' and y', each formed directly: the
 // smaller's log directly, the larger's as ln(1 - smaller).
-bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
+bool ratio_at(double xp, double yp, double ak, double b, ncf_log_start* out)
 {
     if (ak > int32_max_double || b > int32_max_double)
         return false;
@@ -178,6 +186,7 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
         ? beta_log_density_stirling(xs, ys, ln_xs, ln_ys, p, q)
         : (p - 1.0) * ln_xs + (q - 1.0) * ln_ys - log_beta_extended(p, q);
     long double tail;
+    out->complement_is_lower = exchange;
     out->settled = beta_fraction_log_factor(xs, ys, p, q, fraction_tolerance,
                                             large_shapes ? beta_fraction_long_itrmax
                                                          : beta_fraction_itrmax,
@@ -192,16 +201,48 @@ bool ratio_at(double xp, double yp, double ak, double b, start_ratio* out)
                        + elem_abs(static_cast<double>(tail));
     out->complement_error =
         w < 0.0 ? static_cast<double>(eps_53 + extended_unit * size) / -w : max_double;
-    out->complement_is_lower = exchange;
     double other = complement_of(w);
     out->log_ik = exchange ? other : w;
     out->log_jk = exchange ? w : other;
     return true;
 }
 
+// The start index and its ratios into *out: the Poisson mode, moved off it
+// while the fraction does not settle (toward the side where the smaller
+// tail keeps its accuracy: up where x' lies below the beta's centre, where
+// the lower tail I_k is the smaller, else down).  false where no start
+// serves.
+bool choose_start(double xp, double yp, double a, double b, double lam, ncf_log_start* out)
+{
+    const int32_t mode = static_cast<int32_t>(lam);
+    int32_t k = mode;
+    if (!ratio_at(xp, yp, a + k, b, out))
+        return false;
+    out->lower_smaller = out->settled ? out->log_ik < out->log_jk : !out->complement_is_lower;
+    out->moved = false;
+    double move = first_move_per_root * elem_sqrt(lam);
+    for (int32_t i = 0; !out->settled && i < start_moves; ++i) {
+        double next = out->lower_smaller ? mode + move : mode - move;
+        if (next < 0.0)
+            next = 0.0;
+        k = static_cast<int32_t>(next);
+        out->moved = true;
+        if (!ratio_at(xp, yp, a + k, b, out))
+            return false;
+        move *= 2.0;
+    }
+    if (!out->settled)
+        return false;
+    out->k = k;
+    out->mode = mode;
+    out->log_term = log_beta_term(xp, yp, a + k, b);
+    return true;
+}
+
 __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df2, double ncp,
                                                  double* log_lower, double* log_upper,
-                                                 ncf_log_slopes* slopes, bool provisional)
+                                                 ncf_log_slopes* slopes, int32_t sum_kind,
+                                                 ncf_log_start* kept)
 {
     if (!(df1 > ncf_log_tails_min_degrees && df1 <= int32_max_double)
         || !(df2 > ncf_log_tails_min_degrees && df2 <= int32_max_double)
@@ -215,28 +256,25 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
     if (xp == 0.0 || yp == 0.0)
         return 1;
     const double root = elem_sqrt(lam);
-    int32_t mode = static_cast<int32_t>(lam);
-    int32_t k = mode;
 
-    // The start ratio, moved off the mode while its fraction does not settle.
-    start_ratio start;
-    if (!ratio_at(xp, yp, a + k, b, &start))
-        return 1;
-    bool lower_smaller = start.log_ik < start.log_jk;
-    bool moved = false;
-    double move = first_move_per_root * root;
-    for (int32_t i = 0; !start.settled && i < start_moves; ++i) {
-        double next = lower_smaller ? mode + move : mode - move;
-        if (next < 0.0)
-            next = 0.0;
-        k = static_cast<int32_t>(next);
-        moved = true;
-        if (!ratio_at(xp, yp, a + k, b, &start))
+    // The start: the caller's kept one while its mode lies within a quarter
+    // of the weights' standard deviation of this one, else chosen afresh.
+    ncf_log_start fresh;
+    ncf_log_start& start = kept != nullptr ? *kept : fresh;
+    const bool reuse = kept != nullptr && kept->k >= 0 && kept->x == x && kept->df1 == df1
+                       && kept->df2 == df2
+                       && elem_abs(static_cast<int32_t>(lam) - kept->mode) <= start_reuse * root;
+    if (!reuse) {
+        start.k = -1;
+        if (!choose_start(xp, yp, a, b, lam, &start))
             return 1;
-        move *= 2.0;
+        start.x = x;
+        start.df1 = df1;
+        start.df2 = df2;
     }
-    if (!start.settled)
-        return 1;
+    const int32_t k = start.k;
+    const bool moved = start.moved != 0;
+    const bool lower_smaller = start.lower_smaller != 0;
 
     // ln p_k and ln u_k.
     double log_weight;
@@ -244,7 +282,7 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
         log_weight = 0.0;
     else if (gamma_log_density(lam, k + 1.0, &log_weight) != 0)
         return 1;
-    long double log_term = log_beta_term(xp, yp, a + k, b);
+    const long double log_term = start.log_term;
 
     double lower, upper;
     if (lam == 0.0) {
@@ -272,15 +310,15 @@ __attribute__((noinline)) int32_t tails_extended(double x, double df1, double df
                 // (1/2) p_k u_k T0 2^(8192 scale), the ratios free of the scale.
                 ncf_sum_moments<long double> m;
                 n = -1;
-                if (provisional) {
-                    // The sum in doubles, where it stays finite: some 1e-12
-                    // relative (rounding carried through thousands of steps)
-                    // at a tenth of the cost.
+                if (sum_kind != ncf_log_sum_extended) {
+                    // The sum in doubles, where it stays finite (see above).
+                    const double tolerance =
+                        sum_kind == ncf_log_sum_provisional ? provisional_tolerance : sum_tolerance;
                     double dd;
                     ncf_sum_moments<double> md;
-                    n = ncf_sum_differences<double, double, false, false, true>(
-                        a, b, xp, lam, k, 1.0, 1.0, sum_tolerance, static_cast<int32_t>(limit),
-                        &dd, nullptr, &md, to_zero);
+                    n = ncf_sum_differences<double, double, false, false, true, true>(
+                        a, b, xp, lam, k, 1.0, 1.0, tolerance, static_cast<int32_t>(limit), &dd,
+                        nullptr, &md, to_zero);
                     d = dd;
                     m = ncf_sum_moments<long double>{md.t0, md.m1, md.m2};
                     if (n >= static_cast<int32_t>(limit)
@@ -357,17 +395,22 @@ int32_t ncf_log_tails(double x, double df1, double df2, double ncp, double* log_
                       double* log_upper)
 {
     uint16_t precision = elem_extended_begin();
-    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, nullptr, false);
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, nullptr,
+                                    ncf_log_sum_extended, nullptr);
     elem_extended_end(precision);
     return status;
 }
 
 int32_t ncf_log_tails_slopes(double x, double df1, double df2, double ncp, double* log_lower,
-                             double* log_upper, ncf_log_slopes* slopes, int32_t provisional)
+                             double* log_upper, ncf_log_slopes* slopes, int32_t sum_kind,
+                             ncf_log_start* start)
 {
+    if (sum_kind != ncf_log_sum_extended && sum_kind != ncf_log_sum_double
+        && sum_kind != ncf_log_sum_provisional)
+        return 1;
     uint16_t precision = elem_extended_begin();
-    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, slopes,
-                                    provisional != 0);
+    int32_t status = tails_extended(x, df1, df2, ncp, log_lower, log_upper, slopes, sum_kind,
+                                    start);
     elem_extended_end(precision);
     return status;
 }

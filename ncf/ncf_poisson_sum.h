@@ -69,7 +69,13 @@
 // 2^8192 it, its beta term, the forward weight, both last terms and the sum
 // are multiplied by 2^-8192, exactly, and *scale counts the factors
 // (D = sum 2^(8192 scale)); when the backward weight falls below 2^-8192
-// a factor 2^8192 moves into it from its difference and beta term.
+// a factor 2^8192 moves into it from its difference and beta term;
+// `divided`, for the long double-precision sums of the log-space routines
+// (thousands of steps): the backward ratios j/lam and
+// (a + j)/((a + b + j - 1) x') divided afresh each step, so that their
+// roundings do not compound as the one rounding of 1/lam and 1/x' would
+// (n eps/2 over n steps); ncf_cdf's shorter sums keep the reciprocals and
+// so their bits.
 //
 // backward_to_zero makes the backward direction run on to j = 0 whatever
 // its terms: with a + b below 1 the last step multiplies the beta term by
@@ -121,7 +127,7 @@ void ncf_moment_ratios(const ncf_sum_moments<real>& m, double lam, double* curva
 }
 
 template <typename real, typename accum, bool guarded, bool rescaled = false,
-          bool with_moments = false>
+          bool with_moments = false, bool divided = false>
 int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in, int32_t k,
                             double weight, double term, double tolerance, int32_t step_limit,
                             accum* sum, int32_t* scale = nullptr,
@@ -159,9 +165,14 @@ int32_t ncf_sum_differences(double a_in, double b_in, double x_in, double lam_in
             || std::fabs(w) + std::fabs(v) > std::fabs(static_cast<real>(s) * tol))
            && n < step_limit) {
         if (jb > 0 && (backward_to_zero || std::fabs(v) > std::fabs(static_cast<real>(s) * tol))) {
-            ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
-            sb = sb + ub;                                    // I_(jb-1) - I_k
-            pb = jb * inv_lam * pb;                          // p_(jb-1)
+            if constexpr (divided) {
+                ub = ub * ((a + jb) / ((ab + (jb - 1)) * x));  // u_(jb-1)
+                pb = (jb / lam) * pb;                          // p_(jb-1)
+            } else {
+                ub = ub * ((a + jb) / (ab + (jb - 1))) * inv_x;  // u_(jb-1)
+                pb = jb * inv_lam * pb;                          // p_(jb-1)
+            }
+            sb = sb + ub;  // I_(jb-1) - I_k
             v = pb * sb;
             s = static_cast<accum>(static_cast<real>(s) + v);
             if (guarded && !(std::fabs(v) >= ncf_sum_floor)) {

@@ -94,7 +94,8 @@ TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
         ncf_cdf_slopes direct;
         ncf_log_slopes logs;
         ASSERT_EQ(ncf_cdf_slopes_at(&point, c.ncp, &p, &direct), 0);
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &log_lower, &log_upper, &logs, 0),
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &log_lower, &log_upper, &logs,
+                                       ncf_log_sum_extended, nullptr),
                   0);
         EXPECT_NEAR(std::exp(logs.log_descent) / direct.descent, 1.0, 1e-13);
         EXPECT_NEAR(logs.curvature, direct.curvature, 1e-10 * std::fabs(direct.curvature) + 1e-14);
@@ -102,16 +103,85 @@ TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
     }
     double log_lower, log_upper;
     ncf_log_slopes logs;
-    EXPECT_NE(ncf_log_tails_slopes(2.0, 3.0, 10.0, 0.0, &log_lower, &log_upper, &logs, 0), 0);
+    EXPECT_NE(ncf_log_tails_slopes(2.0, 3.0, 10.0, 0.0, &log_lower, &log_upper, &logs,
+                                       ncf_log_sum_extended, nullptr), 0);
 }
 
-// The provisional sum (in doubles) beside the extended one, from Poisson
-// means of some thousands to 4e5: its tails within 1e-10 of theirs
-// relative (it carries some 1e-12 of rounding through its steps), its
-// derivatives as close; and where its terms leave the double range (x' of
-// 1/6 with 1163 backward steps, each multiplying the beta term by about 5)
-// it gives the extended sum's own answer.
-TEST(NcfLogTailsSlopes, ProvisionalSumSteersBesideTheExtendedOne)
+// The sums on the reference roots lam* of the noncentrality tables
+// (P(x; lam*) = p for the double p, mpmath at 40 digits): the extended
+// sum's smaller tail is p itself (or 1 - p) within 1e-12 relative, the
+// bound the root search is held to; the double sum's within 2^-42 of the
+// extended one's, the allowance the search gives its rounding (twice the
+// largest difference measured); the provisional sum's, to 2^-30, within
+// 1e-8.  Every region, so every kind of design the search meets: where
+// the double terms leave the range the extended sum answers.
+struct fnonct_region_row {
+    double x, df1, df2, p, lambda, kappa;
+};
+#include "data/fnonct_regions.inc"
+
+TEST(NcfLogTailsSlopes, SumsMeetTheReferenceRoots)
+{
+    struct region {
+        const char* name;
+        const fnonct_region_row* rows;
+        size_t n;
+    };
+#define REGION(t) {#t, t, sizeof t / sizeof t[0]}
+    const region regions[] = {REGION(fnonct_ordinary_rows), REGION(fnonct_large_rows),
+                              REGION(fnonct_small_rows),    REGION(fnonct_tiny_rows),
+                              REGION(fnonct_tails_rows),    REGION(fnonct_heavy_rows),
+                              REGION(fnonct_wide_rows)};
+#undef REGION
+    const struct {
+        int32_t kind;
+        double tolerance;
+    } kinds[] = {{ncf_log_sum_extended, 1e-12},
+                 {ncf_log_sum_double, 0x1p-42},
+                 {ncf_log_sum_provisional, 1e-8}};
+    for (const auto& k : kinds) {
+        for (const region& g : regions) {
+            worst_row worst;
+            size_t answered = 0;
+            for (size_t i = 0; i < g.n; ++i) {
+                const fnonct_region_row& r = g.rows[i];
+                double lower, upper, ext_lower, ext_upper;
+                ncf_log_slopes slopes;
+                if (!(r.lambda > 0.0)
+                    || ncf_log_tails_slopes(r.x, r.df1, r.df2, r.lambda, &ext_lower, &ext_upper,
+                                            &slopes, ncf_log_sum_extended, nullptr)
+                           != 0)
+                    continue;
+                ASSERT_EQ(ncf_log_tails_slopes(r.x, r.df1, r.df2, r.lambda, &lower, &upper,
+                                               &slopes, k.kind, nullptr),
+                          0)
+                    << g.name << " row " << i;
+                ++answered;
+                const bool upper_tail = r.p > 0.5;
+                const double got = upper_tail ? upper : lower;
+                const double want = k.kind != ncf_log_sum_extended ? (upper_tail ? ext_upper : ext_lower)
+                                  : upper_tail                     ? std::log1p(-r.p)
+                                                                   : std::log(r.p);
+                note_error(&worst,
+                           std::fabs(got - want) / (k.tolerance + 0x1p-52 * std::fabs(want)), i);
+            }
+            const fnonct_region_row& w = g.rows[worst.row];
+            std::printf("ncf_log_tails_slopes kind %d, %s: %zu of %zu rows, worst %.3g of "
+                        "tolerance at (%g, %g, %g, lam %g)\n",
+                        static_cast<int>(k.kind), g.name, answered, g.n, worst.error, w.x, w.df1,
+                        w.df2, w.lambda);
+            EXPECT_LE(worst.error, 1.0) << g.name;
+            EXPECT_GT(answered, g.n / 2) << g.name;
+        }
+    }
+}
+
+// The derivatives of the double sum beside the extended one, from Poisson
+// means of some thousands to 4e5 (the search's steps take them); and
+// where the double terms leave the range (x' of 1/6 with 1163 backward
+// steps, each multiplying the beta term by about 5) the extended sum's
+// own answer.  An unknown sum kind is refused.
+TEST(NcfLogTailsSlopes, DoubleSumDerivativesBesideTheExtendedOnes)
 {
     struct slope_case {
         double x, df1, df2, ncp;
@@ -125,13 +195,54 @@ TEST(NcfLogTailsSlopes, ProvisionalSumSteersBesideTheExtendedOne)
         SCOPED_TRACE(c.ncp);
         double lower, upper, fast_lower, fast_upper;
         ncf_log_slopes exact, fast;
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &lower, &upper, &exact, 0), 0);
-        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &fast_lower, &fast_upper, &fast, 1),
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &lower, &upper, &exact,
+                                       ncf_log_sum_extended, nullptr),
                   0);
-        EXPECT_NEAR(fast_lower, lower, 1e-10 * std::fabs(lower));
-        EXPECT_NEAR(fast_upper, upper, 1e-10 * std::fabs(upper));
-        EXPECT_NEAR(fast.log_descent, exact.log_descent, 1e-10);
+        ASSERT_EQ(ncf_log_tails_slopes(c.x, c.df1, c.df2, c.ncp, &fast_lower, &fast_upper, &fast,
+                                       ncf_log_sum_double, nullptr),
+                  0);
+        EXPECT_NEAR(fast_lower, lower, 0x1p-42 + 0x1p-52 * std::fabs(lower));
+        EXPECT_NEAR(fast_upper, upper, 0x1p-42 + 0x1p-52 * std::fabs(upper));
+        EXPECT_NEAR(fast.log_descent, exact.log_descent, 1e-12);
         EXPECT_NEAR(fast.curvature, exact.curvature, 1e-8 * std::fabs(exact.curvature));
         EXPECT_NEAR(fast.torsion, exact.torsion, 1e-6 * std::fabs(exact.torsion));
+    }
+    double lower, upper;
+    ncf_log_slopes slopes;
+    EXPECT_EQ(ncf_log_tails_slopes(2500.0, 4.0, 50000.0, 10412.0, &lower, &upper, &slopes, 3,
+                                   nullptr),
+              1);
+}
+
+// A kept start: reused while the Poisson mode stays within a quarter of the
+// weights' standard deviation of the one it was chosen at (a root search's
+// next step), with the tails and derivatives of a fresh start; chosen
+// afresh beyond that, and for another distribution.
+TEST(NcfLogTailsSlopes, KeptStartServesNearbyNoncentralities)
+{
+    const double x = 1693.41, df1 = 286.97, df2 = 12.7, ncp = 290830.0;
+    // sqrt(ncp/2) = 381: a quarter of it is 95 indices, 190 in ncp.
+    const struct {
+        double x, ncp;
+        bool reused;
+    } steps[] = {{x, ncp, false},         {x, ncp + 29.0, true},  {x, ncp - 150.0, true},
+                 {x, ncp + 400.0, false}, {x * 1.01, ncp + 400.0, false}};
+    ncf_log_start start;
+    start.k = -1;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.ncp);
+        const ncf_log_start before = start;
+        double lower, upper, fresh_lower, fresh_upper;
+        ncf_log_slopes kept, fresh;
+        ASSERT_EQ(ncf_log_tails_slopes(s.x, df1, df2, s.ncp, &lower, &upper, &kept,
+                                       ncf_log_sum_double, &start),
+                  0);
+        EXPECT_EQ(start.k == before.k && start.x == before.x, s.reused);
+        ASSERT_EQ(ncf_log_tails_slopes(s.x, df1, df2, s.ncp, &fresh_lower, &fresh_upper, &fresh,
+                                       ncf_log_sum_double, nullptr),
+                  0);
+        EXPECT_NEAR(lower, fresh_lower, 0x1p-42 + 0x1p-52 * std::fabs(fresh_lower));
+        EXPECT_NEAR(upper, fresh_upper, 0x1p-42 + 0x1p-52 * std::fabs(fresh_upper));
+        EXPECT_NEAR(kept.log_descent, fresh.log_descent, 1e-12);
     }
 }
