@@ -67,7 +67,8 @@
 // not followed further.  1 - I_x'(a, b) comes from beta_inc_log, only where
 // Q is the tail kept.
 //
-// Refusals (status 1), where the Poisson sum itself must serve: ncp <= 0;
+// Refusals (status 1), where the Poisson sum itself must serve: ncp <= 0
+// or a Poisson mean below min_poisson_mean;
 // arguments outside df1, df2 in (2^-20, 2147483647], x > 0; a width below
 // aliasing_width or a peak not beyond it from t = 0; a sum whose terms are
 // not negligible at the last node at or above t = 0 (the sum over m >= 0
@@ -93,6 +94,13 @@ namespace {
 // The narrowest summand width (in the index) the integral replaces the sum
 // at: 4, where the aliasing error is about exp(-4 pi w + 2) = 6e-21.
 constexpr double aliasing_width = 4.0;
+
+// The smallest Poisson mean taken: 1e4, where the summands' widths of
+// sqrt(mu) and more are far past the aliasing limit and gamma_inc_log takes
+// Temme's expansion across them.  Below it the routine was not studied: at
+// a mean of 187 (df1 1.26, df2 285, an upper tail) one tail came out 2e-10
+// off.
+constexpr double min_poisson_mean = 1e4;
 
 // Nodes per width: the step is the power of two at or below w/3.
 constexpr double nodes_per_width = 3.0;
@@ -186,6 +194,8 @@ int32_t ncf_log_tails_quadrature(double x, double df1, double df2, double ncp, d
           && df2 <= int32_max_double && ncp <= max_double))
         return 1;
     const double a = 0.5 * df1, b = 0.5 * df2, mu = 0.5 * ncp;
+    if (!(mu >= min_poisson_mean))
+        return 1;
     double xp, yp;
     ncf_beta_argument(x, df1, df2, &xp, &yp);
     if (!(xp > 0.0 && yp > 0.0))
@@ -226,6 +236,7 @@ int32_t ncf_log_tails_quadrature(double x, double df1, double df2, double ncp, d
         const double step = side == 0 ? -h : h;
         bool t_done = false;
         int32_t n = 0;
+        double other_last = side == 0 ? sq.ref : sp.ref;
         for (;;) {
             const double t = centre + (n + 1) * step;
             if (t < 0.0)
@@ -241,12 +252,22 @@ int32_t ncf_log_tails_quadrature(double x, double df1, double df2, double ncp, d
             t_done = negligible(st, v.log_t_term);
             p_closed[side] = negligible(sp, v.log_p_term);
             q_closed[side] = negligible(sq, v.log_q_term);
-            // A tail past 1/2 is the larger: not followed further.
-            if (sp.active && !p_closed[side] && log_of_sum(sp, h) > -elem_ln2_ext)
-                sp.active = false;
-            if (sq.active && !q_closed[side] && log_of_sum(sq, h) > -elem_ln2_ext)
-                sq.active = false;
-            if (t_done && (p_closed[side] || !sp.active) && (q_closed[side] || !sq.active))
+            // Each side closes the tail its distribution function cuts
+            // off (P below the peak, Q above).  Past that and t's end the
+            // other tail is followed while its terms fall; one still rising
+            // has its mass beyond (u's bulk) and is the larger tail, and a
+            // tail past 1/2 is the larger too: neither is followed further.
+            scaled_sum& own = side == 0 ? sp : sq;
+            scaled_sum& other = side == 0 ? sq : sp;
+            const bool own_closed = side == 0 ? p_closed[side] : q_closed[side];
+            const bool other_closed = side == 0 ? q_closed[side] : p_closed[side];
+            const double other_term = side == 0 ? v.log_q_term : v.log_p_term;
+            if (other.active && !other_closed
+                && ((t_done && own_closed && other_term > other_last)
+                    || log_of_sum(other, h) > -elem_ln2_ext))
+                other.active = false;
+            other_last = other_term;
+            if (t_done && (own_closed || !own.active) && (other_closed || !other.active))
                 break;
         }
         if (!t_done)
