@@ -60,9 +60,9 @@
 // ncx2_gamma_log_tails (exact for small shapes too).  The complement's
 // absolute error is P_0's, u_0's rounding and a few units of 2^-53 from the
 // terms' recurrence, so that Q = Q_0 + D keeps that error times P_0/Q:
-// some 3 times it below the floor of 1/4 (up to 1.5e-14 was measured at
-// the roots of the benchmark grid with the floor at 1/64; 3.8e-15 with
-// the finite sum, as for P).  The slopes are formed where the caller asks
+// at most 3 times it above the floor of 1/4, 64 times above 1/64 (the
+// finite sum keeps Q as close as P, bench/chisq_tails_accuracy.py).  The
+// slopes are formed where the caller asks
 // for them (the inversion); the tails alone (ncx2_tails) take two
 // products a weight.
 //
