@@ -151,13 +151,13 @@ constexpr double quadrature_reach = 1e7;
 // (ncf_log_tails_quadrature.cpp).
 constexpr double quadrature_noise = 0x1p-50;
 
-int32_t quadrature_sample(tail_problem* f, double lam, halley_sample* out)
+// The sample from log tails and their slopes with the given noise.  The
+// rate |d ln T/dlam| may lie below the double range far from the root
+// (P = 1 to rounding at a start far below it): 0 then, and the
+// iteration's safeguard grows lam.
+int32_t log_tail_sample(const tail_problem* f, double log_lower, double log_upper,
+                        const ncf_log_slopes& s, double extra_noise, halley_sample* out)
 {
-    double log_lower, log_upper;
-    ncf_log_slopes s;
-    if (ncf_log_tails_quadrature(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
-        return 1;
-    ++f->trace->log_sums;
     const double log_tail = f->upper ? log_upper : log_lower;
     const double log_rate = s.log_descent - log_tail;
     if (!(log_rate <= log_max_double))
@@ -166,10 +166,19 @@ int32_t quadrature_sample(tail_problem* f, double lam, halley_sample* out)
     const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
     const double size = 1.0 + elem_abs(log_tail);
     fill_sample(f, g, rate, s.curvature, s.torsion,
-                double_sum_noise + log_noise * size
-                    + quadrature_noise * elem_sqrt((0.5 * (f->df1 + lam)) * size),
-                out);
+                double_sum_noise + log_noise * size + extra_noise * elem_sqrt(size), out);
     return 0;
+}
+
+int32_t quadrature_sample(tail_problem* f, double lam, halley_sample* out)
+{
+    double log_lower, log_upper;
+    ncf_log_slopes s;
+    if (ncf_log_tails_quadrature(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
+        return 1;
+    ++f->trace->log_sums;
+    return log_tail_sample(f, log_lower, log_upper, s,
+                           quadrature_noise * elem_sqrt(0.5 * (f->df1 + lam)), out);
 }
 
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
@@ -188,17 +197,8 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
                              &f->log_start)
         != 0)
         return 1;
-    const double log_tail = f->upper ? log_upper : log_lower;
-    // The rate |d ln T/dlam| may lie below the double range far from the
-    // root (P = 1 to rounding at a start far below it): 0 then, and the
-    // iteration's safeguard grows lam.
-    const double log_rate = s.log_descent - log_tail;
-    if (!(log_rate <= log_max_double))
+    if (log_tail_sample(f, log_lower, log_upper, s, 0.0, out) != 0)
         return 1;
-    const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
-    const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
-    fill_sample(f, g, rate, s.curvature, s.torsion,
-                double_sum_noise + log_noise * (1.0 + elem_abs(log_tail)), out);
     out->provisional = provisional;
     return 0;
 }
