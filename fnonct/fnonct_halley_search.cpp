@@ -42,7 +42,11 @@
 // lam.  Where that fails too, or the iteration does not finish, the
 // bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
-// integration behind it.  No root (p above P0) is decided from P0 alone.
+// integration behind it.  Beyond lam 1e7 the log route first asks the
+// trapezoidal rule over the sum's index (ncf_log_tails_quadrature), which
+// needs no sum and so reaches past the log-space sum's Poisson mean of 5e6;
+// where it refuses the sum is asked as before.  No root (p above P0) is
+// decided from P0 alone.
 // The log-space sums run in doubles (ncf_log_sum_double: within 1.3e-13
 // of the extended sum, measured, at a seventh of its cost), from a start
 // the search keeps from one step to the next.  Where the search's first

@@ -31,7 +31,14 @@
 // summand with step h is about exp(-2 pi d/h + d^2/(2 w^2)): with
 // h <= w/3 and d = 3 w, exp(-18 pi + 4.5) = 4e-23.  The nodes run outward
 // from the peak until every sum's terms have fallen below e^-45 (2.9e-20)
-// of its largest: some 55 nodes for Gaussian terms, whatever ncp.
+// of its largest: some 55 nodes for Gaussian terms, whatever ncp.  As
+// measured (means 5e4 to 5e6, df2 from 1000): 60 to 400 us a call, the
+// tail sums running past t's nodes; cheaper than the extended sum from a
+// mean of about 5e6 on, dearer than the double sum below it.
+//
+// Not served yet: beta terms far wider than the weights (a small df2 or
+// x' near 1), where the kept tail's terms decay on u's scale, thousands of
+// steps of the grid: the node limit refuses them.
 //
 // The width.  The narrowest summand is t(t) = u(t) p(t): ln u and ln F are
 // no more sharply curved than ln u and ln p (the Poisson distribution
