@@ -42,7 +42,11 @@
 // lam.  Where that fails too, or the iteration does not finish, the
 // bracketed log-space search of the callback's second route
 // (fnonct_log_search) decides from phase 1's estimate, with ncf_log_probs'
-// integration behind it.  No root (p above P0) is decided from P0 alone.
+// integration behind it.  Beyond lam 1e7 the log route first asks the
+// trapezoidal rule over the sum's index (ncf_log_tails_quadrature), which
+// needs no sum and so reaches past the log-space sum's Poisson mean of 5e6;
+// where it refuses the sum is asked as before.  No root (p above P0) is
+// decided from P0 alone.
 // The log-space sums run in doubles (ncf_log_sum_double: within 1.3e-13
 // of the extended sum, measured, at a seventh of its cost), from a start
 // the search keeps from one step to the next.  Where the search's first
@@ -138,8 +142,53 @@ void fill_sample(const tail_problem* f, double g, double rate, double curvature,
     *out = halley_sample{g, sign * l1, sign * l2, sign * l3, noise, 0};
 }
 
+// Beyond this noncentrality (a Poisson mean of 5e6, where ncf_log_tails'
+// sum stops) the log route takes the trapezoidal rule over the sum's index
+// (ncf_log_tails_quadrature), some tens of nodes whatever lam; where it
+// refuses (beta terms too wide or too narrow for its grid) the sum is
+// asked as before.
+constexpr double quadrature_reach = 1e7;
+
+// The relative error of a tail from the quadrature per unit of
+// sqrt((a + mu)(|ln T| + 1)): 2^-50, eight roundings of the node a + t,
+// which move ln u by its slope sqrt(2 V/(a + t)) for a term e^-V
+// (ncf_log_tails_quadrature.cpp).
+constexpr double quadrature_noise = 0x1p-50;
+
+// The sample from log tails and their slopes with the given noise.  The
+// rate |d ln T/dlam| may lie below the double range far from the root
+// (P = 1 to rounding at a start far below it): 0 then, and the
+// iteration's safeguard grows lam.
+int32_t log_tail_sample(const tail_problem* f, double log_lower, double log_upper,
+                        const ncf_log_slopes& s, double extra_noise, halley_sample* out)
+{
+    const double log_tail = f->upper ? log_upper : log_lower;
+    const double log_rate = s.log_descent - log_tail;
+    if (!(log_rate <= log_max_double))
+        return 1;
+    const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
+    const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
+    const double size = 1.0 + elem_abs(log_tail);
+    fill_sample(f, g, rate, s.curvature, s.torsion,
+                double_sum_noise + log_noise * size + extra_noise * elem_sqrt(size), out);
+    return 0;
+}
+
+int32_t quadrature_sample(tail_problem* f, double lam, halley_sample* out)
+{
+    double log_lower, log_upper;
+    ncf_log_slopes s;
+    if (ncf_log_tails_quadrature(f->x, f->df1, f->df2, lam, &log_lower, &log_upper, &s) != 0)
+        return 1;
+    ++f->trace->log_sums;
+    return log_tail_sample(f, log_lower, log_upper, s,
+                           quadrature_noise * elem_sqrt(0.5 * (f->df1 + lam)), out);
+}
+
 int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
 {
+    if (lam > quadrature_reach && quadrature_sample(f, lam, out) == 0)
+        return 0;
     // The search's first sum, at its start, to a loose tolerance: it only
     // steers the first step (the start lies some 1e-4 of lam off at large
     // lam, where the log-space sum takes thousands of steps).
@@ -152,17 +201,8 @@ int32_t log_route_sample(tail_problem* f, double lam, halley_sample* out)
                              &f->log_start)
         != 0)
         return 1;
-    const double log_tail = f->upper ? log_upper : log_lower;
-    // The rate |d ln T/dlam| may lie below the double range far from the
-    // root (P = 1 to rounding at a start far below it): 0 then, and the
-    // iteration's safeguard grows lam.
-    const double log_rate = s.log_descent - log_tail;
-    if (!(log_rate <= log_max_double))
+    if (log_tail_sample(f, log_lower, log_upper, s, 0.0, out) != 0)
         return 1;
-    const double rate = log_rate >= log_min_normal ? exp_fast(log_rate) : 0.0;
-    const double g = f->upper ? f->log_target - log_tail : log_tail - f->log_target;
-    fill_sample(f, g, rate, s.curvature, s.torsion,
-                double_sum_noise + log_noise * (1.0 + elem_abs(log_tail)), out);
     out->provisional = provisional;
     return 0;
 }

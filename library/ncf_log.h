@@ -138,3 +138,14 @@ struct ncf_log_trace {
 // the probabilities skip the summation and come from the integration.
 int32_t ncf_log_probs_traced(ncf_log_record* record, int32_t force_integration,
                              ncf_log_trace* trace);
+
+// ln P(F' <= x), ln P(F' > x) and the derivatives of ncf_log_tails_slopes
+// for large Poisson means, by the trapezoidal rule over the Poisson sum's
+// continuous index after summation by parts (ncf_log_tails_quadrature.cpp):
+// some 60 nodes whatever ncp.  0 on success; 1 for Poisson means below 1e4, where the sum's summands
+// are narrower than 4 in the index or not negligible at index 0 (small
+// Poisson means, a tiny x'), for arguments outside those of ncf_log_tails
+// or ncp <= 0, and where neither tail's terms settle within 400 nodes a
+// side: the Poisson sum serves there.
+int32_t ncf_log_tails_quadrature(double x, double df1, double df2, double ncp, double* log_lower,
+                                 double* log_upper, ncf_log_slopes* slopes);
