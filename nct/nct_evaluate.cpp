@@ -239,12 +239,15 @@ int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out)
     if (t == 0.0) {
         status = origin(df, delta, out);
     } else {
-        status = 1;
-        if (t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean) {
+        // Far out, where x = t^2/(t^2 + df) is 1 in doubles, the integral
+        // over the normal; else the series and the chi scale's integral.
+        status = nct_far_tail(t, df, delta, out);
+        const bool near = status != 0;
+        if (near && t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean) {
             status = nct_series_forward(point, delta, out);
             if (status != 0)
                 status = nct_series(t, df, delta, out);
-        } else if (0.5 * delta * delta <= nct_series_max_mean) {
+        } else if (near && 0.5 * delta * delta <= nct_series_max_mean) {
             // t < 0 < delta: the series at (-t, -delta), where the chains
             // cancel, where they cancel little; its tails swap back.
             status = nct_series_forward(point, -delta, out);
