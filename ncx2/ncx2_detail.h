@@ -154,9 +154,11 @@ struct ncx2_direct_point {
     double above[ncx2_direct_terms];
 };
 
-// The tails a forward sum completes: the lower, the upper, or both.
+// The tails a forward sum completes (the lower, the upper, or both), and
+// its slopes, named together in the `what` of ncx2_direct_sum.
 constexpr int32_t ncx2_direct_lower = 1;
 constexpr int32_t ncx2_direct_upper = 2;
+constexpr int32_t ncx2_direct_slopes = 4;
 
 // Fills *point for x > 0 (finite) and df in range, for sums of the tails
 // named by `tails`: P_0 to full relative accuracy, the tails P_j (for the
@@ -179,9 +181,10 @@ struct ncx2_direct_moments {
 };
 
 // The forward sum at ncp from a prepared point, in double: the tails named
-// by `tails` (among those the point was prepared for), each to full
-// relative accuracy, and the three slopes.  0 on success; 1 where the
-// point or the Poisson mean lies outside the sum's domain or its terms
+// by `what` (among those the point was prepared for), each to full
+// relative accuracy, and the three slopes where `what` names
+// ncx2_direct_slopes (what is not named is NaN).  0 on success; 1 where
+// the point or the Poisson mean lies outside the sum's domain or its terms
 // outrun ncx2_direct_terms (the sum from the mode serves there).
-int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t tails,
+int32_t ncx2_direct_sum(ncx2_direct_point* point, double ncp, int32_t what,
                         ncx2_direct_moments* out);

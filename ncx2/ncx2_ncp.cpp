@@ -157,7 +157,8 @@ int32_t sample(void* context, double lambda, halley_sample* out)
     ++t->sums;
     if (lambda < t->direct_reach) {
         ncx2_direct_moments m;
-        const int32_t which = t->upper ? ncx2_direct_upper : ncx2_direct_lower;
+        const int32_t which =
+            (t->upper ? ncx2_direct_upper : ncx2_direct_lower) | ncx2_direct_slopes;
         if (ncx2_direct_sum(t->direct, lambda, which, &m) == 0) {
             const double tail = t->upper ? m.upper : m.lower;
             const double inv = 1.0 / tail;

@@ -1,6 +1,7 @@
-// ncx2_log_tails and ncx2_tails: both log tails against the mpmath tables,
-// one loop per table, 1e-12 kappa; the end points, the domain, the central
-// case against the incomplete gamma, and the linear tails beside the logs.
+// ncx2_log_tails and ncx2_tails: both tails, in logs and in linear terms,
+// against the mpmath tables, one loop per table, 1e-12 kappa; the end
+// points, the domain, the central case against the incomplete gamma, the
+// subnormal range and the forward sum's boundary.
 
 #include <gtest/gtest.h>
 
@@ -90,25 +91,52 @@ TEST(Ncx2LogTails, CentralIsTheIncompleteGamma)
     }
 }
 
-// The linear tails: each the exponential of its log, the smaller not a
-// complement (P(X <= 1; 5, 1500) = e^-723.7, a subnormal), NaN on failure.
-TEST(Ncx2Tails, ExponentialsOfTheLogs)
+// Both linear tails of each row within 1e-12 kappa, relative (the forward
+// sum on the ordinary rows, the exponentials of the logs beyond it); a
+// reference below the normal range is measured against 2^-1022, where
+// the subnormal spacing is the only accuracy left.
+TEST(Ncx2Tails, ReferenceTables)
 {
-    const double points[][3] = {{5.0, 3.0, 2.0}, {1.0, 5.0, 1500.0}, {1500.0, 10.0, 10.0},
-                                {0.5, 0.01, 0.3}};
-    for (const auto& pt : points) {
-        double ll, lu, p, q;
-        ASSERT_EQ(ncx2_log_tails(pt[0], pt[1], pt[2], &ll, &lu), 0);
-        ASSERT_EQ(ncx2_tails(pt[0], pt[1], pt[2], &p, &q), 0);
-        EXPECT_NEAR(p, std::exp(ll), 1e-15 * std::exp(ll) + 1e-323);
-        EXPECT_NEAR(q, std::exp(lu), 1e-15 * std::exp(lu) + 1e-323);
-    }
+    ncx2_check_tables("ncx2_tails", [](const ncx2_row& r) {
+        double lower, upper;
+        if (ncx2_tails(r.x, r.df, r.ncp, &lower, &upper) != 0)
+            return std::nan("");
+        auto error = [](double got, double log_hi, double log_rel) {
+            long double want = std::exp(static_cast<long double>(log_hi) * (1.0L + log_rel));
+            long double size = want > 0x1p-1022L ? want : 0x1p-1022L;
+            return static_cast<double>(std::fabs(got - want) / size);
+        };
+        return std::fmax(error(lower, r.log_lower_hi, r.log_lower_rel),
+                         error(upper, r.log_upper_hi, r.log_upper_rel))
+               / (ncx2_table_tolerance * r.kappa_tail);
+    });
+}
+
+// The end points, a tail in the subnormal range (P(X <= 1; 5, 1500) =
+// e^-723.7, the smaller not a complement), the boundary of the forward
+// sum's Poisson means (ncp = 300 by it, just above by the logs: the two
+// agree), NaN on failure.
+TEST(Ncx2Tails, EndPointsSubnormalsAndFailures)
+{
     double p, q;
+    ASSERT_EQ(ncx2_tails(0.0, 3.0, 2.0, &p, &q), 0);
+    EXPECT_EQ(p, 0.0);
+    EXPECT_EQ(q, 1.0);
+    ASSERT_EQ(ncx2_tails(inf, 3.0, 2.0, &p, &q), 0);
+    EXPECT_EQ(p, 1.0);
+    EXPECT_EQ(q, 0.0);
     ASSERT_EQ(ncx2_tails(1.0, 5.0, 1500.0, &p, &q), 0);
     EXPECT_GT(p, 0.0);
     EXPECT_LT(p, 1e-310);
     EXPECT_EQ(q, 1.0);
+    double p_at, q_at, p_above, q_above;
+    ASSERT_EQ(ncx2_tails(320.0, 10.0, 300.0, &p_at, &q_at), 0);
+    ASSERT_EQ(ncx2_tails(320.0, 10.0, std::nextafter(300.0, inf), &p_above, &q_above), 0);
+    EXPECT_NEAR(p_at, p_above, 1e-14 * p_at);
+    EXPECT_NEAR(q_at, q_above, 1e-14 * q_at);
     EXPECT_EQ(ncx2_tails(1.0, -5.0, 1.0, &p, &q), 1);
+    EXPECT_TRUE(std::isnan(p) && std::isnan(q));
+    EXPECT_EQ(ncx2_tails(nan_value, 5.0, 1.0, &p, &q), 1);
     EXPECT_TRUE(std::isnan(p) && std::isnan(q));
 }
 

@@ -6,7 +6,9 @@ or P(X > x) = p for the rows of the upper tail.
 Writes tests/data/ncx2_ncp.inc, rows {x, df, p, tail, lambda, rel, kappa,
 rel}, tail 0 for the lower and 1 for the upper; lambda = -1 marks a row with
 no root (p above the central probability), kappa = |p/(lambda dP/dlambda)|
-the condition number of the root in p (1 where that is below 1).
+the condition number of the root in p (1 where that is below 1), with
+dP/dlambda = -f(x; df + 2, lambda) (d p_j/dh = p_(j-1) - p_j and
+P(a + j, y) - P(a + j + 1, y) = u_j, ncx2_mp's density series at df + 2).
 
 At mp.dps = 40 the smaller tail is the Poisson series of ncx2_mp; the root of
 ln T(lambda) = ln t (T and t the smaller tail and its target) is bracketed
@@ -84,7 +86,7 @@ def root(x, df, p, tail):
     q = tail_quadrature(x, df, lam, upper=upper)
     want = mpmath.exp(target)
     assert abs(q - want) <= mpf(10) ** -19 * want, (x, df, p, tail, lam, q, want)
-    slope = mpf(x) / 2 * density_series(x, df + 2, lam)  # -dP/dlambda
+    slope = density_series(x, df + 2, lam)  # -dP/dlambda = f(x; df + 2, lambda)
     kappa = max(mpf(1), want / (lam * slope)) if lam > 0 else mpf(1)
     return lam, kappa
 

@@ -42,6 +42,15 @@ inline double ncx2_log_error(double got, double hi, double rel)
     return static_cast<double>(size < 1 ? d / size : d);
 }
 
+// The relative error of a tail T against a log reference, in linear terms
+// (a tail near 1 is good to its absolute rounding, which its log does not
+// show).
+inline double ncx2_tail_error(double got, double log_hi, double log_rel)
+{
+    long double want = std::exp(static_cast<long double>(log_hi) * (1.0L + log_rel));
+    return static_cast<double>(std::fabs(got - want) / want);
+}
+
 extern const ncx2_table ncx2_tables[];
 extern const std::size_t ncx2_table_count;
 
