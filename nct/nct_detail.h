@@ -111,7 +111,7 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out);
 
 // The tail beyond a t far from the origin (the heavy tail, |t|^-df) as an
 // integral over the normal of the chi scale's distribution function, for t
-// and delta of any sign where a df/2 (|delta| + 40)^2/t^2 <= 2^-30
+// and delta of any sign where (df/2) (w* + 40)^2/t^2 <= 1/2 (w* about |delta|)
 // (nct/nct_far_tail.cpp).  0, or 1 outside that reach or where it does not
 // settle.
 int32_t nct_far_tail(double t, double df, double delta, nct_evaluation* out);

@@ -26,11 +26,10 @@
 // plateau of the chi scale's density s^(df-1) ending at s = d/|t| in the
 // normal tail's edge (its nodes run out at small df), and the series its
 // argument x = t^2/(t^2 + df) rounded to 1; this integral has neither.  It
-// runs where x <= 2^-30 over every node that counts (w up to the peak plus
-// 40, where phi has fallen below e^-800): three terms of Kummer's series are
-// then exact to 2^-90, and T_far is the smaller tail unless df is tiny, when
-// it is taken only up to 1/2 (the other tail, its complement, then keeps its
-// digits).
+// runs where x <= 1/2 over every node that counts (w up to the peak plus
+// 40, where phi has fallen below e^-800): Kummer's series then falls at
+// least by half a term, and T_far is taken only up to 1/2 (the other tail,
+// its complement, then keeps its digits).
 //
 // The rule: the trapezoidal rule in u on the whole line (Trefethen and
 // Weideman 2014, SIAM Review 56, 385-458), about the peak of
@@ -49,10 +48,13 @@
 
 namespace {
 
-// x = a w^2/t^2 at most 2^-30 up to w* + 40: Kummer's series to three
-// terms is then exact to 2^-90, and e^-x is carried exactly as -x.
-constexpr double largest_argument = 0x1p-30;
+// x = a w^2/t^2 at most 1/2 up to w* + 40: the terms of Kummer's series
+// fall by x/(a + k + 1) < 1/2, so that 64 of them reach 2^-64 of the sum
+// (a node beyond the reach, where phi is below e^-800, may stop short).
+constexpr double largest_argument = 0.5;
 constexpr double normal_reach = 40.0;
+constexpr int32_t kummer_terms = 64;
+constexpr double kummer_settled = 0x1p-64;
 
 // The first step in units of sigma, the halvings, the agreement between
 // levels, the negligible node and the nodes per side and level (the left
@@ -90,7 +92,11 @@ bool far_node(const far_integrand& f, double u, double g_ref, far_sums* out)
     double b = f.constant + 2.0 * f.a * u - 0.5 * z * z - x - g_ref;
     if (b + u > max_excess)
         return false;
-    double kummer = 1.0 + x / (f.a + 1.0) * (1.0 + x / (f.a + 2.0));
+    double kummer = 1.0, term = 1.0;
+    for (int32_t k = 1; k <= kummer_terms && term > kummer_settled * kummer; ++k) {
+        term *= x / (f.a + k);
+        kummer += term;
+    }
     double eb = b < log_min_normal ? 0.0 : exp_fast(b);
     double ebu = b + u < log_min_normal ? 0.0 : exp_fast(b + u);
     out->tail = ebu * kummer;
