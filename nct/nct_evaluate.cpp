@@ -12,6 +12,10 @@
 //   t = 0:  P = Phi(-delta), -dP/d(delta) = phi(delta), curvature delta, and
 //           f(0) = phi(delta) E[S], E[S] = Gamma(a + 1/2)/(Gamma(a) sqrt a),
 //           a = df/2;
+//   |t| far out, (df/2) (|delta| + 40)^2/t^2 <= 1/2 about:  the tail beyond
+//           t as an integral over the normal (nct_far_tail), where the
+//           series' x rounds to 1 and the chi scale's integrand is a
+//           plateau ending in an edge;
 //   t > 0 and delta^2/2 <= nct_series_max_mean:  the series summed forward
 //           from j = 0 in double precision (nct_series_forward), whose
 //           terms are all positive there; where it cannot answer, the

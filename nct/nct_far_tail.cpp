@@ -22,11 +22,12 @@
 // logarithms, x^a as e^(a ln a + 2a u - 2a ln|t|) with u = ln w, so that
 // nothing underflows however far out t lies (up to the largest double).
 //
-// Where it is taken: the chi scale's integral (nct_integral) meets there a
+// Where it is taken (first, by nct_evaluate, wherever it reaches): the chi
+// scale's integral (nct_integral) meets far out a
 // plateau of the chi scale's density s^(df-1) ending at s = d/|t| in the
 // normal tail's edge (its nodes run out at small df), and the series its
 // argument x = t^2/(t^2 + df) rounded to 1; this integral has neither.  It
-// runs where x <= 1/2 over every node that counts (w up to the peak plus
+// runs where a w^2/t^2 <= 1/2 over every node that counts (w up to the peak plus
 // 40, where phi has fallen below e^-800): Kummer's series then falls at
 // least by half a term, and T_far is taken only up to 1/2 (the other tail,
 // its complement, then keeps its digits).
