@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "library/ncf_log.h"
+#include "support/fnonct_regions.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -16,10 +17,6 @@ namespace {
 // ln p (or ln(1 - p)) to within the rounding of lambda, 2^-53/kappa; an
 // error e in ln T moves the root by e kappa relative, which the search
 // must keep within 1e-12.
-struct fnonct_region_row {
-    double x, df1, df2, p, lambda, kappa;
-};
-#include "data/fnonct_regions.inc"
 
 TEST(NcfLogTailsQuadrature, MeetsTheReferenceRootsWithinAPartInATrillionOfKappa)
 {

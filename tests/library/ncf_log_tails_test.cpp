@@ -10,6 +10,7 @@
 
 #include "library/ncf_log.h"
 #include "ncf/ncf_prepared.h"
+#include "support/fnonct_regions.h"
 #include "support/reference_table.h"
 
 namespace {
@@ -115,24 +116,8 @@ TEST(NcfLogTailsSlopes, AgreeWithThePreparedSum)
 // largest difference measured); the provisional sum's, to 2^-30, within
 // 1e-8.  Every region, so every kind of design the search meets: where
 // the double terms leave the range the extended sum answers.
-struct fnonct_region_row {
-    double x, df1, df2, p, lambda, kappa;
-};
-#include "data/fnonct_regions.inc"
-
 TEST(NcfLogTailsSlopes, SumsMeetTheReferenceRoots)
 {
-    struct region {
-        const char* name;
-        const fnonct_region_row* rows;
-        size_t n;
-    };
-#define REGION(t) {#t, t, sizeof t / sizeof t[0]}
-    const region regions[] = {REGION(fnonct_ordinary_rows), REGION(fnonct_large_rows),
-                              REGION(fnonct_small_rows),    REGION(fnonct_tiny_rows),
-                              REGION(fnonct_tails_rows),    REGION(fnonct_heavy_rows),
-                              REGION(fnonct_wide_rows)};
-#undef REGION
     const struct {
         int32_t kind;
         double tolerance;
@@ -140,7 +125,7 @@ TEST(NcfLogTailsSlopes, SumsMeetTheReferenceRoots)
                  {ncf_log_sum_double, 0x1p-42},
                  {ncf_log_sum_provisional, 1e-8}};
     for (const auto& k : kinds) {
-        for (const region& g : regions) {
+        for (const fnonct_region& g : fnonct_regions) {
             worst_row worst;
             size_t answered = 0;
             for (size_t i = 0; i < g.n; ++i) {
