@@ -243,7 +243,6 @@ int32_t fnonct_halley_search(double x, double df1, double df2, double p, double*
         return fnonct_search_no_root;
 
     tail_problem f{x, df1, df2, p, p > 0.5, 0.0, direct_reach, {}, {}, &t};
-    f.log_start.k = -1;
     f.log_target = f.upper ? elem_ln(1.0 - p) : elem_ln(p);
     // An upper tail below the prepared sum's resolution at the root itself
     // is the log-space sum's from the start.

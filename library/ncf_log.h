@@ -87,10 +87,10 @@ constexpr int32_t ncf_log_sum_provisional = 2;
 // The start of the sum (its index k, the incomplete beta ratios there and
 // the beta term), which a caller asking again at a nearby noncentrality (a
 // root search's next step) keeps, so that the start ratio's continued
-// fraction (hundreds of steps for large shapes) runs once.  Set k to -1
-// before the first call; the routine fills the rest.
+// fraction (hundreds of steps for large shapes) runs once.  A new record
+// is empty (k = -1); the routine fills it.
 struct ncf_log_start {
-    int32_t k;                    // the start index, -1 before the first call
+    int32_t k = -1;               // the start index, -1 while empty
     double x, df1, df2;           // the distribution the start belongs to
     int32_t mode;                 // the Poisson mode the start was chosen at
     double log_ik, log_jk;        // ln I_k, ln(1 - I_k)

@@ -213,7 +213,6 @@ TEST(NcfLogTailsSlopes, KeptStartServesNearbyNoncentralities)
     } steps[] = {{x, ncp, false},         {x, ncp + 29.0, true},  {x, ncp - 150.0, true},
                  {x, ncp + 400.0, false}, {x * 1.01, ncp + 400.0, false}};
     ncf_log_start start;
-    start.k = -1;
     for (const auto& s : steps) {
         SCOPED_TRACE(s.ncp);
         const ncf_log_start before = start;
