@@ -40,10 +40,6 @@
 namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-
-// The rounding allowed to the bound of the tail at the largest double
-// before it counts as above ln q: 1e-12 of 1 + |ln q|.
-constexpr double end_slack = 1e-12;
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
 }  // namespace
@@ -123,23 +119,6 @@ int32_t nct_quantile(double p, int32_t tail, double df, double delta, double* t)
         x = lower ? (-b - root) / (2.0 * a) : (-b + root) / (2.0 * a);
     }
 
-    // No double is the quantile where a lower bound of the tail at the
-    // largest double m already exceeds q.  With T = (Z + delta)/S,
-    // S = sqrt(V/df), the events Z + delta >= 1 and S <= 1/m give T >= m, so
-    //     P(T >= m) >= Phi(delta - 1) P(df/2, df/(2 m^2)),
-    // and the series of the incomplete gamma ratio bounds the second factor
-    // below by x^a/Gamma(a + 1), a = df/2, x = df/(2 m^2) (the lower tail
-    // the same with Phi(-delta - 1)).  The search would find as much only
-    // after growing its bracket to the ceiling, each step a far-tail
-    // integral (16 s at df = 1e-10, p = 1e-300).
-    if (df != infinity) {
-        const double a = 0.5 * df;
-        const double log_x = elem_ln(a) - 2.0 * elem_ln(max_double);
-        const double phi = normal_cdf(lower ? -delta - 1.0 : delta - 1.0);
-        const double log_bound = elem_ln(phi) + a * log_x - log_gamma(a + 1.0);
-        if (phi > 0.0 && log_bound - log_q > end_slack * (1.0 - log_q))
-            return nct_failed;
-    }
     quantile_problem f{lower, log_q, df, delta};
     double root;
     if (halley_root_line(quantile_sample, &f, x, 1.0, max_double, &root, nullptr) != halley_converged)
