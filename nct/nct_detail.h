@@ -14,7 +14,6 @@ constexpr int32_t nct_method_none = 0;      // failure
 constexpr int32_t nct_method_origin = 1;    // t = 0: P = Phi(-delta) in closed form
 constexpr int32_t nct_method_series = 2;    // Poisson-weighted incomplete beta series
 constexpr int32_t nct_method_integral = 3;  // trapezoidal rule over the chi scale
-constexpr int32_t nct_method_far_tail = 4;  // integral over the normal, |t| far out
 
 // One evaluation at (t, df, delta).  P = P(T <= t), Q = P(T > t); P falls
 // in delta, so its slope is reported as the positive -dP/d(delta).
@@ -108,13 +107,6 @@ int32_t nct_beta_ratio_logs(double x, double y, double a, double b, double* log_
 // The integral for any t != 0 and delta (the method of the far tails and of
 // the large noncentralities).  0 or 1.
 int32_t nct_integral(double t, double df, double delta, nct_evaluation* out);
-
-// The tail beyond a t far from the origin (the heavy tail, |t|^-df) as an
-// integral over the normal of the chi scale's distribution function, for t
-// and delta of any sign where (df/2) (w* + 40)^2/t^2 <= 1/2 (w* about |delta|)
-// (nct/nct_far_tail.cpp).  0, or 1 outside that reach or where it does not
-// settle.
-int32_t nct_far_tail(double t, double df, double delta, nct_evaluation* out);
 
 // ln(Gamma(a + 1/2) / (Gamma(a) sqrt(a))) for a > 0 (E[S] for S the chi
 // scale with 2a degrees of freedom), without the cancellation of the two log

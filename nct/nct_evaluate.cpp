@@ -12,10 +12,6 @@
 //   t = 0:  P = Phi(-delta), -dP/d(delta) = phi(delta), curvature delta, and
 //           f(0) = phi(delta) E[S], E[S] = Gamma(a + 1/2)/(Gamma(a) sqrt a),
 //           a = df/2;
-//   |t| far out, (df/2) (|delta| + 40)^2/t^2 <= 1/2 about:  the tail beyond
-//           t as an integral over the normal (nct_far_tail), where the
-//           series' x rounds to 1 and the chi scale's integrand is a
-//           plateau ending in an edge;
 //   t > 0 and delta^2/2 <= nct_series_max_mean:  the series summed forward
 //           from j = 0 in double precision (nct_series_forward), whose
 //           terms are all positive there; where it cannot answer, the
@@ -243,15 +239,12 @@ int32_t nct_evaluate_at(nct_point* point, double delta, nct_evaluation* out)
     if (t == 0.0) {
         status = origin(df, delta, out);
     } else {
-        // Far out, where x = t^2/(t^2 + df) is 1 in doubles, the integral
-        // over the normal; else the series and the chi scale's integral.
-        status = nct_far_tail(t, df, delta, out);
-        const bool near = status != 0;
-        if (near && t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean) {
+        status = 1;
+        if (t > 0.0 && 0.5 * delta * delta <= nct_series_max_mean) {
             status = nct_series_forward(point, delta, out);
             if (status != 0)
                 status = nct_series(t, df, delta, out);
-        } else if (near && 0.5 * delta * delta <= nct_series_max_mean) {
+        } else if (0.5 * delta * delta <= nct_series_max_mean) {
             // t < 0 < delta: the series at (-t, -delta), where the chains
             // cancel, where they cancel little; its tails swap back.
             status = nct_series_forward(point, -delta, out);

@@ -86,10 +86,6 @@ constexpr double extended_below = 0.5;
 // much before the sums, scaled by the peak, could overflow.
 constexpr double max_excess = 600.0;
 
-// ln(3/4): the largest first tail kept where the other tail does not
-// settle (its complement then keeps all but a factor 3 of its precision).
-constexpr double largest_kept_first = -0.28768207245178093;
-
 // Below v = -0.46875 sqrt 2 (where Cody's small range of erfc ends) the
 // normal tail is phi(v) times the Mills ratio sqrt(pi/2) erfc_scaled(-v/sqrt 2),
 // its exponential folded into the node's; above it Phi(v) = erfc(-v/sqrt 2)/2.
@@ -335,12 +331,7 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
     // because it is the larger: near 1, its slope and density (of the size
     // of the other tail, e^-5780 at t = -900, df = 0.2, delta = 107) vanish
     // beside it.  The other is then integrated, and taken where it is the
-    // smaller.  Where the other does not settle, a first tail above 1/2 is
-    // kept only up to 3/4, so that its complement, the smaller tail, loses
-    // at most a factor 3 of its relative precision (so far seen only with
-    // both tails within 0.46 to 0.54, at df 0.4 to 1 with |t| and |delta|
-    // in the hundreds); beyond that the integral fails rather than give an
-    // imprecise smaller tail.
+    // smaller.
     double z0 = t * (1.0 - 0.25 / df) - delta;
     bool lower_smaller = z0 < 0.0;
     int32_t status = integral_of_tail(t, df, delta, lower_smaller, out);
@@ -355,9 +346,6 @@ int32_t nct_integral(double t, double df, double delta, nct_evaluation* out)
                 out->steps += steps;
                 status = 0;
             }
-        } else if (status == 0 && small > largest_kept_first) {
-            status = 1;
-            out->method = nct_method_none;
         }
     }
     return status;

@@ -11,21 +11,6 @@
 // Start: the normal approximation of nct_start.cpp solved for t, the root of
 // (c t - delta)^2 = z^2 (1 + t^2/(2 df)), c = 1 - 1/(4 df), on the side of
 // delta/c that the tail asks for; delta -/+ z where it has none.
-//
-// The far tails.  The tail beyond t falls as |t|^-df,
-//
-//     ln T_far(t) ~ (df/2) ln(df/2) - ln Gamma(df/2 + 1) + ln E[W_+^df]
-//                   - df ln|t|,   W ~ N(+-delta, 1),
-//
-// so that a small p at small df lies far out (1e48 at p = 2.6e-68, df =
-// 1.48, delta = -189, lower tail; 1e288 at p = 1.7e-197, df = 0.69); there
-// the evaluations come from the integral over the normal (nct_far_tail).
-// Where p is below the tail at the largest double (ln T_far(max_double),
-// some -500 at df = 0.7 and -190 at df = 0.27, delta = 65), no double is
-// the quantile: the search passes the ceiling and the status is
-// nct_failed (in a sweep of 2000 designs, p 1e-300 to 1/2, df 0.1 to 1e4,
-// |delta| <= 200, 153 such, each checked against mpmath's tail at the
-// largest double).
 
 #include "nct/nct.h"
 

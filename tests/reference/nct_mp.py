@@ -23,14 +23,6 @@ quadrature(t, df, delta):  P(T <= t) = int_0^inf f_S(s) Phi(t s - delta) ds
     -dP/d(delta) = int f_S(s) phi(t s - delta) ds and the density
     f(t) = int s f_S(s) phi(t s - delta) ds, by mpmath.quad (tanh-sinh) with
     break points about the peak of the integrand.
-far_tail(t, df, delta):  the tail beyond t (P(T <= t) for t < 0, P(T > t)
-    for t > 0), int_0^inf phi(w - d) P(a, a w^2/t^2) dw with d = delta sign(t)
-    and P the regularized lower incomplete gamma function (mpmath.gammainc),
-    by mpmath.quad in u = ln w about the peak: for |t| far out, where the chi
-    scale's peak at s = d/|t| lies beyond the quadrature's reach.
-far_tail_moments(t, df, delta):  the same tail by its series in a/t^2 with
-    the moments of the normal from the parabolic cylinder function
-    (mpmath.pcfd): no quadrature, no incomplete gamma function.
 """
 import mpmath as mp
 
@@ -226,53 +218,3 @@ def series(t, df, delta, extra_digits=0):
             p, q = q, p
         return +p, +q, (+f if f is not None else None)
 
-
-
-def far_tail(t, df, delta):
-    """ln of the tail beyond t as int_0^inf phi(w - d) P(a, a w^2/t^2) dw,
-    d = delta sign(t) (T <= t < 0 where Z + delta = -w and S <= w/|t|; T > t > 0
-    where Z + delta = w and S < w/t), by mpmath.quad in u = ln w with break
-    points at -4000 to 30 widths sigma about the peak of e^u phi(e^u - d) w^df,
-    w* = (d + sqrt(d^2 + 4(df + 1)))/2, sigma = 1/sqrt((2 w* - d) w*)."""
-    t, df, delta = mp.mpf(t), mp.mpf(df), mp.mpf(delta)
-    a = df / 2
-    d = delta if t > 0 else -delta
-    tt = abs(t)
-
-    def g(u):
-        w = mp.exp(u)
-        x = a * w * w / (tt * tt)
-        return u - (w - d) ** 2 / 2 - mp.log(2 * mp.pi) / 2 + mp.log(mp.gammainc(a, 0, x, regularized=True))
-
-    k = 2 * a + 1
-    ws = (d + mp.sqrt(d * d + 4 * k)) / 2
-    u0 = mp.log(ws)
-    sigma = 1 / mp.sqrt((2 * ws - d) * ws)
-    g0 = g(u0)
-    pts = [u0 + sigma * j for j in (-4000, -1000, -300, -100, -30, -10, -3, -1, 0, 1, 3, 10, 30)]
-    return mp.log(mp.quad(lambda u: mp.exp(g(u) - g0), pts)) + g0
-
-
-def far_tail_moments(t, df, delta, max_terms=60):
-    """The same tail by Kummer's transformation e^-x M(1, a + 1, x) =
-    M(a, a + 1, -x) = sum_k a (-x)^k/((a + k) k!) of P(a, x) = x^a e^-x
-    M(1, a + 1, x)/Gamma(a + 1) (Abramowitz and Stegun 6.5.29, 13.1.27):
-
-        T = a^a/(Gamma(a + 1) |t|^df) sum_k a (-a/t^2)^k/((a + k) k!) E[W_+^(df + 2k)],
-
-    W ~ N(d, 1), E[W_+^nu] = Gamma(nu + 1) e^(-d^2/4) D_(-nu-1)(-d)/sqrt(2 pi)
-    (A and S 19.5.3, D the parabolic cylinder function).  For |t| far beyond
-    |d| the terms fall as (a (|d| + 1)^2/t^2)^k."""
-    t, df, delta = mp.mpf(t), mp.mpf(df), mp.mpf(delta)
-    a = df / 2
-    d = delta if t > 0 else -delta
-    r = a / (t * t)
-    total = mp.mpf(0)
-    for k in range(max_terms):
-        nu = df + 2 * k
-        m = mp.gamma(nu + 1) * mp.exp(-d * d / 4) * mp.pcfd(-nu - 1, -d, maxterms=10 ** 6) / mp.sqrt(2 * mp.pi)
-        term = a * (-r) ** k / ((a + k) * mp.factorial(k)) * m
-        total += term
-        if k > 0 and abs(term) < mp.mpf(10) ** (-mp.mp.dps - 5) * abs(total):
-            break
-    return a * mp.log(a) - mp.loggamma(a + 1) - df * mp.log(abs(t)) + mp.log(total)

@@ -17,13 +17,6 @@ struct nct_row {
 struct nct_ncp_row {
     double t, df, p, delta, rel;
 };
-// A quantile far out in a heavy tail: kappa = T/(|t| f), the condition
-// number of t in ln T.
-struct nct_far_quantile_row {
-    double p;
-    int tail;
-    double df, delta, t, rel, kappa;
-};
 
 // |got - hi (1 + rel)| of a log.
 inline double nct_log_error(double got, double hi, double rel)
